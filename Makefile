@@ -1,0 +1,43 @@
+# The two commands that matter: `make demo` and `make test`.
+# Both install what is missing, build, and run.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := -G Ninja
+
+.PHONY: all bootstrap configure build test test-fast test-asan demo bench clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+configure: bootstrap
+	@cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+# Every test, in the release build and again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+test: test-fast test-asan
+
+test-fast: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-asan: bootstrap
+	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DINTONARA_SANITIZE=address,undefined -DINTONARA_BENCH=OFF >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+demo: build
+	@echo "demo: the correction job is not built yet; the build itself succeeded."
+
+bench: build
+	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)
