@@ -1,0 +1,540 @@
+#include "platform/Messages.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Name tables
+
+std::string FoldCase(std::string_view text)
+{
+    std::string folded(text);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return folded;
+}
+
+// Strings mapped to small identifiers in kFirstRegisteredId..kLastRegisteredId,
+// compared without ASCII case and reference counted, as atoms are. Registered
+// window messages use the same kind of table but never release an entry.
+class CNameTable {
+public:
+    UINT Add(std::string_view text)
+    {
+        if (text.empty() || text.size() > kMaxAtomLength) {
+            return 0;
+        }
+        std::string key = FoldCase(text);
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_byKey.find(key); it != m_byKey.end()) {
+            ++m_slots[it->second - kFirstRegisteredId]->m_nRefs;
+            return it->second;
+        }
+        while (m_nFreeHint < m_slots.size() && m_slots[m_nFreeHint]) {
+            ++m_nFreeHint;
+        }
+        if (m_nFreeHint == m_slots.size()) {
+            if (m_slots.size() == kSlotCount) {
+                return 0;
+            }
+            m_slots.emplace_back();
+        }
+        const std::size_t index = m_nFreeHint++;
+        m_slots[index] = CEntry{std::string(text), key, 1};
+        const UINT id = kFirstRegisteredId + static_cast<UINT>(index);
+        m_byKey.emplace(std::move(key), id);
+        return id;
+    }
+
+    UINT Find(std::string_view text) const
+    {
+        if (text.empty() || text.size() > kMaxAtomLength) {
+            return 0;
+        }
+        const std::string key = FoldCase(text);
+        std::lock_guard lock(m_mutex);
+        auto it = m_byKey.find(key);
+        return it == m_byKey.end() ? 0 : it->second;
+    }
+
+    bool Release(UINT id)
+    {
+        std::lock_guard lock(m_mutex);
+        std::optional<CEntry>* slot = SlotOf(id);
+        if (slot == nullptr) {
+            return false;
+        }
+        if (--(*slot)->m_nRefs == 0) {
+            m_byKey.erase((*slot)->m_strKey);
+            slot->reset();
+            m_nFreeHint = std::min(m_nFreeHint, static_cast<std::size_t>(id - kFirstRegisteredId));
+        }
+        return true;
+    }
+
+    std::optional<std::string> Text(UINT id)
+    {
+        std::lock_guard lock(m_mutex);
+        std::optional<CEntry>* slot = SlotOf(id);
+        if (slot == nullptr) {
+            return std::nullopt;
+        }
+        return (*slot)->m_strText;
+    }
+
+private:
+    static constexpr std::size_t kSlotCount = kLastRegisteredId - kFirstRegisteredId + 1;
+
+    struct CEntry {
+        std::string m_strText;
+        std::string m_strKey;
+        std::uint64_t m_nRefs;
+    };
+
+    // Caller holds m_mutex.
+    std::optional<CEntry>* SlotOf(UINT id)
+    {
+        if (id < kFirstRegisteredId || id > kLastRegisteredId) {
+            return nullptr;
+        }
+        const std::size_t index = id - kFirstRegisteredId;
+        if (index >= m_slots.size() || !m_slots[index]) {
+            return nullptr;
+        }
+        return &m_slots[index];
+    }
+
+    mutable std::mutex m_mutex;
+    std::unordered_map<std::string, UINT> m_byKey;
+    std::vector<std::optional<CEntry>> m_slots;
+    std::size_t m_nFreeHint = 0;
+};
+
+// Function-local statics so that code running during static initialisation
+// of other files (module start-up) finds the tables ready.
+CNameTable& RegisteredMessages()
+{
+    static CNameTable table;
+    return table;
+}
+
+CNameTable& GlobalAtoms()
+{
+    static CNameTable table;
+    return table;
+}
+
+// ---------------------------------------------------------------------------
+// Message windows
+
+struct CPostedMessage {
+    UINT m_uMessage;
+    WPARAM m_wParam;
+    LPARAM m_lParam;
+};
+
+struct CMessageWindow {
+    explicit CMessageWindow(MessageHandler handler) : m_handler(std::move(handler)) {}
+
+    const MessageHandler m_handler;
+    // Held while the handler runs, so destruction can wait for a call in
+    // progress. Recursive because a handler may send to its own window or
+    // destroy it.
+    std::recursive_mutex m_dispatchMutex;
+    bool m_bAlive = true;  // guarded by m_dispatchMutex
+    std::mutex m_queueMutex;
+    std::deque<CPostedMessage> m_queue;  // guarded by m_queueMutex
+};
+
+using WindowPtr = std::shared_ptr<CMessageWindow>;
+
+class CWindowTable {
+public:
+    HWND Create(MessageHandler handler)
+    {
+        auto window = std::make_shared<CMessageWindow>(std::move(handler));
+        std::lock_guard lock(m_mutex);
+        const std::uintptr_t key = m_nNextHandle++;
+        m_windows.emplace(key, std::move(window));
+        return reinterpret_cast<HWND>(key);
+    }
+
+    WindowPtr Remove(HWND window)
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_windows.find(reinterpret_cast<std::uintptr_t>(window));
+        if (it == m_windows.end()) {
+            return nullptr;
+        }
+        WindowPtr removed = std::move(it->second);
+        m_windows.erase(it);
+        return removed;
+    }
+
+    WindowPtr Find(HWND window) const
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_windows.find(reinterpret_cast<std::uintptr_t>(window));
+        return it == m_windows.end() ? nullptr : it->second;
+    }
+
+    std::vector<std::pair<HWND, WindowPtr>> All() const
+    {
+        std::lock_guard lock(m_mutex);
+        std::vector<std::pair<HWND, WindowPtr>> all;
+        all.reserve(m_windows.size());
+        for (const auto& [key, window] : m_windows) {
+            all.emplace_back(reinterpret_cast<HWND>(key), window);
+        }
+        return all;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    // Ordered by handle, and handles only grow, so iteration is creation order.
+    std::map<std::uintptr_t, WindowPtr> m_windows;
+    // Starts above HWND_BROADCAST so no handle can be mistaken for it.
+    std::uintptr_t m_nNextHandle = 0x10000;
+};
+
+CWindowTable& Windows()
+{
+    static CWindowTable table;
+    return table;
+}
+
+LRESULT CallHandler(HWND handle, CMessageWindow& window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    std::lock_guard lock(window.m_dispatchMutex);
+    if (!window.m_bAlive) {
+        return 0;
+    }
+    return window.m_handler(handle, message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------
+// String resources
+
+class CStringResources {
+public:
+    void Add(HMODULE module, std::span<const StringResource> strings)
+    {
+        std::lock_guard lock(m_mutex);
+        auto& table = m_modules[module];
+        for (const StringResource& entry : strings) {
+            table[entry.m_nId] = entry.m_pszText != nullptr ? entry.m_pszText : "";
+        }
+    }
+
+    void Remove(HMODULE module)
+    {
+        std::lock_guard lock(m_mutex);
+        m_modules.erase(module);
+    }
+
+    int Load(HMODULE module, UINT id, char* buffer, int bufferMax)
+    {
+        if (buffer == nullptr || bufferMax <= 0) {
+            return 0;
+        }
+        buffer[0] = '\0';
+        std::lock_guard lock(m_mutex);
+        auto moduleIt = m_modules.find(module);
+        if (moduleIt == m_modules.end()) {
+            return 0;
+        }
+        auto it = moduleIt->second.find(id);
+        if (it == moduleIt->second.end()) {
+            return 0;
+        }
+        const std::size_t count = std::min(it->second.size(), static_cast<std::size_t>(bufferMax - 1));
+        std::memcpy(buffer, it->second.data(), count);
+        buffer[count] = '\0';
+        return static_cast<int>(count);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<HMODULE, std::map<UINT, std::string>> m_modules;
+};
+
+CStringResources& StringResources()
+{
+    static CStringResources resources;
+    return resources;
+}
+
+// ---------------------------------------------------------------------------
+// Message-box sink
+
+int StderrSink(const MessageBoxRequest& request)
+{
+    // One line per box keeps the output greppable next to other diagnostics.
+    std::string line = request.m_strCaption + ": ";
+    for (char c : request.m_strText) {
+        if (c == '\n') {
+            line += ' ';
+        } else if (c != '\r') {
+            line += c;
+        }
+    }
+    line += '\n';
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+    return DefaultMessageBoxAnswer(request.m_uType);
+}
+
+class CSinkSlot {
+public:
+    std::shared_ptr<const MessageBoxSink> Current() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_pSink;
+    }
+
+    MessageBoxSink Replace(MessageBoxSink sink)
+    {
+        auto next = sink ? std::make_shared<const MessageBoxSink>(std::move(sink)) : nullptr;
+        std::lock_guard lock(m_mutex);
+        std::shared_ptr<const MessageBoxSink> previous = std::exchange(m_pSink, std::move(next));
+        return previous ? *previous : MessageBoxSink{};
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::shared_ptr<const MessageBoxSink> m_pSink;  // null: the stderr default
+};
+
+CSinkSlot& Sink()
+{
+    static CSinkSlot slot;
+    return slot;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+UINT RegisterWindowMessageA(const char* name)
+{
+    return name == nullptr ? 0 : RegisteredMessages().Add(name);
+}
+
+ATOM GlobalAddAtomA(const char* text)
+{
+    return text == nullptr ? 0 : static_cast<ATOM>(GlobalAtoms().Add(text));
+}
+
+ATOM GlobalFindAtomA(const char* text)
+{
+    return text == nullptr ? 0 : static_cast<ATOM>(GlobalAtoms().Find(text));
+}
+
+ATOM GlobalDeleteAtom(ATOM atom)
+{
+    return GlobalAtoms().Release(atom) ? 0 : atom;
+}
+
+UINT GlobalGetAtomNameA(ATOM atom, char* buffer, int bufferSize)
+{
+    if (buffer == nullptr || bufferSize <= 0) {
+        return 0;
+    }
+    buffer[0] = '\0';
+    const std::optional<std::string> text = GlobalAtoms().Text(atom);
+    if (!text || bufferSize < 2) {
+        return 0;
+    }
+    const std::size_t count = std::min(text->size(), static_cast<std::size_t>(bufferSize - 1));
+    std::memcpy(buffer, text->data(), count);
+    buffer[count] = '\0';
+    return static_cast<UINT>(count);
+}
+
+HWND CreateMessageWindow(MessageHandler handler)
+{
+    return handler ? Windows().Create(std::move(handler)) : nullptr;
+}
+
+bool DestroyMessageWindow(HWND window)
+{
+    WindowPtr removed = Windows().Remove(window);
+    if (!removed) {
+        return false;
+    }
+    {
+        std::lock_guard lock(removed->m_dispatchMutex);
+        removed->m_bAlive = false;
+    }
+    std::lock_guard lock(removed->m_queueMutex);
+    removed->m_queue.clear();
+    return true;
+}
+
+bool IsWindow(HWND window)
+{
+    return Windows().Find(window) != nullptr;
+}
+
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (window == HWND_BROADCAST) {
+        for (const auto& [handle, target] : Windows().All()) {
+            CallHandler(handle, *target, message, wParam, lParam);
+        }
+        return 0;
+    }
+    WindowPtr target = Windows().Find(window);
+    return target ? CallHandler(window, *target, message, wParam, lParam) : 0;
+}
+
+bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto post = [&](CMessageWindow& target) {
+        std::lock_guard lock(target.m_queueMutex);
+        target.m_queue.push_back({message, wParam, lParam});
+    };
+    if (window == HWND_BROADCAST) {
+        for (const auto& entry : Windows().All()) {
+            post(*entry.second);
+        }
+        return true;
+    }
+    WindowPtr target = Windows().Find(window);
+    if (!target) {
+        return false;
+    }
+    post(*target);
+    return true;
+}
+
+std::size_t DispatchPostedMessages(HWND window)
+{
+    WindowPtr target = Windows().Find(window);
+    if (!target) {
+        return 0;
+    }
+    std::size_t count = 0;
+    for (;;) {
+        CPostedMessage next;
+        {
+            std::lock_guard lock(target->m_queueMutex);
+            if (target->m_queue.empty()) {
+                return count;
+            }
+            next = target->m_queue.front();
+            target->m_queue.pop_front();
+        }
+        CallHandler(window, *target, next.m_uMessage, next.m_wParam, next.m_lParam);
+        ++count;
+    }
+}
+
+void AddStringResources(HMODULE module, std::span<const StringResource> strings)
+{
+    StringResources().Add(module, strings);
+}
+
+void RemoveStringResources(HMODULE module)
+{
+    StringResources().Remove(module);
+}
+
+int LoadStringA(HMODULE module, UINT id, char* buffer, int bufferMax)
+{
+    return StringResources().Load(module, id, buffer, bufferMax);
+}
+
+MessageBoxSink SetMessageBoxSink(MessageBoxSink sink)
+{
+    return Sink().Replace(std::move(sink));
+}
+
+int DefaultMessageBoxAnswer(UINT type)
+{
+    switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL:
+        return IDCANCEL;
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    case MB_YESNO:
+        return IDNO;
+    default:
+        return IDOK;
+    }
+}
+
+int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type)
+{
+    MessageBoxRequest request;
+    request.m_hOwner = owner;
+    request.m_strText = text != nullptr ? text : "";
+    request.m_strCaption = caption != nullptr ? caption : kDefaultMessageBoxCaption;
+    request.m_uType = type;
+    // Called outside the slot's lock, so a sink may itself show a box or
+    // replace the sink.
+    std::shared_ptr<const MessageBoxSink> sink = Sink().Current();
+    return sink ? (*sink)(request) : StderrSink(request);
+}
+
+int AfxMessageBox(const char* text, UINT type)
+{
+    return MessageBoxA(nullptr, text, kApplicationCaption, type);
+}
+
+// ---------------------------------------------------------------------------
+
+struct CMessageBoxRecorder::CState {
+    explicit CState(int nAnswer) : m_nAnswer(nAnswer) {}
+
+    const int m_nAnswer;
+    mutable std::mutex m_mutex;
+    std::vector<MessageBoxRequest> m_boxes;
+};
+
+CMessageBoxRecorder::CMessageBoxRecorder(int nAnswer) : m_pState(std::make_shared<CState>(nAnswer))
+{
+    m_previousSink = SetMessageBoxSink([state = m_pState](const MessageBoxRequest& request) {
+        std::lock_guard lock(state->m_mutex);
+        state->m_boxes.push_back(request);
+        return state->m_nAnswer;
+    });
+}
+
+CMessageBoxRecorder::~CMessageBoxRecorder()
+{
+    SetMessageBoxSink(std::move(m_previousSink));
+}
+
+std::vector<MessageBoxRequest> CMessageBoxRecorder::Boxes() const
+{
+    std::lock_guard lock(m_pState->m_mutex);
+    return m_pState->m_boxes;
+}
+
+std::size_t CMessageBoxRecorder::Count() const
+{
+    std::lock_guard lock(m_pState->m_mutex);
+    return m_pState->m_boxes.size();
+}
+
+void CMessageBoxRecorder::Clear()
+{
+    std::lock_guard lock(m_pState->m_mutex);
+    m_pState->m_boxes.clear();
+}
