@@ -1,0 +1,79 @@
+#pragma once
+
+// Shared helpers of the platform tests: scratch directories and
+// environment variables that are put back afterwards.
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include <unistd.h>
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class CScratchDir {
+public:
+    CScratchDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "intonara-platform-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            m_path = pattern;
+        }
+    }
+    ~CScratchDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    CScratchDir(const CScratchDir&) = delete;
+    CScratchDir& operator=(const CScratchDir&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Sets (or, with no value, unsets) an environment variable for the life of
+// the object.
+class CEnvVar {
+public:
+    CEnvVar(const char* pName, std::optional<std::string> value) : m_name(pName)
+    {
+        if (const char* pOld = std::getenv(pName)) {
+            m_old = pOld;
+        }
+        Apply(value);
+    }
+    ~CEnvVar() { Apply(m_old); }
+    CEnvVar(const CEnvVar&) = delete;
+    CEnvVar& operator=(const CEnvVar&) = delete;
+
+private:
+    void Apply(const std::optional<std::string>& value)
+    {
+        if (value) {
+            ::setenv(m_name.c_str(), value->c_str(), 1);
+        } else {
+            ::unsetenv(m_name.c_str());
+        }
+    }
+
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+// Every registry test points the registry at its own scratch file, so the
+// user's configuration is never touched.
+class CScratchRegistry {
+public:
+    CScratchRegistry() : m_env("INTONARA_REGISTRY", m_dir.File("registry")) {}
+    std::string File() const { return m_dir.File("registry"); }
+    const CScratchDir& Dir() const { return m_dir; }
+
+private:
+    CScratchDir m_dir;
+    CEnvVar m_env;
+};
