@@ -1,0 +1,358 @@
+#include "engine/PitchEngine.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "engine/DetectorStep.h"
+#include "engine/ShifterStep.h"
+
+namespace {
+
+// Decimation pre-filter, the same four coefficients for both sections.
+constexpr float kA1 = 1.9370038509368896f;
+constexpr float kA2 = -0.959801197052002f;
+constexpr float kB1 = -1.9465265274047852f;
+constexpr float kB2 = 0.9923696517944336f;
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define WIDE_CODE_AVAILABLE 1
+bool ProcessorHasWideVectors()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+#else
+#define WIDE_CODE_AVAILABLE 0
+bool ProcessorHasWideVectors()
+{
+    return false;
+}
+#endif
+
+} // namespace
+
+// Until this initialiser has run (static construction order), the baseline
+// code is used, which gives the same results.
+std::atomic<bool> CPitchEngine::s_bWideCode{ProcessorHasWideVectors()};
+
+CPitchEngine::CPitchEngine()
+    : m_bSearching(1)
+    , m_bResetDetectorPending(0)
+    , m_bNoteSearchReady(0)
+    , m_bPeriodValid(0)
+    , m_bBypass(0)
+    , m_bAutoCorrect(1)
+    , m_bWaitForSignal(0)
+    , m_bTracking(0)
+    , m_bCorrecting(0)
+    , m_bVibrato(0)
+    , m_nFrameIndex(0)
+    , m_fPreFilter{kA1, kA2, kB1, kB2, kA1, kA2, kB1, kB2}
+    , m_fPreFilterState{}
+    , m_nCoarseCount(0)
+    , m_nCoarseWrite(0)
+    , m_fPeriod(-1.0f)
+    , m_nWrite(0)
+    , m_nBaseLag(0)
+    , m_nUpdateCount(0)
+    , m_fRatioSmoothed(1.0f)
+    , m_fRatio(1.0f)
+    , m_fRetuneCoef(0.0f)
+    , m_fDetune(1.0f)
+    , m_fReadFrac(0.0f)
+    , m_nRead(kInitialRead)
+    , m_fTrackThreshold(0.0f)
+    , m_fDecorrelation(0.1f)
+    , m_fAcceptThreshold(-0.5f)
+    , m_nSampleInFrame(0)
+    , m_nFrameCount(0)
+    , m_nZeroRun(0)
+    , m_nNote(0)
+    , m_fOctave(1.0f)
+    , m_nNotes(0)
+    , m_pVibTable(nullptr)
+    , m_nVibLength(0)
+    , m_fVibPhase(0.0f)
+    , m_fVibIncrement(0.0f)
+    , m_fVibDepth(0.0f)
+    , m_nVibDelay(0)
+    , m_nNoteFrames(0)
+    , m_fCoarseEnergy{}
+    , m_fCoarseCorr{}
+    , m_fFineEnergy{}
+    , m_fFineCorr{}
+    , m_fCoarseRing{}
+    , m_fRing{}
+    , m_pTrack(nullptr)
+    , m_nTrackCapacity(0)
+    , m_bClearPending(0)
+    , m_fRingReversed{}
+{
+    for (int i = 0; i < kMaxNotes; ++i)
+        Store(m_nTarget[i], 0);
+    for (int i = 0; i <= kMaxNotes; ++i)
+        Store(m_nBound[i], 0);
+    ResetDetector();
+}
+
+CPitchEngine::~CPitchEngine() = default;
+
+void CPitchEngine::ClearBuffer()
+{
+    Store(m_bClearPending, 1);
+}
+
+void CPitchEngine::Reset()
+{
+    Store(m_fRatioSmoothed, 1.0f);
+    Store(m_fRatio, 1.0f);
+    Store(m_bPeriodValid, 0);
+    Store(m_fPeriod, -1.0f);
+    // Pending first: a streaming thread that sees the search state then also
+    // sees the request to restart the coarse history.
+    Store(m_bResetDetectorPending, 1);
+    Store(m_bSearching, 1);
+}
+
+void CPitchEngine::SetScaleTable(short nNotes, const int* pTargets, const int* pBounds)
+{
+    int n = nNotes;
+    if (n < 0 || pTargets == nullptr || pBounds == nullptr)
+        n = 0;
+    n = std::min(n, static_cast<int>(kMaxNotes)); // the arrays end there
+
+    // Automatic correction is off while the words are copied, so the
+    // streaming thread never walks a half-written table.
+    const int32_t wasAuto = Load(m_bAutoCorrect);
+    const int32_t framesBefore = Load(m_nFrameCount);
+    Store(m_bAutoCorrect, 0);
+
+    Store(m_nNotes, n);
+    for (int i = 0; i < n; ++i)
+        Store(m_nTarget[i], pTargets[i]);
+    if (n > 0) {
+        for (int i = 0; i <= n; ++i)
+            Store(m_nBound[i], pBounds[i]);
+    }
+    Store(m_bNoteSearchReady, 0);
+
+    if (wasAuto != 0) {
+        Store(m_bAutoCorrect, 1);
+        // Audio ran during the copy: whatever it derived from the table may
+        // be stale, so start the pitch state over.
+        if (Load(m_nFrameCount) != framesBefore)
+            Reset();
+    }
+}
+
+void CPitchEngine::SetDetune(float f)
+{
+    Store(m_fDetune, f);
+}
+
+void CPitchEngine::SetRetuneCoefficient(float fCoef)
+{
+    Store(m_fRetuneCoef, fCoef);
+}
+
+void CPitchEngine::SetThresholds(float /*fUnused*/, float fAccept, float fTrack)
+{
+    Store(m_fAcceptThreshold, fAccept);
+    Store(m_fTrackThreshold, fTrack);
+}
+
+void CPitchEngine::GetStatus(float* pRatio, int* pFrameCount) const
+{
+    if (pRatio != nullptr)
+        *pRatio = Load(m_fRatio);
+    if (pFrameCount != nullptr)
+        *pFrameCount = Load(m_nFrameCount);
+}
+
+void CPitchEngine::SetBypass(int on)
+{
+    if (on != 0) {
+        Store(m_bBypass, 1);
+        Store(m_fRatioSmoothed, 1.0f);
+        Store(m_fRatio, 1.0f);
+    } else {
+        Store(m_bBypass, 0);
+    }
+}
+
+void CPitchEngine::SetVibrato(float* pTable, int nLength, float fIncrement, float fDepth, int nDelayFrames)
+{
+    Store(m_pVibTable, pTable);
+    Store(m_nVibLength, nLength);
+    Store(m_fVibIncrement, fIncrement);
+    Store(m_fVibDepth, fDepth);
+    Store(m_nVibDelay, nDelayFrames);
+}
+
+void CPitchEngine::EnableVibrato(int on)
+{
+    Store(m_bVibrato, on);
+}
+
+void CPitchEngine::EnableAutoCorrect(int on)
+{
+    Store(m_bAutoCorrect, on);
+}
+
+void CPitchEngine::EnableTracking(int on)
+{
+    Store(m_bTracking, on);
+}
+
+void CPitchEngine::EnableCorrecting(int on)
+{
+    Store(m_bCorrecting, on);
+}
+
+void CPitchEngine::SetWaitForSignal(int on)
+{
+    Store(m_bWaitForSignal, on);
+    if (on != 0)
+        Store(m_nFrameCount, 0);
+}
+
+void CPitchEngine::SetTrackHigh(int /*on*/)
+{
+}
+
+void CPitchEngine::AttachTrackRecords(TrackRecord* p, int nCapacity)
+{
+    Store(m_pTrack, p);
+    Store(m_nTrackCapacity, nCapacity);
+    Store(m_nFrameIndex, 0);
+}
+
+float CPitchEngine::RingSample(int nIndex) const
+{
+    if (Load(m_bClearPending) != 0)
+        return 0.0f;
+    return m_fRing[nIndex & kRingMask];
+}
+
+// Near-silence becomes exact silence (it then counts toward the zero run and
+// keeps denormals out of every sum); anything not finite would poison the
+// running sums for good, so it is silenced too.
+inline float CPitchEngine::FlushSample(float x)
+{
+    const double m = std::fabs(static_cast<double>(x));
+    return (m >= 1e-10 && m <= static_cast<double>(FLT_MAX)) ? x : 0.0f;
+}
+
+void CPitchEngine::ApplyPendingClear()
+{
+    m_bClearPending.exchange(0, std::memory_order_relaxed);
+    std::memset(m_fRing, 0, sizeof m_fRing);
+    std::memset(m_fRingReversed, 0, sizeof m_fRingReversed);
+}
+
+inline void CPitchEngine::WriteRing(int w, float x)
+{
+    m_fRing[w] = x;
+    m_fRingReversed[kRingMask - w] = x;
+    m_fRingReversed[kRingSize + kRingMask - w] = x;
+}
+
+inline void CPitchEngine::FrameClockStep(float x)
+{
+    if (Load(m_bWaitForSignal) != 0) {
+        // An armed pass starts its frame 0 at the first audible sample.
+        m_nSampleInFrame = 0;
+        Store(m_nFrameCount, 0);
+        Store(m_nFrameIndex, 0);
+        if (x != 0.0f) {
+            Store(m_bWaitForSignal, 0);
+            if (Load(m_bTracking) != 0)
+                OpenRecord(0, x);
+        }
+        return;
+    }
+    if (++m_nSampleInFrame >= kFrameLength) {
+        m_nSampleInFrame = 0;
+        FrameTick(x);
+    }
+    if (Load(m_bTracking) != 0)
+        UpdateRecordRange(x);
+}
+
+template <bool kWide>
+[[gnu::always_inline]] inline void CPitchEngine::ProcessSamples(const float* pIn, float* pOut, int nCount)
+{
+    int w = m_nWrite;
+    ReadPosition pos{m_nRead, m_fReadFrac};
+
+    for (int i = 0; i < nCount; ++i) {
+        if (Load(m_bClearPending) != 0) [[unlikely]]
+            ApplyPendingClear();
+
+        const float x = FlushSample(pIn[i]);
+
+        if ((Load(m_bTracking) | Load(m_bCorrecting) | Load(m_bVibrato)) != 0)
+            FrameClockStep(x);
+
+        w = (w + 1) & kRingMask;
+        WriteRing(w, x);
+
+        if (Load(m_bSearching) != 0) {
+            if (x == 0.0f) {
+                if (m_nZeroRun <= kZeroRunLimit)
+                    ++m_nZeroRun;
+            } else {
+                m_nZeroRun = 0;
+            }
+            if (m_nZeroRun <= kZeroRunLimit) {
+                m_nWrite = w;
+                CoarseStep(x, w);
+            } else {
+                // Long silence: nothing to search for, and the coarse history
+                // is stale by now. Writing keeps landing in slot 1.
+                Store(m_bResetDetectorPending, 1);
+                w = 0;
+            }
+        } else {
+            FineStep<kWide>(x, w);
+        }
+
+        if (Load(m_bBypass) != 0)
+            Store(m_fRatio, 1.0f);
+
+        pOut[i] = ShiftStep(Load(m_fRatio), w, pos);
+    }
+
+    m_nWrite = w;
+    m_nRead = pos.nIndex;
+    m_fReadFrac = pos.fFrac;
+}
+
+void CPitchEngine::ProcessBaseline(const float* pIn, float* pOut, int nCount)
+{
+    ProcessSamples<false>(pIn, pOut, nCount);
+}
+
+#if WIDE_CODE_AVAILABLE
+__attribute__((target("avx2"))) void CPitchEngine::ProcessWide(const float* pIn, float* pOut, int nCount)
+{
+    ProcessSamples<true>(pIn, pOut, nCount);
+}
+#else
+void CPitchEngine::ProcessWide(const float* pIn, float* pOut, int nCount)
+{
+    ProcessSamples<false>(pIn, pOut, nCount);
+}
+#endif
+
+void CPitchEngine::Process(const float* pIn, float* pOut, int nCount)
+{
+    if (nCount <= 0)
+        return;
+    if (s_bWideCode.load(std::memory_order_relaxed))
+        ProcessWide(pIn, pOut, nCount);
+    else
+        ProcessBaseline(pIn, pOut, nCount);
+}

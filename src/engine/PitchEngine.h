@@ -1,0 +1,221 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "engine/TrackRecord.h"
+
+// The sample-by-sample pitch corrector: it measures the period of a
+// monophonic signal, turns it into a read-speed ratio and reads its own input
+// ring at that speed. It knows nothing of sample rates, scales or
+// milliseconds; the controller hands everything over in samples and factors.
+//
+// Threads: Process runs on the streaming thread. Every other public operation
+// may run on the UI side at the same time, without a lock. Fields that both
+// sides touch are relaxed atomics (plain moves on x86); fields that only the
+// streaming thread touches are plain, so the per-sample loops stay cheap.
+class CPitchEngine
+{
+public:
+    static constexpr int kRingSize = 2048;
+    static constexpr int kRingMask = kRingSize - 1;
+    static constexpr int kCoarseRingSize = 220;
+    static constexpr int kCoarseLags = 110;
+    static constexpr int kBankSize = 8;
+    static constexpr int kMaxNotes = 54;
+    static constexpr int kFrameLength = 200;
+    static constexpr int kUpdateInterval = 5;
+    static constexpr int kZeroRunLimit = 2048;
+    static constexpr int kInitialRead = 2018;
+
+    CPitchEngine();
+    CPitchEngine(const CPitchEngine&) = delete;
+    CPitchEngine& operator=(const CPitchEngine&) = delete;
+
+    // Virtual operations, in slot order.
+    virtual ~CPitchEngine();
+    // Deferred: the ring belongs to the streaming thread, so the request is
+    // carried out at the start of the next processed sample (see RingSample).
+    virtual void ClearBuffer();
+    // Streaming-side only (or while no block is processed): it rewrites the
+    // coarse search state in place. The UI side uses Reset, which defers it.
+    virtual void ResetDetector();
+    virtual void Reset();
+    virtual void SetScaleTable(short nNotes, const int* pTargets, const int* pBounds);
+    virtual void SetDetune(float f);
+    virtual void SetRetuneCoefficient(float fCoef);
+    virtual void SetThresholds(float fUnused, float fAccept, float fTrack);
+    virtual void GetStatus(float* pRatio, int* pFrameCount) const;
+    virtual void SetBypass(int on);
+    virtual void SetVibrato(float* pTable, int nLength, float fIncrement, float fDepth, int nDelayFrames);
+    virtual void EnableVibrato(int on);
+    virtual void EnableAutoCorrect(int on);
+    virtual void EnableTracking(int on);
+    virtual void EnableCorrecting(int on);
+    virtual void SetWaitForSignal(int on);
+    virtual void SetTrackHigh(int on);
+
+    void AttachTrackRecords(TrackRecord* p, int nCapacity);
+    void Process(const float* pIn, float* pOut, int nCount);
+
+    // Single relaxed accesses for the controller, which reads and writes
+    // these directly while a pass runs.
+    int GetFrameIndex() const { return Load(m_nFrameIndex); }
+    void SetFrameIndex(int n) { Store(m_nFrameIndex, n); }
+    int GetFrameCount() const { return Load(m_nFrameCount); }
+    int GetTrackCapacity() const { return Load(m_nTrackCapacity); }
+    int IsAutoCorrect() const { return Load(m_bAutoCorrect); }
+    int IsTracking() const { return Load(m_bTracking); }
+    int IsCorrecting() const { return Load(m_bCorrecting); }
+    int IsVibrato() const { return Load(m_bVibrato); }
+    int IsWaitingForSignal() const { return Load(m_bWaitForSignal); }
+    int IsBypassed() const { return Load(m_bBypass); }
+
+    // Detector state, for meters and diagnostics.
+    int IsSearching() const { return Load(m_bSearching); }
+    int IsPeriodValid() const { return Load(m_bPeriodValid); }
+    float GetPeriod() const { return Load(m_fPeriod); }
+
+    // Input ring slot (index taken modulo 2048) as the next sample will see
+    // it: a ClearBuffer not yet carried out reads as 0.0. Call it only while
+    // no block is being processed.
+    float RingSample(int nIndex) const;
+
+private:
+    template <class T>
+    static T Load(const std::atomic<T>& a) { return a.load(std::memory_order_relaxed); }
+    template <class T, class U>
+    static void Store(std::atomic<T>& a, U v) { a.store(static_cast<T>(v), std::memory_order_relaxed); }
+
+    // The block loop exists twice: built for the x86-64 baseline and, where
+    // the processor has them, for 256-bit vector instructions, which carry
+    // the eight fine lags in one register. Both do the same arithmetic lane
+    // for lane, so they produce the same bits.
+    template <bool kWide>
+    void ProcessSamples(const float* pIn, float* pOut, int nCount);
+    void ProcessBaseline(const float* pIn, float* pOut, int nCount);
+    void ProcessWide(const float* pIn, float* pOut, int nCount);
+    static std::atomic<bool> s_bWideCode;
+
+    // Per-sample steps; the hot ones are defined inline in the private
+    // headers DetectorStep.h and ShifterStep.h, which only PitchEngine.cpp
+    // includes.
+    static float FlushSample(float x);
+    void ApplyPendingClear();
+    void WriteRing(int w, float x);
+    void FrameClockStep(float x);
+    float PreFilterStep(float x);
+    void CoarseStep(float x, int w);
+    template <bool kWide>
+    void FineStep(float x, int w);
+    template <bool kWide>
+    void FineBankUpdate(float x, int w);
+    struct ReadPosition
+    {
+        int nIndex;  // ring slot at the centre of the interpolation
+        float fFrac; // offset from it, in [-0.5, 0.5)
+    };
+    float ShiftStep(float r, int w, ReadPosition& pos);
+    float Interpolate(int rd, float f) const;
+
+    // Detector (Detector.cpp).
+    void CoarseDecimatedStep(float y, int w);
+    bool FindCandidate(int nMaxLag, int& nStart, int& nIndex, int& nPeriod) const;
+    bool LowerOctaveWins(int w, int nShort, int nLong) const;
+    bool SeedBank(int w);
+    void PeriodUpdate(int w);
+    bool MoveBankDown(int w);
+    bool MoveBankUp(int w);
+    void LoseLock();
+    float SumSquares(int w, int nFrom, int nCount) const;
+    float LagCorrelation(int w, int nLag) const;
+
+    // Shifter (Shifter.cpp).
+    // By value: the read position lives in registers for a whole block, and
+    // passing it by reference to an out-of-line call would pin it to memory.
+    ReadPosition SpliceBack(ReadPosition pos) const;
+    ReadPosition SpliceForwardIfBehind(int w, ReadPosition pos) const;
+
+    // Target ratio, retune smoothing and vibrato (Target.cpp).
+    float TargetRatio(float fPeriod);
+    float CorrectionRatio(float fPeriod) const;
+    float NoteRatio(float fPeriod);
+    void ApplyRatio(float fTarget);
+    float VibratoGain() const;
+    void AdvanceVibratoClock();
+
+    // Track records and the frame clock (Tracking.cpp).
+    TrackRecord* RecordAt(int nIndex) const;
+    void FrameTick(float x);
+    void OpenRecord(int nIndex, float x);
+    void UpdateRecordRange(float x);
+    void FoldPeriodIntoRecord(float fPeriod);
+    float CurrentTargetPeriod() const;
+
+    friend struct CEngineProbe; // white-box access for the engine's tests
+
+    // Engine state. Flags are signed 32-bit integers, non-zero meaning true.
+    std::atomic<int32_t> m_bSearching;
+    std::atomic<int32_t> m_bResetDetectorPending;
+    std::atomic<int32_t> m_bNoteSearchReady;
+    std::atomic<int32_t> m_bPeriodValid;
+    std::atomic<int32_t> m_bBypass;
+    std::atomic<int32_t> m_bAutoCorrect;
+    std::atomic<int32_t> m_bWaitForSignal;
+    std::atomic<int32_t> m_bTracking;
+    std::atomic<int32_t> m_bCorrecting;
+    std::atomic<int32_t> m_bVibrato;
+    std::atomic<int32_t> m_nFrameIndex;
+    float m_fPreFilter[8];      // a1, a2, b1, b2 of section 1, then of section 2
+    float m_fPreFilterState[4]; // w1, w2 of section 1, then of section 2
+    int32_t m_nCoarseCount;
+    int32_t m_nCoarseWrite;
+    std::atomic<float> m_fPeriod;
+    int32_t m_nWrite;
+    int32_t m_nBaseLag;
+    int32_t m_nUpdateCount;
+    std::atomic<float> m_fRatioSmoothed;
+    std::atomic<float> m_fRatio;
+    std::atomic<float> m_fRetuneCoef;
+    std::atomic<float> m_fDetune;
+    float m_fReadFrac;
+    int32_t m_nRead;
+    std::atomic<float> m_fTrackThreshold;
+    float m_fDecorrelation;
+    std::atomic<float> m_fAcceptThreshold;
+    int32_t m_nSampleInFrame;
+    std::atomic<int32_t> m_nFrameCount;
+    int32_t m_nZeroRun;
+    int32_t m_nNote;
+    float m_fOctave;
+    std::atomic<int32_t> m_nNotes;
+    std::atomic<int32_t> m_nTarget[kMaxNotes];
+    std::atomic<int32_t> m_nBound[kMaxNotes + 1];
+    std::atomic<float*> m_pVibTable;
+    std::atomic<int32_t> m_nVibLength;
+    float m_fVibPhase;
+    std::atomic<float> m_fVibIncrement;
+    std::atomic<float> m_fVibDepth;
+    std::atomic<int32_t> m_nVibDelay;
+    int32_t m_nNoteFrames;
+    float m_fCoarseEnergy[kCoarseLags];
+    float m_fCoarseCorr[kCoarseLags];
+    alignas(32) float m_fFineEnergy[kBankSize];
+    alignas(32) float m_fFineCorr[kBankSize];
+    float m_fCoarseRing[kCoarseRingSize];
+    float m_fRing[kRingSize];
+    std::atomic<TrackRecord*> m_pTrack;
+    std::atomic<int32_t> m_nTrackCapacity;
+
+    // A ClearBuffer request, carried out by the streaming thread.
+    std::atomic<int32_t> m_bClearPending;
+    // The input ring again, time-reversed and written twice: the sample that
+    // went into ring slot s sits at [2047 - s] and [4095 - s]. Counting back
+    // from the newest sample then walks forward through memory without a
+    // wrap, so the fine bank's eight lags are contiguous loads.
+    alignas(64) float m_fRingReversed[2 * kRingSize];
+};
+
+static_assert(std::atomic<int32_t>::is_always_lock_free && sizeof(std::atomic<int32_t>) == 4);
+static_assert(std::atomic<float>::is_always_lock_free && sizeof(std::atomic<float>) == 4);
+static_assert(std::atomic<float*>::is_always_lock_free);

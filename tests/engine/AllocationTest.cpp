@@ -1,0 +1,108 @@
+// Process must never touch the heap. Every allocation of this program goes
+// through the counters below, which count only while a test asks them to.
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include <gtest/gtest.h>
+
+#include "EngineSignals.h"
+
+using namespace enginetest;
+
+namespace {
+
+std::atomic<bool> g_bCounting{false};
+std::atomic<long> g_nAllocations{0};
+
+void* Counted(std::size_t n, std::size_t align = 0)
+{
+    if (g_bCounting.load(std::memory_order_relaxed))
+        g_nAllocations.fetch_add(1, std::memory_order_relaxed);
+    void* p = align != 0 ? std::aligned_alloc(align, (n + align - 1) / align * align) : std::malloc(n != 0 ? n : 1);
+    if (p == nullptr)
+        throw std::bad_alloc();
+    return p;
+}
+
+long CountDuring(auto&& fn)
+{
+    g_nAllocations = 0;
+    g_bCounting = true;
+    fn();
+    g_bCounting = false;
+    return g_nAllocations;
+}
+
+} // namespace
+
+void* operator new(std::size_t n) { return Counted(n); }
+void* operator new[](std::size_t n) { return Counted(n); }
+void* operator new(std::size_t n, std::align_val_t a) { return Counted(n, std::size_t(a)); }
+void* operator new[](std::size_t n, std::align_val_t a) { return Counted(n, std::size_t(a)); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+
+// C allocations too, by interposing on glibc's malloc; the sanitizer
+// runtimes own that symbol, so their builds count operator new only.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && defined(__GLIBC__)
+extern "C" void* __libc_malloc(std::size_t);
+extern "C" void* malloc(std::size_t n)
+{
+    if (g_bCounting.load(std::memory_order_relaxed))
+        g_nAllocations.fetch_add(1, std::memory_order_relaxed);
+    return __libc_malloc(n);
+}
+#define COUNTS_MALLOC 1
+#endif
+
+TEST(Allocation, ProcessAllocatesNothing)
+{
+    // The counters must see what they are meant to see.
+    EXPECT_GT(CountDuring([] { delete new int(3); }), 0);
+#ifdef COUNTS_MALLOC
+    EXPECT_GT(CountDuring([] {
+        void* volatile p = std::malloc(40);
+        std::free(p);
+    }),
+        0);
+#endif
+
+    // Every state: acquisition, lock, shifting, re-centring, splices,
+    // vibrato, a tracking pass, long silence, noise, a cleared ring.
+    auto in = WithFloor(Glide(120.0, 400.0, 0.4, 40000));
+    in.resize(43000, 0.0f);
+    const auto noise = Noise(0.3, 5000, 8);
+    in.insert(in.end(), noise.begin(), noise.end());
+    std::vector<float> out(in.size()), vib(1000, 0.02f);
+    std::vector<TrackRecord> records(400);
+    CPitchEngine automatic, tracking;
+    SetDefaultThresholds(automatic);
+    LoadTable(automatic, ChromaticTable(5));
+    automatic.SetRetuneCoefficient(0.9f);
+    automatic.SetVibrato(vib.data(), 1000, 20.0f, 0.5f, 4);
+    automatic.EnableVibrato(1);
+    SetDefaultThresholds(tracking);
+    tracking.AttachTrackRecords(records.data(), 400);
+    tracking.SetWaitForSignal(1);
+    tracking.EnableTracking(1);
+
+    EXPECT_EQ(CountDuring([&] {
+        for (size_t pos = 0; pos < in.size(); pos += 512) {
+            const int len = int(std::min<size_t>(512, in.size() - pos));
+            automatic.Process(&in[pos], &out[pos], len);
+            tracking.Process(&in[pos], &out[pos], len);
+            if (pos == 20480)
+                automatic.ClearBuffer();
+        }
+    }),
+        0);
+    EXPECT_GT(tracking.GetFrameIndex(), 100);
+}

@@ -1,0 +1,125 @@
+// The graphical passes' per-frame records, as the engine writes and reads
+// them.
+
+#include <gtest/gtest.h>
+
+#include "EngineProbe.h"
+#include "EngineSignals.h"
+
+using namespace enginetest;
+
+namespace {
+
+constexpr float kUntouched = 12345.0f;
+
+// Arms a pass the way the controller does.
+void Arm(CPitchEngine& e, std::vector<TrackRecord>& records, int capacity, bool tracking)
+{
+    e.AttachTrackRecords(records.data(), capacity);
+    e.SetWaitForSignal(1);
+    tracking ? e.EnableTracking(1) : e.EnableCorrecting(1);
+    e.SetFrameIndex(-1);
+}
+
+} // namespace
+
+TEST(TrackRecords, ClockWaitsForSoundThenOneRecordPerFrame)
+{
+    std::vector<TrackRecord> records(50, TrackRecord{kUntouched, kUntouched, kUntouched, kUntouched, kUntouched});
+    CPitchEngine e;
+    NeverLock(e);
+    Arm(e, records, 50, true);
+    ProcessAll(e, std::vector<float>(1000, 0.0f)); // leading silence
+    EXPECT_EQ(e.GetFrameIndex(), 0);
+    EXPECT_EQ(e.GetFrameCount(), 0);
+    EXPECT_EQ(records[0].fMinSample, kUntouched);
+
+    // Positive only, with a slow wobble: frame k is signal samples 200 k to
+    // 200 k + 199, and holds their range; no lock, so no period either.
+    std::vector<float> sig(1000);
+    for (int i = 0; i < 1000; ++i)
+        sig[i] = float(0.5 + 0.3 * std::sin(kTwoPi * i / 731.0) + 0.05 * std::sin(i * 0.9));
+    ProcessAll(e, sig);
+    EXPECT_EQ(e.GetFrameIndex(), 4);
+    EXPECT_EQ(e.GetFrameCount(), 4);
+    for (int k = 0; k < 5; ++k) {
+        const auto [lo, hi] = std::minmax_element(sig.begin() + 200 * k, sig.begin() + 200 * k + 200);
+        EXPECT_EQ(records[k].fMinSample, *lo) << k;
+        EXPECT_EQ(records[k].fMaxSample, *hi) << k;
+        EXPECT_GT(records[k].fMinSample, 0.0f);
+        EXPECT_EQ(records[k].fMinPeriod, 3000.0f) << k;
+        EXPECT_EQ(records[k].fMaxPeriod, -1.0f) << k;
+        EXPECT_EQ(records[k].fTargetPeriod, kUntouched) << "the target is the graph's";
+    }
+    EXPECT_EQ(records[5].fMinSample, kUntouched);
+}
+
+TEST(TrackRecords, LockedFramesHoldTheirPeriodRangeAndTrackingNeverShifts)
+{
+    std::vector<TrackRecord> records(60);
+    CPitchEngine e;
+    SetDefaultThresholds(e);
+    LoadTable(e, ChromaticTable(0));
+    Arm(e, records, 60, true);
+    const auto in = WithFloor(Tone(Shape::Sawtooth, 250, 0.5, 200 * 40));
+    const auto out = ProcessAll(e, in);
+    for (size_t i = 30; i < in.size(); ++i)
+        ASSERT_EQ(out[i], in[i - 30]);
+    int voiced = 0;
+    for (int k = 0; k < 39; ++k) {
+        if (records[k].fMaxPeriod == -1.0f) {
+            EXPECT_EQ(voiced, 0) << "no unvoiced frame after the lock: " << k;
+            continue;
+        }
+        ++voiced;
+        EXPECT_LE(records[k].fMinPeriod, records[k].fMaxPeriod);
+        EXPECT_NEAR(records[k].fMinPeriod, 250.0, 1.0) << k;
+        EXPECT_NEAR(records[k].fMaxPeriod, 250.0, 1.0) << k;
+    }
+    EXPECT_GT(voiced, 30);
+}
+
+TEST(TrackRecords, FullArrayEndsEitherPassOnItsLastRecord)
+{
+    const int capacity = 5;
+    for (bool tracking : {true, false}) {
+        std::vector<TrackRecord> records(capacity + 3, TrackRecord{kUntouched, kUntouched, 0.0f, 0.0f, 0.0f});
+        CPitchEngine e;
+        NeverLock(e);
+        Arm(e, records, capacity, tracking);
+        // The tick that would open frame `capacity` ends the pass instead.
+        const auto sig = Noise(0.4, 200 * (capacity + 4), 5);
+        for (int i = 0; i < int(sig.size()); ++i) {
+            float out = 0.0f;
+            e.Process(&sig[i], &out, 1);
+            ASSERT_EQ(e.GetFrameIndex(), std::min(i / 200, capacity - 1)) << i;
+            ASSERT_EQ(e.IsTracking() + e.IsCorrecting(), i < 200 * capacity ? 1 : 0) << i;
+        }
+        for (int k = capacity; k < capacity + 3; ++k)
+            EXPECT_EQ(records[k].fMinSample, kUntouched);
+        const auto last = sig.begin() + 200 * (capacity - 1);
+        EXPECT_EQ(records[capacity - 1].fMaxSample, tracking ? *std::max_element(last, last + 200) : kUntouched)
+            << "the last record holds its own frame only";
+    }
+}
+
+TEST(TrackRecords, CorrectingShiftsEachFrameTowardItsOwnTarget)
+{
+    // Frames 0..39 untouched (target 0), 40..79 two semitones up.
+    const int period = 200;
+    const double up = period / std::pow(2.0, 2.0 / 12.0);
+    std::vector<TrackRecord> records(80, TrackRecord{0.0f, 0.0f, 0.0f, 0.0f, 0.0f});
+    for (int k = 40; k < 80; ++k)
+        records[k].fTargetPeriod = float(up);
+    CPitchEngine e;
+    SetDefaultThresholds(e);
+    e.EnableAutoCorrect(0);
+    Arm(e, records, 80, false);
+    std::vector<float> in(700, 0.0f);
+    const auto tone = WithFloor(Tone(Shape::Harmonics, period, 0.4, 200 * 79));
+    in.insert(in.end(), tone.begin(), tone.end());
+    const auto out = ProcessAll(e, in);
+    for (int i = 730; i < 700 + 200 * 40; ++i)
+        ASSERT_EQ(out[i], in[i - 30]) << i;
+    EXPECT_NEAR(MeasurePeriod(out, 700 + 200 * 40 + 1500, 5000, 120, 260), up, 0.2);
+}
