@@ -1,0 +1,224 @@
+#pragma once
+// Shared pieces of the controller's tests: a controller whose protected
+// fields and status clock the tests can reach, the expected engine values
+// computed from their definitions (never from the controller), mocks of the
+// panel and its views, and a block-wise run of audio through the engine.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "EngineReadout.h"
+#include "modes/DspObject.h"
+#include "settings/ParameterIds.h"
+#include "settings/ScaleEditorLink.h"
+#include "settings/ViewLinks.h"
+
+namespace modestest {
+
+class CTestDsp : public CDspObject
+{
+public:
+    unsigned clockMs = 100000;
+
+    int ActiveMode() const { return Relaxed(m_nActiveMode); }
+    int TrackPitch() const { return Relaxed(m_bTrackPitch); }
+    int CorrectPitch() const { return Relaxed(m_bCorrectPitch); }
+    int ShownState() const { return Relaxed(m_nShownState); }
+    int RequestedState() const { return Relaxed(m_nRequestedState); }
+    int StateDelay() const { return Relaxed(m_nStateDelay); }
+    int EnvScaleAvailable() const { return Relaxed(m_bEnvScaleAvailable); }
+    void SetRequestedState(int v) { SetRelaxed(m_nRequestedState, v); }
+    const float* VibratoTable() const { return m_fVibratoTable; }
+
+protected:
+    unsigned StatusClockMs() const override { return clockMs; }
+};
+
+// --- Expected values, straight from their definitions -----------------------
+
+// Half-life of ms milliseconds at fs / 5 updates per second.
+inline float ExpectedRetuneCoef(double fs, double ms)
+{
+    const double updatesPerSecond = fs / 5.0;
+    return static_cast<float>(std::exp2(-1.0 / (updatesPerSecond * ms / 1000.0)));
+}
+
+// The note table of an unedited equal-tempered chromatic scale: the key
+// note's period folded into [173130, 346260), then one integer period per
+// semitone of the octave above it, highest note first, and the midpoints
+// between neighbours as zone edges.
+struct NoteTable
+{
+    std::vector<int> targets;
+    std::vector<int> bounds;
+};
+
+inline NoteTable ChromaticTable(int key, double fs)
+{
+    const double tonicHz = 440.0 * std::exp2((key - 9) / 12.0);
+    double folded = fs / tonicHz;
+    while (folded < 173130.0)
+        folded *= 2.0;
+    NoteTable t;
+    for (int i = 0; i < 12; ++i) {
+        const int semitonesAboveKey = 11 - i;
+        t.targets.push_back(static_cast<int>(std::floor(2.0 * folded / std::exp2(semitonesAboveKey / 12.0) + 0.5)));
+    }
+    t.bounds.assign(13, 0);
+    for (int i = 1; i < 12; ++i)
+        t.bounds[i] = (t.targets[i - 1] + t.targets[i]) / 2;
+    t.bounds[12] = (t.targets[11] + 2 * t.targets[0]) / 2;
+    t.bounds[0] = t.bounds[12] / 2;
+    return t;
+}
+
+// Vibrato increment: table entries per frame for a rate in tenths of a hertz.
+inline float ExpectedVibIncrement(double fs, int rateTenths)
+{
+    const double framesPerSecond = fs / 200.0;
+    const double cycleFrames = framesPerSecond / (rateTenths / 10.0);
+    return static_cast<float>(1000.0 / cycleFrames);
+}
+
+inline double SemitoneFactor(double semitones)
+{
+    return std::exp2(semitones / 12.0);
+}
+
+// --- Mocks of the panel side -----------------------------------------------
+
+class MockMainView : public IMainGraphView
+{
+public:
+    MOCK_METHOD(void, SetController, (CParameterStore*), (override));
+    MOCK_METHOD(void, SetFrameRate, (float), (override));
+    MOCK_METHOD(int, SetBufferSeconds, (int), (override));
+    MOCK_METHOD(void, SetTracking, (int), (override));
+    MOCK_METHOD(void, SetCorrecting, (int), (override));
+    MOCK_METHOD(void, ZoomTimeIn, (), (override));
+    MOCK_METHOD(void, ZoomTimeOut, (), (override));
+    MOCK_METHOD(void, ZoomPitchIn, (), (override));
+    MOCK_METHOD(void, ZoomPitchOut, (), (override));
+    MOCK_METHOD(int, PeriodToCents, (float), (override));
+    MOCK_METHOD(bool, IsLive, (), (override));
+    MOCK_METHOD(void, IdleUpdate, (), (override));
+    MOCK_METHOD(bool, IsEnvScaleAvailable, (), (override));
+    MOCK_METHOD(bool, ContainsPointer, (), (override));
+    MOCK_METHOD(CursorHandle, UpdateCursor, (), (override));
+};
+
+class MockEnvelopeView : public IEnvelopeView
+{
+public:
+    MOCK_METHOD(void, SetController, (CParameterStore*), (override));
+    MOCK_METHOD(void, SetFrameRate, (float), (override));
+    MOCK_METHOD(void, SetTied, (int), (override));
+    MOCK_METHOD(void, ZoomAmplitudeIn, (), (override));
+    MOCK_METHOD(void, ZoomAmplitudeOut, (), (override));
+    MOCK_METHOD(bool, IsLive, (), (override));
+    MOCK_METHOD(void, IdleUpdate, (), (override));
+    MOCK_METHOD(bool, ContainsPointer, (), (override));
+    MOCK_METHOD(CursorHandle, UpdateCursor, (), (override));
+};
+
+class MockDialog : public IIntonaraDialog
+{
+public:
+    MOCK_METHOD(IMainGraphView*, GetMainGraphView, (), (override));
+    MOCK_METHOD(IEnvelopeView*, GetEnvelopeView, (), (override));
+    MOCK_METHOD(void, SetChangeMeter, (int), (override));
+    MOCK_METHOD(void, EnableControl, (int, bool), (override));
+    MOCK_METHOD(bool, IsVisible, (), (override));
+    MOCK_METHOD(bool, IsPointerOverGraph, (), (override));
+    MOCK_METHOD(int, GetTool, (), (override));
+    MOCK_METHOD(bool, IsActive, (), (override));
+    MOCK_METHOD(void, SetCursor, (CursorHandle), (override));
+};
+
+class MockStatusWindow : public IStatusWindow
+{
+public:
+    MOCK_METHOD(void, SetStatusText, (const char*), (override));
+};
+
+// A panel with both views, all live and quiet unless a test says otherwise.
+struct Panel
+{
+    ::testing::NiceMock<MockMainView> main;
+    ::testing::NiceMock<MockEnvelopeView> envelope;
+    ::testing::NiceMock<MockDialog> dialog;
+
+    Panel()
+    {
+        using ::testing::Return;
+        ON_CALL(dialog, GetMainGraphView()).WillByDefault(Return(&main));
+        ON_CALL(dialog, GetEnvelopeView()).WillByDefault(Return(&envelope));
+        ON_CALL(main, SetBufferSeconds(::testing::_)).WillByDefault(::testing::ReturnArg<0>());
+        ON_CALL(main, IsLive()).WillByDefault(Return(true));
+        ON_CALL(envelope, IsLive()).WillByDefault(Return(true));
+        ON_CALL(main, IsEnvScaleAvailable()).WillByDefault(Return(true));
+    }
+};
+
+// Marks the given notes of the current scale do-not-track when the store
+// runs "Edit Scale" (ID 11).
+class CDoNotTrackEditor : public IScaleEditor
+{
+public:
+    explicit CDoNotTrackEditor(std::vector<int> notes) : m_notes(std::move(notes)) {}
+    void RunScaleEditor(CScaleSet&, short, short, int* pDoNotTrack, int*, int nNotes) override
+    {
+        for (int n : m_notes)
+            if (n >= 0 && n < nNotes)
+                pDoNotTrack[n] = 1;
+    }
+
+private:
+    std::vector<int> m_notes;
+};
+
+// --- Audio --------------------------------------------------------------------
+
+// Through the engine in the filter's way: consecutive blocks of one size.
+inline std::vector<float> RunBlocks(CDspObject& dsp, const std::vector<float>& in, int block = 512)
+{
+    std::vector<float> out(in.size());
+    for (size_t i = 0; i < in.size(); i += block) {
+        const int n = static_cast<int>(std::min<size_t>(block, in.size() - i));
+        dsp.m_Engine.Process(in.data() + i, out.data() + i, n);
+    }
+    return out;
+}
+
+// A note still sounding when the block ends: the synthetic voice fades out
+// at its end, which would let the detector drop its lock.
+inline std::vector<float> Held(std::vector<float> note, double fs)
+{
+    note.resize(note.size() - static_cast<size_t>(0.15 * fs));
+    return note;
+}
+
+inline std::vector<float> Silence(size_t n)
+{
+    return std::vector<float>(n, 0.0f);
+}
+
+inline std::vector<float> Concat(std::vector<float> a, const std::vector<float>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A controller set up as the filter does before streaming.
+inline void Prepare(CDspObject& dsp, float fs)
+{
+    dsp.Initialise();
+    dsp.SetSampleRate(fs);
+    dsp.ResetEngine();
+}
+
+} // namespace modestest
