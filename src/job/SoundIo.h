@@ -1,0 +1,60 @@
+#pragma once
+// Owning wrappers around libsndfile handles, so that every early exit of a
+// job closes what it opened. Errors throw CJobError with the file named.
+
+#include <cstdint>
+#include <string>
+
+#include "job/SoundFormat.h"
+
+struct sf_private_tag;
+
+namespace job {
+
+class CSoundReader
+{
+public:
+    explicit CSoundReader(const std::string& path);
+    ~CSoundReader();
+    CSoundReader(const CSoundReader&) = delete;
+    CSoundReader& operator=(const CSoundReader&) = delete;
+
+    const SoundFormat& Format() const { return m_Format; }
+
+    // Interleaved frames; fewer than asked only at the end of the file.
+    int64_t ReadPcm16(int16_t* pFrames, int64_t nFrames);
+    // Integer encodings come back scaled to +-1.0.
+    int64_t ReadFloat(float* pFrames, int64_t nFrames);
+
+private:
+    void CheckRead(int64_t nGot, int64_t nAsked);
+
+    std::string m_sPath;
+    sf_private_tag* m_pFile = nullptr;
+    SoundFormat m_Format;
+};
+
+// Mono only: that is all the job writes.
+class CSoundWriter
+{
+public:
+    // Writes into an open descriptor, which stays open (the caller flushes
+    // and renames it); displayPath is for messages.
+    CSoundWriter(int fd, const std::string& displayPath, int format, int sampleRate);
+    ~CSoundWriter();
+    CSoundWriter(const CSoundWriter&) = delete;
+    CSoundWriter& operator=(const CSoundWriter&) = delete;
+
+    void WritePcm16(const int16_t* pSamples, int64_t nCount);
+    void WriteFloat(const float* pSamples, int64_t nCount);
+    // Completes the header. The writer is unusable afterwards.
+    void Close();
+
+private:
+    void CheckWrite(int64_t nWritten, int64_t nCount);
+
+    std::string m_sPath;
+    sf_private_tag* m_pFile = nullptr;
+};
+
+} // namespace job

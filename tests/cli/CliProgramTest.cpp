@@ -1,0 +1,211 @@
+// The built tool, run as a user would run it.
+
+#include "CliTestSupport.h"
+#include "ProgramRunner.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+long Lines(const std::string& text)
+{
+    return std::count(text.begin(), text.end(), '\n');
+}
+
+// A steady 220 Hz tone with a few harmonics, half a second.
+std::vector<float> Tone(int rate, double hz = 220.0, double seconds = 0.5)
+{
+    std::vector<float> samples(static_cast<size_t>(rate * seconds));
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        samples[i] = static_cast<float>(0.3 * std::sin(2 * M_PI * hz * t) + 0.1 * std::sin(4 * M_PI * hz * t) +
+                                        0.05 * std::sin(6 * M_PI * hz * t));
+    }
+    return samples;
+}
+
+class CliProgram : public clitest::ScratchTest
+{
+protected:
+    clitest::ProgramResult Run(const std::vector<std::string>& arguments)
+    {
+        return clitest::RunProgram((clitest::OwnDirectory() / "intonara").string(), arguments);
+    }
+
+    // One line on stderr beginning "intonara: ", nothing on stdout, the
+    // given status, and nothing new in the directory.
+    void ExpectRefusal(const std::vector<std::string>& arguments, int status, const std::string& mention = "")
+    {
+        const std::vector<std::string> before = Listing();
+        const clitest::ProgramResult r = Run(arguments);
+        std::string call;
+        for (const std::string& a : arguments)
+            call += " " + a;
+        EXPECT_EQ(r.nStatus, status) << call << "\n" << r.sErr;
+        EXPECT_EQ(r.sErr.rfind("intonara: ", 0), 0u) << call << "\n" << r.sErr;
+        EXPECT_EQ(Lines(r.sErr), 1) << call << "\n" << r.sErr;
+        EXPECT_EQ(r.sOut, "") << call;
+        if (!mention.empty()) {
+            EXPECT_NE(r.sErr.find(mention), std::string::npos) << call << "\n" << r.sErr;
+        }
+        EXPECT_EQ(Listing(), before) << call;
+    }
+};
+
+} // namespace
+
+TEST_F(CliProgram, CorrectsSixteenBitAndFloatFiles)
+{
+    const std::vector<float> tone = Tone(44100);
+    std::vector<int16_t> pcm(tone.size());
+    for (size_t i = 0; i < tone.size(); ++i)
+        pcm[i] = static_cast<int16_t>(std::lround(tone[i] * 30000.0f));
+    clitest::WriteShorts(Path("pcm.wav"), 44100, pcm);
+    clitest::WriteFloats(Path("float.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 48000, Tone(48000));
+
+    for (const char* name : {"pcm", "float"}) {
+        const std::string in = Path(std::string(name) + ".wav"), out = Path(std::string(name) + "-out.wav");
+        // A negative value is taken as the value, not as an option.
+        const clitest::ProgramResult r =
+            Run({"correct", in, "-o", out, "--scale", "Major", "--key", "A", "--detune", "-20", "--retune", "100",
+                 "--threshold", "40", "--vibrato", "sine", "--depth", "50", "--rate", "4.4", "--delay", "700"});
+        ASSERT_EQ(r.nStatus, 0) << r.sErr;
+        EXPECT_EQ(r.sErr, ""); // no progress bar without a terminal
+        EXPECT_EQ(Lines(r.sOut), 1);
+        // Each option reached its own setting.
+        EXPECT_NE(r.sOut.find("\"Major\", key A, detune -20 cents, retune 100 ms, threshold 40, vibrato sine "
+                              "(50 cents, 4.4 Hz, after 700 ms)"),
+                  std::string::npos)
+            << r.sOut;
+
+        const clitest::SoundData input = clitest::ReadSound(in), output = clitest::ReadSound(out);
+        EXPECT_EQ(output.info.format, input.info.format) << name;
+        EXPECT_EQ(output.info.samplerate, input.info.samplerate);
+        EXPECT_EQ(output.info.channels, 1);
+        EXPECT_EQ(output.info.frames, input.info.frames);
+        float peak = 0.0f;
+        for (float x : output.floats)
+            peak = std::max(peak, std::fabs(x));
+        EXPECT_GT(peak, 0.1f) << name; // sound came out, not silence
+    }
+    EXPECT_EQ(Listing(), (std::vector<std::string>{"float-out.wav", "float.wav", "pcm-out.wav", "pcm.wav"}));
+
+    // --quiet prints nothing at all.
+    const clitest::ProgramResult quiet = Run({"correct", Path("pcm.wav"), "-o", Path("pcm-out.wav"), "--quiet"});
+    EXPECT_EQ(quiet.nStatus, 0);
+    EXPECT_EQ(quiet.sOut + quiet.sErr, "");
+}
+
+TEST_F(CliProgram, StereoNeedsMixdown)
+{
+    std::vector<float> stereo;
+    for (float x : Tone(22050)) {
+        stereo.push_back(x);
+        stereo.push_back(x);
+    }
+    const std::string in = Path("stereo.wav"), out = Path("out.wav");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 22050, stereo);
+    ExpectRefusal({"correct", in, "-o", out}, 1, "--mixdown");
+
+    const clitest::ProgramResult r = Run({"correct", in, "-o", out, "--mixdown"});
+    ASSERT_EQ(r.nStatus, 0) << r.sErr;
+    const clitest::SoundData output = clitest::ReadSound(out);
+    EXPECT_EQ(output.info.channels, 1);
+    EXPECT_EQ(output.info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_EQ(output.info.frames, static_cast<sf_count_t>(stereo.size() / 2));
+}
+
+TEST_F(CliProgram, BadInputGivesOneLineAndNoOutput)
+{
+    const std::string good = Path("good.wav"), out = Path("out.wav");
+    clitest::WriteFloats(good, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
+    { std::ofstream(Path("empty.wav")); }
+    { std::ofstream(Path("text.wav")) << "not a sound file, only text\n"; }
+    clitest::fs::create_directory(Path("folder.wav"));
+
+    ExpectRefusal({"correct", Path("missing.wav"), "-o", out}, 1, "missing.wav");
+    ExpectRefusal({"correct", Path("folder.wav"), "-o", out}, 1, "directory");
+    ExpectRefusal({"correct", Path("empty.wav"), "-o", out}, 1, "empty.wav");
+    ExpectRefusal({"correct", Path("text.wav"), "-o", out}, 1, "text.wav");
+
+    ExpectRefusal({"correct", good, "-o", out, "--scale", "Lydian"}, 2, "--scale");
+    ExpectRefusal({"correct", good, "-o", out, "--scale", "29"}, 2, "0 to 28");
+    ExpectRefusal({"correct", good, "-o", out, "--key", "H"}, 2, "--key");
+    ExpectRefusal({"correct", good, "-o", out, "--detune", "101"}, 2, "-100 to 100");
+    ExpectRefusal({"correct", good, "-o", out, "--detune=-101"}, 2, "--detune");
+    ExpectRefusal({"correct", good, "-o", out, "--retune", "401"}, 2, "0 to 400");
+    ExpectRefusal({"correct", good, "-o", out, "--retune-index", "-1"}, 2, "--retune-index");
+    ExpectRefusal({"correct", good, "-o", out, "--retune", "20", "--retune-index", "126"}, 2, "--retune");
+    ExpectRefusal({"correct", good, "-o", out, "--threshold", "101"}, 2, "--threshold");
+    ExpectRefusal({"correct", good, "-o", out, "--vibrato", "wobble"}, 2, "--vibrato");
+    ExpectRefusal({"correct", good, "-o", out, "--depth", "-1"}, 2, "--depth");
+    ExpectRefusal({"correct", good, "-o", out, "--rate", "0"}, 2, "0.1 to 10.0 Hz");
+    ExpectRefusal({"correct", good, "-o", out, "--delay", "3001"}, 2, "--delay");
+    ExpectRefusal({"correct", good, "-o", out, "--frobnicate"}, 2, "--frobnicate");
+    ExpectRefusal({"correct", good}, 2, "--output");
+    ExpectRefusal({"correct", good, "-o", good}, 2, "input");
+    ExpectRefusal({"notes", "--sample-rate", "12"}, 2, "--sample-rate");
+    ExpectRefusal({}, 2);
+    ExpectRefusal({"transmogrify"}, 2);
+
+    // A failed run leaves an existing output as it was.
+    { std::ofstream(out) << "precious"; }
+    ExpectRefusal({"correct", Path("text.wav"), "-o", out}, 1);
+    ExpectRefusal({"correct", good, "-o", out, "--key", "X"}, 2);
+    std::ifstream kept(out);
+    std::stringstream text;
+    text << kept.rdbuf();
+    EXPECT_EQ(text.str(), "precious");
+}
+
+TEST_F(CliProgram, HelpExplainsEveryOption)
+{
+    const clitest::ProgramResult top = Run({"--help"});
+    EXPECT_EQ(top.nStatus, 0);
+    for (const char* word : {"correct", "scales", "notes", "--version", "--help"})
+        EXPECT_NE(top.sOut.find(word), std::string::npos) << word;
+
+    const clitest::ProgramResult correct = Run({"correct", "--help"});
+    EXPECT_EQ(correct.nStatus, 0);
+    for (const char* option : {"IN", "--output", "--scale", "--key", "--detune", "--retune ", "--retune-index",
+                               "--threshold", "--vibrato", "--depth", "--rate", "--delay", "--bypass",
+                               "--mixdown", "--quiet", "Default: 2", "Default: 20", "Default: 5.5", "cents", "ms",
+                               "temporary"})
+        EXPECT_NE(correct.sOut.find(option), std::string::npos) << option;
+
+    const clitest::ProgramResult notes = Run({"notes", "--help"});
+    for (const char* option : {"--scale", "--key", "--sample-rate", "Default: 44100"})
+        EXPECT_NE(notes.sOut.find(option), std::string::npos) << option;
+    EXPECT_EQ(Run({"scales", "--help"}).nStatus, 0);
+
+    const clitest::ProgramResult version = Run({"--version"});
+    EXPECT_EQ(version.nStatus, 0);
+    EXPECT_EQ(version.sOut.rfind("intonara ", 0), 0u) << version.sOut;
+}
+
+TEST_F(CliProgram, ListsScalesAndNotes)
+{
+    const clitest::ProgramResult scales = Run({"scales"});
+    EXPECT_EQ(scales.nStatus, 0);
+    EXPECT_EQ(Lines(scales.sOut), 30); // heading and 29 scales
+    EXPECT_NE(scales.sOut.find("Werckmeister III Chrom."), std::string::npos);
+
+    // D major: two sharps.
+    const clitest::ProgramResult notes = Run({"notes", "--scale", "major", "--key", "D", "--sample-rate", "48000"});
+    EXPECT_EQ(notes.nStatus, 0) << notes.sErr;
+    EXPECT_EQ(Lines(notes.sOut), 3 + 7);
+    std::istringstream lines(notes.sOut);
+    std::string line;
+    std::vector<std::string> names;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string degree, name;
+        words >> degree >> name;
+        if (!degree.empty() && std::isdigit(static_cast<unsigned char>(degree[0])))
+            names.push_back(name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"D", "E", "F#", "G", "A", "B", "C#"}));
+}

@@ -1,0 +1,99 @@
+#pragma once
+// Scratch directories and small sound files for the tool's tests.
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+namespace fs = std::filesystem;
+
+class ScratchTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_Dir = fs::temp_directory_path() /
+                ("intonara-cli-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
+        fs::remove_all(m_Dir);
+        fs::create_directories(m_Dir);
+    }
+    void TearDown() override { fs::remove_all(m_Dir); }
+
+    std::string Path(const std::string& name) const { return (m_Dir / name).string(); }
+
+    // Everything in the directory, so a test can see that no stray file is left.
+    std::vector<std::string> Listing() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_Dir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path m_Dir;
+};
+
+// Interleaved frames as floats, any encoding libsndfile can write.
+inline void WriteFloats(const std::string& path, int format, int channels, int rate, const std::vector<float>& data)
+{
+    SF_INFO info{};
+    info.channels = channels;
+    info.samplerate = rate;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    EXPECT_EQ(sf_writef_float(file, data.data(), static_cast<sf_count_t>(data.size()) / channels),
+              static_cast<sf_count_t>(data.size()) / channels);
+    sf_close(file);
+}
+
+inline void WriteShorts(const std::string& path, int rate, const std::vector<int16_t>& data)
+{
+    SF_INFO info{};
+    info.channels = 1;
+    info.samplerate = rate;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    EXPECT_EQ(sf_write_short(file, data.data(), static_cast<sf_count_t>(data.size())),
+              static_cast<sf_count_t>(data.size()));
+    sf_close(file);
+}
+
+struct SoundData
+{
+    SF_INFO info{};
+    std::vector<float> floats;    // interleaved
+    std::vector<int16_t> shorts;  // interleaved, exact for 16-bit files
+};
+
+inline SoundData ReadSound(const std::string& path)
+{
+    SoundData data;
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &data.info);
+    if (!file) {
+        ADD_FAILURE() << "cannot read " << path << ": " << sf_strerror(nullptr);
+        return data;
+    }
+    const size_t n = static_cast<size_t>(data.info.frames) * static_cast<size_t>(data.info.channels);
+    data.floats.resize(n);
+    data.shorts.resize(n);
+    sf_readf_float(file, data.floats.data(), data.info.frames);
+    sf_seek(file, 0, SEEK_SET);
+    sf_readf_short(file, data.shorts.data(), data.info.frames);
+    sf_close(file);
+    return data;
+}
+
+} // namespace clitest
