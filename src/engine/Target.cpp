@@ -2,6 +2,8 @@
 // the current pass or of the note table, the retune smoothing toward it, and
 // the synthetic vibrato on top.
 
+#include <atomic>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
@@ -40,6 +42,11 @@ float CPitchEngine::CorrectionRatio(float fPeriod) const
     if (!(target > 0.0f && std::isfinite(target)))
         return 1.0f;
     float r = fPeriod / target;
+    // A target so small (or so large) that the quotient leaves the float
+    // range has no octave to fold into: doubling 0 or halving infinity
+    // would never end.
+    if (!(r > 0.0f && r <= FLT_MAX))
+        return 1.0f;
     while (r >= 2.0f)
         r *= 0.5f;
     while (r <= 0.5f)
@@ -125,9 +132,15 @@ void CPitchEngine::ApplyRatio(float fTarget)
     if (Load(m_bAutoCorrect) != 0 && Load(m_bVibrato) != 0 && Load(m_bPeriodValid) != 0) {
         const float* table = Load(m_pVibTable);
         const int length = Load(m_nVibLength);
-        const int index = static_cast<int>(m_fVibPhase);
-        if (table != nullptr && index >= 0 && index < length)
-            ratio = ratio * (VibratoGain() * Load(m_fVibDepth) * table[index] + 1.0f);
+        // The phase is kept inside the table (AdvanceVibratoClock), but the
+        // table may have been swapped for a shorter one since.
+        if (table != nullptr && m_fVibPhase >= 0.0f && m_fVibPhase < static_cast<float>(length)) {
+            const int index = static_cast<int>(m_fVibPhase);
+            // The controller may be rebuilding the table while we read it;
+            // it stores every entry whole, and so must this load be.
+            const float entry = std::atomic_ref<const float>(table[index]).load(std::memory_order_relaxed);
+            ratio = ratio * (VibratoGain() * Load(m_fVibDepth) * entry + 1.0f);
+        }
     }
     Store(m_fRatio, ratio);
 }
@@ -151,6 +164,17 @@ void CPitchEngine::AdvanceVibratoClock()
     const float length = static_cast<float>(Load(m_nVibLength));
     if (m_fVibPhase >= length)
         m_fVibPhase -= length;
+    // One wrap is all a sensible rate ever needs. An increment of a table
+    // length or more per frame, a negative one, or a length that changed
+    // under the phase would leave it outside the table for good (and, grown
+    // far enough, outside what an index can hold).
+    if (!(m_fVibPhase >= 0.0f && m_fVibPhase < length)) {
+        m_fVibPhase = length > 0.0f ? std::fmod(m_fVibPhase, length) : 0.0f;
+        if (m_fVibPhase < 0.0f)
+            m_fVibPhase += length;
+        if (!(m_fVibPhase >= 0.0f && m_fVibPhase < length))
+            m_fVibPhase = 0.0f;
+    }
     if (m_nNoteFrames < INT32_MAX)
         ++m_nNoteFrames;
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -19,48 +18,40 @@ constexpr float kThresholdU = 25.0f / 500.0f; // the controller's default Thresh
 
 enum class Shape { Sine, Sawtooth, Pulses, Harmonics };
 
-// Whole-number periods repeat exactly. Pulses are wide raised cosines with
-// the mean removed; Harmonics are five decaying partials, voice-like.
+// Whole-number periods repeat exactly. Pulses are wide raised cosines minus
+// their mean; Harmonics are five decaying partials, voice-like.
 inline std::vector<float> Tone(Shape shape, double period, double amp, int n)
 {
     std::vector<float> v(n);
     const double width = std::max(4.0, std::floor(period * 0.4));
     for (int i = 0; i < n; ++i) {
-        const double ph = std::fmod(i, period) / period;
-        double s = 0.0;
-        switch (shape) {
-        case Shape::Sine: s = std::sin(kTwoPi * i / period); break;
-        case Shape::Sawtooth: s = 2.0 * ph - 1.0; break;
-        case Shape::Pulses:
-            s = 0.5 * ((ph * period < width ? 1.0 - std::cos(kTwoPi * (ph * period + 0.5) / width) : 0.0) - width / period);
-            break;
-        case Shape::Harmonics:
-            for (int h = 1; h <= 5; ++h)
-                s += 0.6 * std::sin(kTwoPi * h * i / period) / h;
-            break;
-        }
+        const double k = std::fmod(i, period);
+        double s = shape == Shape::Sine ? std::sin(kTwoPi * i / period)
+            : shape == Shape::Sawtooth  ? 2.0 * k / period - 1.0
+            : shape == Shape::Pulses    ? 0.5 * ((k < width ? 1.0 - std::cos(kTwoPi * (k + 0.5) / width) : 0.0) - width / period)
+                                        : 0.0;
+        for (int h = 1; shape == Shape::Harmonics && h <= 5; ++h)
+            s += 0.6 * std::sin(kTwoPi * h * i / period) / h;
         v[i] = static_cast<float>(amp * s);
     }
     return v;
 }
 
-// Sawtooth whose period moves linearly from p0 to p1; the phase integrates
-// the instantaneous frequency.
+// Sawtooth whose period moves linearly from p0 to p1.
 inline std::vector<float> Glide(double p0, double p1, double amp, int n, std::vector<double>* periods = nullptr)
 {
     std::vector<float> v(n);
-    double phase = 0.0;
-    for (int i = 0; i < n; ++i) {
+    for (double i = 0, phase = 0.0; i < n; ++i) {
         const double p = p0 + (p1 - p0) * i / n;
         if (periods != nullptr)
             periods->push_back(p);
-        v[i] = static_cast<float>(amp * (2.0 * phase - 1.0));
+        v[int(i)] = static_cast<float>(amp * (2.0 * phase - 1.0));
         phase = std::fmod(phase + 1.0 / p, 1.0);
     }
     return v;
 }
 
-inline std::vector<float> Noise(double amp, int n, uint32_t seed = 1234)
+inline std::vector<float> Noise(double amp, int n, unsigned seed = 1234)
 {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> dist(-amp, amp);
@@ -73,7 +64,7 @@ inline std::vector<float> Noise(double amp, int n, uint32_t seed = 1234)
 // A noise floor 54 dB under a 0.5 tone, as any recording has. Without one a
 // whole-number period repeats to the last bit and the octave check compares
 // two rounding residues.
-inline std::vector<float> WithFloor(std::vector<float> x, uint32_t seed = 99)
+inline std::vector<float> WithFloor(std::vector<float> x, unsigned seed = 99)
 {
     const auto n = Noise(1e-3, static_cast<int>(x.size()), seed);
     for (size_t i = 0; i < x.size(); ++i)
@@ -81,14 +72,12 @@ inline std::vector<float> WithFloor(std::vector<float> x, uint32_t seed = 99)
     return x;
 }
 
-// Equal-tempered chromatic note table with the documented properties: key
-// note period doubled into [173130, 346260), targets ascending from the
-// highest note down to the key note (twice that base), integer midpoints as
-// boundaries, one octave tiled exactly.
+// Equal-tempered chromatic table: key note period doubled into [173130,
+// 346260), targets ascending from the note 11 semitones up to the key note
+// (twice that base), integer midpoints as boundaries tiling one octave.
 struct NoteTable
 {
-    std::vector<int> targets;
-    std::vector<int> bounds;
+    std::vector<int> targets, bounds;
 };
 
 inline NoteTable ChromaticTable(int key)
@@ -107,49 +96,34 @@ inline NoteTable ChromaticTable(int key)
     return t;
 }
 
-inline double NotePeriod(int midi)
-{
-    return kRate / (440.0 * std::pow(2.0, (midi - 69) / 12.0));
-}
+inline double NotePeriod(int midi) { return kRate / (440.0 * std::pow(2.0, (midi - 69) / 12.0)); }
 
 // Period by normalised autocorrelation: the shortest lag whose peak comes
 // within 5 % of the best (so multiples lose), refined by a parabola.
 inline double MeasurePeriod(const std::vector<float>& x, int from, int len, int minLag, int maxLag)
 {
-    if (from + len + maxLag + 1 >= static_cast<int>(x.size()))
-        return -1.0;
     std::vector<double> r(maxLag + 2);
     for (int lag = minLag - 1; lag <= maxLag + 1; ++lag) {
         double xy = 0.0, xx = 0.0, yy = 0.0;
         for (int n = from; n < from + len; ++n) {
-            xy += double(x[n]) * x[n + lag];
+            xy += double(x.at(n)) * x.at(n + lag);
             xx += double(x[n]) * x[n];
             yy += double(x[n + lag]) * x[n + lag];
         }
         r[lag] = xy / std::sqrt(xx * yy + 1e-300);
     }
     const double best = *std::max_element(r.begin() + minLag, r.begin() + maxLag + 1);
-    for (int lag = minLag; lag <= maxLag; ++lag) {
-        if (r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1] && r[lag] >= best - 0.05 * std::fabs(best)) {
-            const double den = r[lag - 1] - 2.0 * r[lag] + r[lag + 1];
-            return lag + (den != 0.0 ? 0.5 * (r[lag - 1] - r[lag + 1]) / den : 0.0);
-        }
-    }
+    for (int lag = minLag; lag <= maxLag; ++lag)
+        if (r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1] && r[lag] >= best - 0.05 * std::fabs(best))
+            return lag + 0.5 * (r[lag - 1] - r[lag + 1]) / (r[lag - 1] - 2.0 * r[lag] + r[lag + 1]);
     return -1.0;
 }
 
-// Engine set-ups as the controller makes them.
-inline void SetDefaultThresholds(CPitchEngine& e)
-{
-    e.SetThresholds(kThresholdU, kThresholdU - 0.5f, kThresholdU * 1.1f);
-}
+inline void SetDefaultThresholds(CPitchEngine& e) { e.SetThresholds(kThresholdU, kThresholdU - 0.5f, kThresholdU * 1.1f); }
 
-// Acceptance needs C > 2E, which no signal has, so the engine stays in
+// Acceptance would need C > 2E, which no signal has: the engine stays in
 // search state and leaves period and ratio wherever a test puts them.
-inline void NeverLock(CPitchEngine& e)
-{
-    e.SetThresholds(0.0f, -2.0f, 0.0f);
-}
+inline void NeverLock(CPitchEngine& e) { e.SetThresholds(0.0f, -2.0f, 0.0f); }
 
 inline void LoadTable(CPitchEngine& e, const NoteTable& t)
 {
@@ -163,7 +137,7 @@ inline std::vector<float> ProcessAll(CPitchEngine& e, const std::vector<float>& 
     return out;
 }
 
-// Sample by sample from `from`; the index after which the engine first
+// Sample by sample from `from`: the index after which the engine first
 // reports a lock, or -1.
 inline int RunUntilLocked(CPitchEngine& e, const std::vector<float>& in, size_t from = 0)
 {

@@ -1,4 +1,4 @@
-// From period to ratio: note table, correcting targets, retune smoothing and
+// From period to ratio: note table, drawn targets, retune smoothing and
 // vibrato. Expectations come from equal temperament and closed forms.
 
 #include <gtest/gtest.h>
@@ -22,55 +22,46 @@ struct AutoEngine
 
 } // namespace
 
-TEST(TargetRatio, ChromaticTablePullsTonesOntoTheNearestSemitone)
+TEST(TargetRatio, NoteTablePullsTonesOntoTheNearestSemitone)
 {
-    // Scaled periods are about 2e5 units, so truncation costs ~0.01 cent.
+    // Scaled periods are about 2e5 units: truncation costs ~0.01 cent.
     for (int key : {0, 7})
         for (int midi = 40; midi <= 84; midi += 5)
-            for (double cents : {-45.0, -30.0, 0.0, 12.0, 45.0}) {
-                AutoEngine a(key);
-                EXPECT_NEAR(Cents(a.Ratio(Sharp(midi, cents))), -cents, 0.02) << key << " " << midi << " " << cents;
-            }
-}
+            for (double cents : {-45.0, -30.0, 0.0, 12.0, 45.0})
+                EXPECT_NEAR(Cents(AutoEngine(key).Ratio(Sharp(midi, cents))), -cents, 0.02) << key << " " << midi;
 
-TEST(TargetRatio, NoteFollowsTheVoiceAndStaysPutOnABoundary)
-{
-    AutoEngine a; // two octaves down in semitones, each 20 cents sharp
+    AutoEngine a; // two octaves down in semitones, 20 cents sharp each
     for (int midi = 69; midi >= 45; --midi)
         ASSERT_NEAR(Cents(a.Ratio(Sharp(midi, 20.0))), -20.0, 0.02) << midi;
-
-    // A held note in a new octave is no note change: the onset clock runs on.
-    for (int midi : {57, 81, 69}) {
+    for (int midi : {57, 81, 69}) { // holding a note in a new octave is no note change
         a.Ratio(Sharp(midi, 10.0));
         CEngineProbe::SetNoteFrames(a.e, 50);
         a.Ratio(Sharp(midi, 10.0));
         EXPECT_EQ(CEngineProbe::NoteFrames(a.e), 50) << midi;
     }
 
-    // Exactly on the A / A# boundary (bounds[2]; targets run from B at index
-    // 0 down to C) the note it came from wins, both ways; one unit further
-    // the zone changes. The octave factor brings A4 into the table's range.
+    // On the A / A# boundary (bounds[2]: targets run from B at 0 down to C)
+    // the note the voice came from wins; one unit further the zone changes.
     const auto t = ChromaticTable(0);
-    double octave = 1.0;
+    double octave = 1.0; // what brings A4 into the table's range
     while (NotePeriod(69) * octave <= t.bounds[0])
         octave *= 2.0;
-    const double boundary = t.bounds[2] / octave;
     AutoEngine fromA, fromASharp;
     fromA.Ratio(NotePeriod(69));
     fromASharp.Ratio(NotePeriod(70));
-    EXPECT_NEAR(fromA.Ratio(boundary), double(t.bounds[2]) / t.targets[2], 1e-6);
-    EXPECT_NEAR(fromASharp.Ratio(boundary), double(t.bounds[2]) / t.targets[1], 1e-6);
-    EXPECT_NEAR(fromA.Ratio(boundary - 1.0 / octave), (t.bounds[2] - 1.0) / t.targets[1], 1e-6);
+    EXPECT_NEAR(fromA.Ratio(t.bounds[2] / octave), double(t.bounds[2]) / t.targets[2], 1e-6);
+    EXPECT_NEAR(fromASharp.Ratio(t.bounds[2] / octave), double(t.bounds[2]) / t.targets[1], 1e-6);
+    EXPECT_NEAR(fromA.Ratio((t.bounds[2] - 1) / octave), (t.bounds[2] - 1.0) / t.targets[1], 1e-6);
 }
 
-TEST(TargetRatio, DoNotTrackNoteDetuneAndNoTable)
+TEST(TargetRatio, DoNotTrackDetuneAndNoTable)
 {
     auto table = ChromaticTable(0);
     table.targets[2] = 0; // A
     CPitchEngine e;
     LoadTable(e, table);
     EXPECT_EQ(CEngineProbe::TargetRatio(e, float(NotePeriod(69) * 1.01)), 1.0f);
-    EXPECT_NEAR(Cents(CEngineProbe::TargetRatio(e, float(NotePeriod(70) * 1.01))), Cents(1.01), 0.02);
+    EXPECT_NEAR(CEngineProbe::TargetRatio(e, float(NotePeriod(70) * 1.01)), 1.01, 1e-4);
 
     AutoEngine a; // a 10-cent detune raises every corrected note by 10 cents
     a.e.SetDetune(float(std::pow(2.0, 10.0 / 1200.0)));
@@ -81,7 +72,7 @@ TEST(TargetRatio, DoNotTrackNoteDetuneAndNoTable)
     EXPECT_EQ(CEngineProbe::TargetRatio(none, 123.4f), 1.0f);
 }
 
-TEST(TargetRatio, PassesCorrectTowardTheDrawnTargetOrRecord)
+TEST(TargetRatio, PassesFollowTheirRecords)
 {
     std::vector<TrackRecord> records(4, TrackRecord{0.0f, 0.0f, 3000.0f, -1.0f, 0.0f});
     CPitchEngine e;
@@ -94,56 +85,48 @@ TEST(TargetRatio, PassesCorrectTowardTheDrawnTargetOrRecord)
         records[2].fTargetPeriod = target;
         return CEngineProbe::TargetRatio(e, p);
     };
-    // The nearest octave of the target: an octave either way is no shift.
+    // Toward the target's nearest octave: an octave either way is no shift.
     EXPECT_EQ(ratioFor(2.0f * p), 1.0f);
     EXPECT_EQ(ratioFor(0.5f * p), 1.0f);
     EXPECT_EQ(ratioFor(0.0f), 1.0f);
     EXPECT_NEAR(ratioFor(p * 3.0f), 2.0 / 3.0, 1e-6);
     EXPECT_NEAR(ratioFor(p / 3.0f), 1.5, 1e-6);
     EXPECT_NEAR(ratioFor(p * 0.9f), 1.0 / 0.9, 1e-6);
-    e.SetWaitForSignal(1); // nothing is corrected before the first sound
+    e.SetWaitForSignal(1); // nothing before the first sound
     EXPECT_EQ(ratioFor(p * 0.9f), 1.0f);
-    e.SetWaitForSignal(0);
 
-    // Tracking takes precedence, never corrects, and records the period
-    // range of the frame (not while it waits).
+    // Tracking comes first, never corrects, and records the frame's period
+    // range once the wait is over.
     e.EnableTracking(1);
-    e.SetWaitForSignal(1);
     CEngineProbe::TargetRatio(e, p);
     EXPECT_EQ(records[2].fMaxPeriod, -1.0f);
     e.SetWaitForSignal(0);
     for (float q : {p, p + 2.0f, p - 1.0f})
         EXPECT_EQ(CEngineProbe::TargetRatio(e, q), 1.0f);
-    EXPECT_EQ(records[2].fMinPeriod, p - 1.0f);
-    EXPECT_EQ(records[2].fMaxPeriod, p + 2.0f);
+    EXPECT_EQ(std::pair(records[2].fMinPeriod, records[2].fMaxPeriod), std::pair(p - 1.0f, p + 2.0f));
 }
 
-TEST(Retune, ToneThirtyCentsSharpIsPulledOntoTheNoteWithTheRetuneHalfLife)
+TEST(Retune, ToneThirtyCentsSharpReachesTheNoteWithTheRetuneHalfLife)
 {
     const auto in = WithFloor(Tone(Shape::Harmonics, Sharp(69, 30.0), 0.4, 30000));
     for (double ms : {0.0, 100.0}) {
-        // 100 ms at 44.1 kHz: k = 0.5^(1/882), one update per five samples.
-        const double k = ms > 0 ? std::pow(0.5, 1.0 / ((kRate / 5.0) * (ms / 1000.0))) : 0.0;
+        // 100 ms at 44.1 kHz: k = 0.5^(1/882) per update, one every 5 samples.
         CPitchEngine e;
         SetDefaultThresholds(e);
         LoadTable(e, ChromaticTable(0));
-        e.SetRetuneCoefficient(float(k));
+        e.SetRetuneCoefficient(ms > 0 ? float(std::pow(0.5, 1.0 / ((kRate / 5.0) * (ms / 1000.0)))) : 0.0f);
         const int lock = RunUntilLocked(e, in);
         ASSERT_GE(lock, 0);
         std::vector<float> ratios, out(in.size());
         for (int i = lock + 1; i < int(in.size()); ++i) {
             e.Process(&in[i], &out[i], 1);
             ASSERT_EQ(e.IsSearching(), 0);
-            float r = 0.0f;
-            e.GetStatus(&r, nullptr);
             if ((i - lock - 1) % 5 == 0)
-                ratios.push_back(r);
+                ratios.push_back(CEngineProbe::Ratio(e));
         }
         const double full = std::pow(2.0, -30.0 / 1200.0);
-        EXPECT_NEAR(Cents(ratios.back()), -30.0, 0.3);
-        if (ms == 0.0) {
-            EXPECT_NEAR(Cents(ratios[1]), -30.0, 0.3) << "snaps at once";
-        } else {
+        EXPECT_NEAR(Cents(ratios[ms > 0 ? ratios.size() - 1 : 0]), -30.0, 0.3);
+        if (ms > 0) {
             EXPECT_NEAR(ratios[881], (1.0 + full) / 2.0, 2e-4) << "half way after 100 ms";
             EXPECT_NEAR(ratios[1763], 1.0 - 0.75 * (1.0 - full), 2e-4) << "three quarters after 200 ms";
         }
@@ -154,8 +137,8 @@ TEST(Retune, ToneThirtyCentsSharpIsPulledOntoTheNoteWithTheRetuneHalfLife)
 
 TEST(Vibrato, OnsetGainAndClock)
 {
-    // Gain from frames n since the note began and delay D: silent for
-    // 2n < D, a straight line up to 1 at n = D, full after.
+    // Frames n since the note began, delay D: silent while 2n < D, then a
+    // straight line up to full depth at n = D.
     const int delay = 20;
     std::vector<float> table(1000, 0.05f);
     CPitchEngine e;
@@ -168,13 +151,11 @@ TEST(Vibrato, OnsetGainAndClock)
         CEngineProbe::SetNoteFrames(e, n);
         CEngineProbe::ApplyRatio(e, 1.0f);
         CEngineProbe::ApplyRatio(e, 1.0f);
-        const double gain = (CEngineProbe::Ratio(e) - 1.0) / 0.05;
-        EXPECT_NEAR(gain, std::clamp((n - delay / 2.0) / (delay / 2.0), 0.0, 1.0), 1e-5) << n;
+        EXPECT_NEAR((CEngineProbe::Ratio(e) - 1.0) / 0.05, std::clamp((n - delay / 2.0) / (delay / 2.0), 0.0, 1.0), 1e-5) << n;
         EXPECT_EQ(CEngineProbe::RatioSmoothed(e), 1.0f) << "vibrato must not feed the smoothing";
     }
-
-    // The clock advances once per frame in automatic correction only; 37.5
-    // and its multiples are exact in float.
+    // The clock moves once per frame, in automatic correction only (37.5
+    // and its multiples are exact in float).
     for (int autoCorrect : {1, 0}) {
         CPitchEngine c;
         c.EnableAutoCorrect(autoCorrect);
@@ -189,31 +170,29 @@ TEST(Vibrato, OnsetGainAndClock)
 TEST(Vibrato, EachNoteStartsSilentAndReachesFullDepthAfterTheDelay)
 {
     // 300 ms at 44.1 kHz is 66 frames. The same note twice with a gap: the
-    // second lock restarts the onset although the note index is unchanged.
+    // second lock restarts the onset though the note index is unchanged.
     const int delay = int(300 * 0.001 * kRate / 200.0);
-    const float depth = 0.3f;
     std::vector<float> table(1000);
     for (int i = 0; i < 1000; ++i)
         table[i] = float(std::pow(2.0, std::sin(kTwoPi * i / 1000.0) / 12.0) - 1.0);
     CPitchEngine e;
     SetDefaultThresholds(e);
     LoadTable(e, ChromaticTable(0));
-    e.SetVibrato(table.data(), 1000, float(1000.0 / ((kRate * 10.0 / 200.0) / 55.0)), depth, delay);
+    e.SetVibrato(table.data(), 1000, float(1000.0 / ((kRate * 10.0 / 200.0) / 55.0)), 0.3f, delay);
     e.EnableVibrato(1);
     auto in = WithFloor(Tone(Shape::Harmonics, NotePeriod(69), 0.4, 30000));
     in.resize(33000, 0.0f);
     const auto again = WithFloor(Tone(Shape::Harmonics, NotePeriod(69), 0.4, 30000), 5);
     in.insert(in.end(), again.begin(), again.end());
-
-    int from = 0;
-    for (int note = 0; note < 2; ++note) {
-        const int lock = RunUntilLocked(e, in, from);
+    for (int note = 0, i = 0; note < 2; ++note) {
+        const int lock = RunUntilLocked(e, in, i);
         ASSERT_GE(lock, 0);
         double peak = 0.0;
-        int frames = 0, i = lock + 1;
-        for (float out = 0.0f; i < int(in.size()) && e.IsSearching() == 0; ++i) {
+        int frames = 0;
+        for (i = lock + 1; i < int(in.size()) && e.IsSearching() == 0; ++i) {
+            float out = 0.0f;
             e.Process(&in[i], &out, 1);
-            frames += i >= lock + 2 && (i + 1) % 200 == 0; // frames tick every 200 samples
+            frames += i >= lock + 2 && (i + 1) % 200 == 0; // a frame ticks every 200 samples
             const double wobble = CEngineProbe::Ratio(e) / CEngineProbe::RatioSmoothed(e) - 1.0;
             if (frames < delay / 2 - 1) {
                 ASSERT_EQ(wobble, 0.0) << note << " frame " << frames;
@@ -222,8 +201,7 @@ TEST(Vibrato, EachNoteStartsSilentAndReachesFullDepthAfterTheDelay)
                 peak = std::max(peak, std::fabs(wobble));
         }
         ASSERT_GT(frames, delay + 45);
-        // Full depth: the table's one-semitone swing times the depth.
-        EXPECT_NEAR(peak, depth * (std::pow(2.0, 1.0 / 12.0) - 1.0), 1e-3) << note;
-        from = i;
+        // Full depth: the table's one-semitone swing times the depth 0.3.
+        EXPECT_NEAR(peak, 0.3 * (std::pow(2.0, 1.0 / 12.0) - 1.0), 1e-3) << note;
     }
 }
