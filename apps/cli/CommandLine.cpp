@@ -58,6 +58,8 @@ const char* const kCorrectFooter =
     "renamed to OUT only once it is complete and flushed to disk; after an error or an interrupt "
     "no partial file is left and an existing OUT is unchanged. The input is only read; OUT may not "
     "be the input file or a link to it, nor a directory, device or pipe.\n"
+    "The file runs through the plug-in's own filter, loaded from the plug-in module (INTONARA_MODULE, "
+    "else ../lib/intonara-filter.so beside this program).\n"
     "Exit status: 0 on success, 1 when a file cannot be read, refused or written, 2 for a mistake "
     "on the command line.";
 
@@ -87,6 +89,21 @@ void AddCorrect(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Auto
     correct->add_flag("--quiet", line.bQuiet,
                       "Print nothing but errors: no progress bar (otherwise shown on a terminal) and no "
                       "summary line.")
+        ->group("Files");
+    correct->add_option("--preset", line.sPresetIn,
+                        "Start from the settings in this file (56 bytes, as a host saves the plug-in's "
+                        "settings and --save-preset writes them); the options given still apply on top. A "
+                        "damaged file is refused before anything is written.")
+        ->type_name("FILE")
+        ->group("Files");
+    correct->add_option("--save-preset", line.sPresetOut,
+                        "After the run, write the settings in force to this file, in the same form. It "
+                        "appears complete or not at all.")
+        ->type_name("FILE")
+        ->group("Files");
+    correct->add_flag("--log", line.bLog,
+                      "Let the plug-in write its trace entries to \"inlog.dat\" in the current directory "
+                      "(rotated to \"inlog.old\" past 1 MiB).")
         ->group("Files");
 
     const std::string tuning = "Tuning";
@@ -177,6 +194,31 @@ void AddScales(CLI::App& app, CommandLine& line)
     scales->final_callback([&line] { line.eCommand = CommandLine::Command::Scales; });
 }
 
+const char* const kRegistryFooter =
+    "The registry is the file named by INTONARA_REGISTRY, else $XDG_CONFIG_HOME/intonara/registry, else "
+    "~/.config/intonara/registry. The plug-in module is INTONARA_MODULE, else ../lib/intonara-filter.so "
+    "beside this program.";
+
+void AddRegistration(CLI::App& app, CommandLine& line)
+{
+    CLI::App* reg = app.add_subcommand(
+        "register", "Register the plug-in module: its two classes and the filter's record for hosts that "
+                    "list audio filters. Registering again replaces the entries.");
+    reg->footer(kRegistryFooter);
+    reg->final_callback([&line] { line.eCommand = CommandLine::Command::Register; });
+
+    CLI::App* unreg = app.add_subcommand(
+        "unregister", "Remove what \"register\" wrote. Nothing registered is not an error.");
+    unreg->footer(kRegistryFooter);
+    unreg->final_callback([&line] { line.eCommand = CommandLine::Command::Unregister; });
+
+    CLI::App* filters = app.add_subcommand(
+        "filters", "List the registered filters: name, class identifier, merit in hex, and each pin with its "
+                   "direction and media types.");
+    filters->footer(kRegistryFooter);
+    filters->final_callback([&line] { line.eCommand = CommandLine::Command::Filters; });
+}
+
 void AddNotes(CLI::App& app, CommandLine& line, RawTexts& raw, const job::AutomaticRanges& r)
 {
     CLI::App* notes = app.add_subcommand(
@@ -229,6 +271,7 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv)
     AddCorrect(app, line, raw, ranges);
     AddScales(app, line);
     AddNotes(app, line, raw, ranges);
+    AddRegistration(app, line);
 
     try {
         app.parse(argc, argv);
@@ -244,7 +287,8 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv)
     } catch (const CLI::ParseError& e) {
         std::string message = e.what();
         if (argc <= 1)
-            message = "give a subcommand: correct, scales or notes (see intonara --help)";
+            message = "give a subcommand: correct, scales, notes, register, unregister or filters (see "
+                      "intonara --help)";
         for (char& c : message)
             if (c == '\n')
                 c = ' ';

@@ -13,6 +13,9 @@ struct CommandLine
         Correct,
         Scales,
         Notes,
+        Register,
+        Unregister,
+        Filters,
     };
     Command eCommand = Command::Scales;
 
@@ -22,6 +25,9 @@ struct CommandLine
     job::CorrectOptionTexts correct;
     bool bMixdown = false;
     bool bQuiet = false;
+    std::string sPresetIn;
+    std::string sPresetOut;
+    bool bLog = false;
 
     // notes
     std::optional<std::string> scale;

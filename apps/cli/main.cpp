@@ -7,13 +7,17 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <vector>
 
 #include "CommandLine.h"
 #include "ProgressBar.h"
 #include "job/CorrectionJob.h"
+#include "job/GraphCorrection.h"
 #include "job/JobError.h"
 #include "job/Listing.h"
 #include "job/OptionParsing.h"
+#include "job/PluginModule.h"
+#include "platform/Registry.h"
 #include "settings/ScaleSet.h"
 
 namespace {
@@ -50,8 +54,13 @@ int RunCorrect(const CommandLine& line)
 
     CProgressBar bar(!line.bQuiet && ::isatty(STDERR_FILENO) == 1);
     request.progress = [&bar](double fraction) { bar.Update(fraction); };
+    job::GraphOptions options;
+    options.sPresetIn = line.sPresetIn;
+    options.sPresetOut = line.sPresetOut;
+    options.bLog = line.bLog;
+
     CatchInterrupts();
-    const job::CorrectionSummary summary = job::RunCorrection(request);
+    const job::CorrectionSummary summary = job::RunGraphCorrection(request, options);
     bar.Erase();
     if (!line.bQuiet)
         std::printf("%s\n", job::FormatSummary(summary).c_str());
@@ -72,6 +81,28 @@ int RunNotes(const CommandLine& line)
     return 0;
 }
 
+int RunRegistration(const CommandLine& line)
+{
+    const std::unique_ptr<CModule> module = job::LoadPluginModule("");
+    if (line.eCommand == CommandLine::Command::Register) {
+        job::RegisterModule(*module);
+        std::printf("registered %s in %s\n", module->Path().c_str(), RegistryFilePath().c_str());
+    } else {
+        job::UnregisterModule(*module);
+        std::printf("unregistered %s from %s\n", module->Path().c_str(), RegistryFilePath().c_str());
+    }
+    return 0;
+}
+
+int RunFilters()
+{
+    const std::vector<CRegisteredFilter> filters = job::ListRegisteredFilters();
+    if (filters.empty())
+        std::printf("no filters registered in %s\n", RegistryFilePath().c_str());
+    std::fputs(job::FormatFilterList(filters).c_str(), stdout);
+    return 0;
+}
+
 int Run(int argc, char** argv)
 {
     const std::optional<CommandLine> line = ParseCommandLine(argc, argv);
@@ -83,6 +114,9 @@ int Run(int argc, char** argv)
         std::fputs(job::FormatScaleList(job::ListScales()).c_str(), stdout);
         return 0;
     case CommandLine::Command::Notes: return RunNotes(*line);
+    case CommandLine::Command::Register:
+    case CommandLine::Command::Unregister: return RunRegistration(*line);
+    case CommandLine::Command::Filters: return RunFilters();
     }
     return 0;
 }

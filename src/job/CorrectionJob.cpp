@@ -17,24 +17,8 @@
 
 namespace job {
 
-SettingsBlock PrepareController(CDspObject& dsp, const CorrectionSettings& settings, int sampleRate)
+void ApplyUserSettings(CDspObject& dsp, const CorrectionSettings& settings)
 {
-    // The order of these calls is part of the output: the filter-graph
-    // version of this job has to make the same calls in the same order to
-    // produce the same samples. It is the plug-in's own start-up sequence:
-    //   1. Initialise()                      the control object creates the processor
-    //   2. SetAutomaticSettings(defaults)    the host applies the "(Default)" preset
-    //   3. SetParameter(id, value), IDs 2 to 10 ascending, only those the user
-    //      gave, in the control panel's units
-    //   4. SetControlValue(0, 1)             the panel's Bypass button, if asked for
-    //   5. SetSampleRate(rate)               format negotiation
-    //   6. ResetEngine()                     the graph runs from stopped
-    // and then m_Engine.Process on consecutive blocks.
-    dsp.Initialise();
-
-    const SettingsBlock defaults = DefaultSettingsBlock(ReadAutomaticRanges(dsp));
-    dsp.SetAutomaticSettings(defaults.data());
-
     const std::pair<int, const std::optional<int>*> changes[] = {
         {PARAM_SCALE, &settings.nScale},
         {PARAM_KEY, &settings.nKey},
@@ -52,6 +36,28 @@ SettingsBlock PrepareController(CDspObject& dsp, const CorrectionSettings& setti
 
     if (settings.bBypass)
         dsp.SetControlValue(0, 1);
+}
+
+SettingsBlock PrepareController(CDspObject& dsp, const CorrectionSettings& settings, int sampleRate)
+{
+    // The order of these calls is part of the output: the filter-graph
+    // version of this job (GraphCorrection.cpp) makes the same calls in the
+    // same order to produce the same samples. It is the plug-in's own
+    // start-up sequence:
+    //   1. Initialise()                      the control object creates the processor
+    //   2. SetAutomaticSettings(defaults)    the host applies the "(Default)" preset
+    //   3. SetParameter(id, value), IDs 2 to 10 ascending, only those the user
+    //      gave, in the control panel's units
+    //   4. SetControlValue(0, 1)             the panel's Bypass button, if asked for
+    //   5. SetSampleRate(rate)               format negotiation
+    //   6. ResetEngine()                     the graph runs from stopped
+    // and then m_Engine.Process on consecutive blocks.
+    dsp.Initialise();
+
+    const SettingsBlock defaults = DefaultSettingsBlock(ReadAutomaticRanges(dsp));
+    dsp.SetAutomaticSettings(defaults.data());
+
+    ApplyUserSettings(dsp, settings);
 
     dsp.SetSampleRate(static_cast<float>(sampleRate));
     dsp.ResetEngine();
@@ -59,6 +65,19 @@ SettingsBlock PrepareController(CDspObject& dsp, const CorrectionSettings& setti
     SettingsBlock applied{};
     dsp.GetAutomaticSettings(applied.data());
     return applied;
+}
+
+void AverageChannels(const float* pInterleaved, int nFrames, int nChannels, float* pOut)
+{
+    // The plain average: a signal present in every channel keeps its
+    // level, and nothing can clip that did not clip before.
+    for (int i = 0; i < nFrames; ++i) {
+        double sum = 0.0;
+        const float* frame = &pInterleaved[static_cast<size_t>(i) * static_cast<size_t>(nChannels)];
+        for (int c = 0; c < nChannels; ++c)
+            sum += frame[c];
+        pOut[i] = static_cast<float>(sum / nChannels);
+    }
 }
 
 namespace {
@@ -116,15 +135,7 @@ private:
         if (channels == 1)
             return static_cast<int>(m_Reader.ReadFloat(m_In.data(), m_nBlock));
         const int n = static_cast<int>(m_Reader.ReadFloat(m_Interleaved.data(), m_nBlock));
-        // The plain average: a signal present in every channel keeps its
-        // level, and nothing can clip that did not clip before.
-        for (int i = 0; i < n; ++i) {
-            double sum = 0.0;
-            const float* frame = &m_Interleaved[static_cast<size_t>(i) * static_cast<size_t>(channels)];
-            for (int c = 0; c < channels; ++c)
-                sum += frame[c];
-            m_In[static_cast<size_t>(i)] = static_cast<float>(sum / channels);
-        }
+        AverageChannels(m_Interleaved.data(), n, channels, m_In.data());
         return n;
     }
 

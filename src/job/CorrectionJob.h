@@ -49,6 +49,15 @@ struct CorrectionSummary
 // before its first buffer, and returns the settings it then holds.
 SettingsBlock PrepareController(CDspObject& dsp, const CorrectionSettings& settings, int sampleRate);
 
+// The user's part of that: the settings given, then the bypass switch.
+void ApplyUserSettings(CDspObject& dsp, const CorrectionSettings& settings);
+
+// --mixdown's one channel from many: the average of each frame.
+void AverageChannels(const float* pInterleaved, int nFrames, int nChannels, float* pOut);
+
+// The direct path: the file runs through a controller of the job's own,
+// without the plug-in module. The tool itself goes through the filter graph
+// (GraphCorrection.h); both give the same samples.
 // Throws CJobError; on any error an existing output is left as it was and
 // no temporary file remains.
 CorrectionSummary RunCorrection(const CorrectionRequest& request);

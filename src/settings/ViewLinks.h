@@ -66,6 +66,13 @@ public:
     virtual CursorHandle UpdateCursor() = 0;
 };
 
+// One host-side change for the control panel: a parameter ID and its value.
+struct PARAM_CHANGE
+{
+    int nId;
+    int nValue;
+};
+
 class IIntonaraDialog
 {
 public:
@@ -85,4 +92,19 @@ public:
     virtual int GetTool() = 0;              // current graph tool, -1 none
     virtual bool IsActive() = 0;            // the panel or a window containing it is active
     virtual void SetCursor(CursorHandle cursor) = 0;
+
+    // What the host side (the filter's Stop, Pause and Run, and the control
+    // interface) does to the panel. They have bodies so that a panel or a
+    // test double that has no use for them need not spell them out.
+    // Check boxes and other controls by their control identifier.
+    virtual void CheckControl(int /*controlId*/, bool /*checked*/) {}
+    virtual bool IsControlChecked(int /*controlId*/) { return false; }
+    // The panel's own copies of the two pass switches (Track Pitch, Correct
+    // Pitch), which its buttons toggle.
+    virtual void SetTrackPitchState(int /*on*/) {}
+    virtual void SetCorrectPitchState(int /*on*/) {}
+    // Applies host-side settings through the panel's controls, so that they
+    // show the new values; each change then reaches the store as if the
+    // user had made it.
+    virtual void ApplyParameterChanges(const PARAM_CHANGE* /*changes*/, int /*count*/) {}
 };

@@ -165,15 +165,16 @@ TEST_F(CliProgram, HelpExplainsEveryOption)
 {
     const clitest::ProgramResult top = Run({"--help"});
     EXPECT_EQ(top.nStatus, 0);
-    for (const char* word : {"correct", "scales", "notes", "--version", "--help"})
+    for (const char* word :
+         {"correct", "scales", "notes", "register", "unregister", "filters", "--version", "--help"})
         EXPECT_NE(top.sOut.find(word), std::string::npos) << word;
 
     const clitest::ProgramResult correct = Run({"correct", "--help"});
     EXPECT_EQ(correct.nStatus, 0);
     for (const char* option : {"IN", "--output", "--scale", "--key", "--detune", "--retune ", "--retune-index",
                                "--threshold", "--vibrato", "--depth", "--rate", "--delay", "--bypass",
-                               "--mixdown", "--quiet", "Default: 2", "Default: 20", "Default: 5.5", "cents", "ms",
-                               "temporary"})
+                               "--mixdown", "--quiet", "--preset", "--save-preset", "--log", "Default: 2",
+                               "Default: 20", "Default: 5.5", "cents", "ms", "temporary"})
         EXPECT_NE(correct.sOut.find(option), std::string::npos) << option;
 
     const clitest::ProgramResult notes = Run({"notes", "--help"});

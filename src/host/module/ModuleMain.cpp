@@ -1,0 +1,23 @@
+// The plug-in module's load and unload hooks. Everything else the module
+// holds comes from the host library; the linker's version script exports
+// only the entry points of host/ModuleExports.h.
+
+#include "host/ModuleExports.h"
+#include "platform/Module.h"
+
+namespace {
+
+HMODULE g_hThisModule = nullptr;
+
+__attribute__((constructor)) void OnModuleLoad()
+{
+    g_hThisModule = GetModuleHandleFromAddress(reinterpret_cast<const void*>(&OnModuleLoad));
+    IntonaraModuleStartup(g_hThisModule);
+}
+
+__attribute__((destructor)) void OnModuleUnload()
+{
+    IntonaraModuleShutdown(g_hThisModule);
+}
+
+} // namespace

@@ -1,0 +1,38 @@
+#pragma once
+// The correction as a host runs it: a filter graph from the sound file
+// through the plug-in's filter, made by the plug-in module loaded by file,
+// into the output file. The settings reach the filter's processor in the
+// same order as the direct path's (see PrepareController), so both give the
+// same samples.
+
+#include <string>
+
+#include "job/CorrectionJob.h"
+
+struct IPersistStream;
+
+namespace job {
+
+struct GraphOptions
+{
+    // The module file; empty for DefaultModulePath().
+    std::string sModulePath;
+    // A 56-byte settings stream loaded before the options given, and one
+    // written after the run with the settings then in force. Empty: none.
+    std::string sPresetIn;
+    std::string sPresetOut;
+    // Switches the module's log on ("inlog.dat" in the current directory).
+    bool bLog = false;
+};
+
+// Throws CJobError like RunCorrection. A preset that cannot be read or is
+// not a settings stream is refused before any output is created.
+CorrectionSummary RunGraphCorrection(const CorrectionRequest& request, const GraphOptions& options);
+
+// The settings stream of a file, checked and loaded into the filter; throws
+// a failure saying what is wrong with the file.
+void LoadPresetFile(IPersistStream* pPersist, const std::string& path);
+// The filter's settings stream, written to path atomically.
+void SavePresetFile(IPersistStream* pPersist, const std::string& path);
+
+} // namespace job
