@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all bootstrap configure build test test-fast test-asan demo bench clean
+.PHONY: all bootstrap configure build test test-fast test-asan demo bench clean install-lv2
 
 all: build
 
@@ -43,6 +43,17 @@ demo: build
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+# The LV2 plug-in bundle, into ~/.lv2 (or LV2_INSTALL_DIR) where LV2 hosts
+# look for plug-ins. An earlier copy is replaced only once the new one is
+# complete.
+install-lv2: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target intonara_lv2_bundle
+	@dest="$${LV2_INSTALL_DIR:-$$HOME/.lv2}"; \
+	    mkdir -p "$$dest" && rm -rf "$$dest/.intonara.lv2.new" && \
+	    cp -R $(BUILD)/lv2/intonara.lv2 "$$dest/.intonara.lv2.new" && \
+	    rm -rf "$$dest/intonara.lv2" && mv "$$dest/.intonara.lv2.new" "$$dest/intonara.lv2" && \
+	    echo "installed $$dest/intonara.lv2"
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,303 @@
+// The built bundle through the LV2 tools every Linux audio user has: lv2info
+// reads its description, lv2apply runs it over a file, and the file must
+// come out bit for bit as the intonara tool corrects it.
+
+#include "Lv2TestHost.h"
+#include "cli/CliTestSupport.h"
+#include "cli/ProgramRunner.h"
+
+#include "settings/ScaleSet.h"
+#include "voice/DemoPhrase.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <sstream>
+
+namespace {
+
+using clitest::RunProgram;
+
+std::string FindProgram(const std::string& name)
+{
+    std::stringstream path(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin");
+    std::string dir;
+    while (std::getline(path, dir, ':'))
+        if (!dir.empty() && ::access((dir + "/" + name).c_str(), X_OK) == 0)
+            return dir + "/" + name;
+    return {};
+}
+
+// A sanitized plug-in loaded by an uninstrumented program needs the
+// sanitizer's runtime loaded first.
+void PrepareChildEnvironment()
+{
+    lv2test::UseBuiltBundle();
+#ifdef INTONARA_ASAN_RUNTIME
+    ::setenv("LD_PRELOAD", INTONARA_ASAN_RUNTIME, 1);
+    ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+#endif
+}
+
+void RestoreEnvironment()
+{
+#ifdef INTONARA_ASAN_RUNTIME
+    ::unsetenv("LD_PRELOAD");
+#endif
+}
+
+// ---------------------------------------------------------------------------
+// lv2info
+
+// lv2info's description of one port: the lines from "Port N:" to the next.
+struct PortInfo {
+    std::string sText;
+    std::string Field(const std::string& name) const
+    {
+        const auto at = sText.find("\t" + name + ":");
+        if (at == std::string::npos)
+            return {};
+        const auto from = sText.find_first_not_of(" \t", at + name.size() + 2);
+        return sText.substr(from, sText.find('\n', from) - from);
+    }
+    double Number(const std::string& name) const
+    {
+        const std::string value = Field(name);
+        return value.empty() ? NAN : std::stod(value);
+    }
+    bool Has(const std::string& text) const { return sText.find(text) != std::string::npos; }
+    // 'value = "label"' lines.
+    std::map<int, std::string> Points() const
+    {
+        std::map<int, std::string> points;
+        std::istringstream lines(sText);
+        std::string line;
+        while (std::getline(lines, line)) {
+            const auto eq = line.find(" = \"");
+            const auto digits = line.find_first_not_of(" \t");
+            if (eq != std::string::npos && line.back() == '"' && std::isdigit(static_cast<unsigned char>(line[digits])))
+                points[std::stoi(line.substr(digits))] = line.substr(eq + 4, line.size() - eq - 5);
+        }
+        return points;
+    }
+};
+
+std::map<std::string, PortInfo> ParsePorts(const std::string& text)
+{
+    std::map<std::string, PortInfo> ports;
+    for (size_t at = text.find("\tPort "); at != std::string::npos;) {
+        const size_t next = text.find("\tPort ", at + 1);
+        PortInfo port{text.substr(at, next == std::string::npos ? std::string::npos : next - at)};
+        ports[port.Field("Symbol")] = port;
+        at = next;
+    }
+    return ports;
+}
+
+// The retune fader's 401 steps lie on the exponential through 0, 50 and
+// 400 ms: v(t) = g (e^(k t) - 1) with e^(k/2) - 1 = 50 / g and
+// e^k - 1 = 400 / g, so e^(k/2) = 7.
+double RetuneMsAtIndex(int index)
+{
+    const double k = 2.0 * std::log(7.0);
+    const double g = 400.0 / 48.0;
+    return g * (std::exp(k * index / 400.0) - 1.0);
+}
+
+TEST(Lv2Bundle, Lv2InfoDescribesEveryPort)
+{
+    const std::string lv2info = FindProgram("lv2info");
+    ASSERT_FALSE(lv2info.empty()) << "lv2info (lilv-utils) is not installed";
+    PrepareChildEnvironment();
+    const auto result = RunProgram(lv2info, {lv2test::kPluginUri});
+    RestoreEnvironment();
+    ASSERT_EQ(result.nStatus, 0) << result.sErr;
+    EXPECT_NE(result.sOut.find("Name:              Velmora Intonara Plugin"), std::string::npos);
+    EXPECT_NE(result.sOut.find("http://lv2plug.in/ns/ext/state#interface"), std::string::npos);
+
+    const auto ports = ParsePorts(result.sOut);
+    ASSERT_EQ(ports.size(), 14u) << result.sOut;
+
+    struct Expected {
+        const char* symbol;
+        int index;
+        const char* name;
+        double min, max, def;
+    };
+    // The "(Default)" preset: chromatic scale, C, no detune, fader step 126,
+    // no vibrato (30 cents, 5.5 Hz, after 300 ms), threshold 25.
+    const Expected controls[] = {
+        {"scale", 2, "Scale", 0, 28, 2},
+        {"key", 3, "Key", 0, 11, 0},
+        {"detune", 4, "Scale Detune", -100, 100, 0},
+        {"retune", 5, "Retune Speed", 0, 400, std::trunc(RetuneMsAtIndex(126))},
+        {"vibrato_type", 6, "Vibrato Type", 0, 3, 0},
+        {"vibrato_depth", 7, "Vibrato Depth", 0, 100, 30},
+        {"vibrato_rate", 8, "Vibrato Rate", 0.1, 10.0, 5.5},
+        {"vibrato_delay", 9, "Vibrato Delay", 0, 3000, 300},
+        {"threshold", 10, "Threshold", 0, 100, 25},
+        {"enabled", 11, "Enabled", 0, 1, 1},
+    };
+    for (const Expected& e : controls) {
+        SCOPED_TRACE(e.symbol);
+        ASSERT_EQ(ports.count(e.symbol), 1u);
+        const PortInfo& port = ports.at(e.symbol);
+        EXPECT_TRUE(port.Has("Port " + std::to_string(e.index) + ":"));
+        EXPECT_EQ(port.Field("Name"), e.name);
+        EXPECT_TRUE(port.Has("#InputPort") && port.Has("#ControlPort"));
+        EXPECT_NEAR(port.Number("Minimum"), e.min, 1e-6);
+        EXPECT_NEAR(port.Number("Maximum"), e.max, 1e-6);
+        EXPECT_NEAR(port.Number("Default"), e.def, 1e-6);
+    }
+    EXPECT_TRUE(ports.at("retune").Has("port-props#logarithmic"));
+    EXPECT_EQ(ports.at("enabled").Field("Designation"), "http://lv2plug.in/ns/lv2core#enabled");
+    EXPECT_TRUE(ports.at("enabled").Has("#toggled"));
+    EXPECT_TRUE(ports.at("input").Has("Port 0:") && ports.at("input").Has("#AudioPort"));
+    EXPECT_TRUE(ports.at("output").Has("Port 1:") && ports.at("output").Has("#OutputPort"));
+    EXPECT_EQ(ports.at("latency").Field("Designation"), "http://lv2plug.in/ns/lv2core#latency");
+    EXPECT_TRUE(ports.at("latency").Has("#reportsLatency") && ports.at("latency").Has("Port 12:"));
+    EXPECT_NE(result.sOut.find("Has latency:       yes, reported by port 12"), std::string::npos);
+    EXPECT_TRUE(ports.at("pitch_change").Has("#OutputPort"));
+
+    // Every choice of the three lists, by value.
+    const auto scales = ports.at("scale").Points();
+    ASSERT_EQ(scales.size(), 29u);
+    for (int i = 0; i < 29; ++i)
+        EXPECT_EQ(scales.at(i), CScaleSet::GetDisplayName(i)) << i;
+    EXPECT_EQ(scales.at(2), "Equal Tempered Chrom.");
+    const std::map<int, std::string> keys = {{0, "C"}, {1, "D-flat"}, {2, "D"},       {3, "E-flat"},
+                                             {4, "E"}, {5, "F"},      {6, "F-sharp"}, {7, "G"},
+                                             {8, "A-flat"}, {9, "A"}, {10, "B-flat"}, {11, "B"}};
+    EXPECT_EQ(ports.at("key").Points(), keys);
+    const std::map<int, std::string> vibratos = {{0, "None"}, {1, "Sine"}, {2, "Square"}, {3, "Sawtooth"}};
+    EXPECT_EQ(ports.at("vibrato_type").Points(), vibratos);
+}
+
+// ---------------------------------------------------------------------------
+// lv2apply against the tool
+
+std::vector<float> ReadFloats(const std::string& path, int* pRate = nullptr)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    EXPECT_NE(file, nullptr) << path << ": " << sf_strerror(nullptr);
+    if (file == nullptr)
+        return {};
+    EXPECT_EQ(info.channels, 1);
+    EXPECT_EQ(info.format & SF_FORMAT_SUBMASK, SF_FORMAT_FLOAT);
+    std::vector<float> samples(static_cast<size_t>(info.frames));
+    sf_readf_float(file, samples.data(), info.frames);
+    sf_close(file);
+    if (pRate)
+        *pRate = info.samplerate;
+    return samples;
+}
+
+struct Setting {
+    const char* symbol;  // lv2apply's control
+    const char* value;
+    const char* option;  // the tool's option and value
+    const char* optionValue;
+};
+
+struct ApplyCase {
+    const char* name;
+    int nRate;
+    std::vector<Setting> settings;
+    bool bCorrects;
+};
+
+void PrintTo(const ApplyCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class Lv2ApplyTest : public clitest::ScratchTest, public ::testing::WithParamInterface<ApplyCase>
+{
+};
+
+TEST_P(Lv2ApplyTest, OutputIsBitIdenticalToTheTool)
+{
+    const ApplyCase& c = GetParam();
+    const std::string lv2apply = FindProgram("lv2apply");
+    ASSERT_FALSE(lv2apply.empty()) << "lv2apply (lilv-utils) is not installed";
+
+    // The demo phrase, every note off pitch, as 32-bit float. All of it: a
+    // threshold one step off shows only in its second half.
+    const std::vector<float> input = voice::SynthesizeDemoPhrase(c.nRate);
+    const std::string in = Path("in.wav");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, c.nRate, input);
+
+    std::vector<std::string> pluginArgs = {"-i", in, "-o", Path("plugin.wav")};
+    std::vector<std::string> toolArgs = {"correct", in, "-o", Path("tool.wav"), "--quiet"};
+    for (const Setting& s : c.settings) {
+        pluginArgs.insert(pluginArgs.end(), {"-c", s.symbol, s.value});
+        toolArgs.push_back(s.option);
+        if (*s.optionValue)
+            toolArgs.push_back(s.optionValue);
+    }
+    pluginArgs.push_back(lv2test::kPluginUri);
+
+    PrepareChildEnvironment();
+    const auto plugin = RunProgram(lv2apply, pluginArgs);
+    RestoreEnvironment();
+    ASSERT_EQ(plugin.nStatus, 0) << plugin.sErr;
+    const auto tool = RunProgram((clitest::OwnDirectory() / "intonara").string(), toolArgs);
+    ASSERT_EQ(tool.nStatus, 0) << tool.sErr;
+
+    int rate = 0;
+    const std::vector<float> fromPlugin = ReadFloats(Path("plugin.wav"), &rate);
+    const std::vector<float> fromTool = ReadFloats(Path("tool.wav"));
+    EXPECT_EQ(rate, c.nRate);
+    ASSERT_EQ(fromPlugin.size(), input.size());
+    ASSERT_EQ(fromTool.size(), input.size());
+    size_t firstDifference = input.size();
+    for (size_t i = 0; i < input.size() && firstDifference == input.size(); ++i)
+        if (std::memcmp(&fromPlugin[i], &fromTool[i], sizeof(float)) != 0)
+            firstDifference = i;
+    EXPECT_EQ(firstDifference, input.size()) << "plug-in " << fromPlugin[firstDifference] << ", tool "
+                                             << fromTool[firstDifference];
+
+    // Equal outputs prove nothing if neither corrected anything. Unshifted,
+    // the engine passes input samples through (only delayed); shifting, it
+    // interpolates between them, so most output values are new.
+    std::vector<float> sorted = input;
+    std::sort(sorted.begin(), sorted.end());
+    size_t passedThrough = 0;
+    for (float v : fromPlugin)
+        passedThrough += std::binary_search(sorted.begin(), sorted.end(), v) ? 1 : 0;
+    if (c.bCorrects)
+        EXPECT_LT(passedThrough, input.size() / 2);
+    else
+        EXPECT_EQ(passedThrough, input.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, Lv2ApplyTest,
+    ::testing::Values(
+        ApplyCase{"EverySettingMoved",
+                  44100,
+                  {{"scale", "0", "--scale", "0"},
+                   {"key", "9", "--key", "A"},
+                   {"detune", "-20", "--detune", "-20"},
+                   {"retune", "35", "--retune", "35"},
+                   {"vibrato_type", "1", "--vibrato", "sine"},
+                   {"vibrato_depth", "40", "--depth", "40"},
+                   {"vibrato_rate", "6.3", "--rate", "6.3"},
+                   {"vibrato_delay", "150", "--delay", "150"},
+                   {"threshold", "40", "--threshold", "40"}},
+                  true},
+        // A rate other than the processor's initial 44.1 kHz re-applies the
+        // settings; a changed threshold shows whether that happened in the
+        // tool's order.
+        ApplyCase{"ThresholdAt48k",
+                  48000,
+                  {{"scale", "1", "--scale", "1"},
+                   {"key", "2", "--key", "D"},
+                   {"threshold", "60", "--threshold", "60"},
+                   {"vibrato_type", "3", "--vibrato", "sawtooth"}},
+                  true},
+        ApplyCase{"Bypassed", 22050, {{"enabled", "0", "--bypass", ""}}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
