@@ -311,9 +311,16 @@ template <bool kWide>
                 CoarseStep(x, w);
             } else {
                 // Long silence: nothing to search for, and the coarse history
-                // is stale by now. Writing keeps landing in slot 1.
+                // is stale by now. Writing keeps landing in slot 1. The read
+                // position is parked 30 samples behind it (the ring holds
+                // nothing but zeros by now, so the output does not change):
+                // when sound returns it comes out at the engine's stated
+                // latency, which hosts compensate, instead of wherever the
+                // read position had drifted to.
                 Store(m_bResetDetectorPending, 1);
                 w = 0;
+                pos.nIndex = kInitialRead - 1;
+                pos.fFrac = 0.0f;
             }
         } else {
             FineStep<kWide>(x, w);

@@ -122,6 +122,32 @@ TEST(BlockProcessing, BypassPassesTheInputAtTheDistanceReached)
         ASSERT_EQ(out[n], in[n - distance]) << n;
 }
 
+TEST(BlockProcessing, SoundAfterALongSilenceComesOutThirtySamplesLate)
+{
+    // Shift first, so the read distance has wandered away from 30; then more
+    // than 2048 exact zeros; then bypassed sound must be exactly 30 late.
+    Shifting s;
+    const auto phrase = Phrase();
+    ProcessAll(s.e, phrase);
+    const int before = (CEngineProbe::Write(s.e) - CEngineProbe::Read(s.e)) & CPitchEngine::kRingMask;
+    ASSERT_NE(before, kLatency);
+    // The zero run counts only once the lock has drained away (a few hundred
+    // samples), so every silence here is comfortably past 2048 zeros.
+    for (int zeros : {3000, 7000}) {
+        const auto silence = ProcessAll(s.e, std::vector<float>(zeros, 0.0f));
+        // Once the whole ring holds zeros, parking the read position
+        // cannot change what comes out.
+        for (size_t n = CPitchEngine::kRingSize; n < silence.size(); ++n)
+            ASSERT_EQ(silence[n], 0.0f) << n;
+        s.e.SetBypass(1);
+        const auto tone = Tone(Shape::Sawtooth, 100, 0.5, 3000);
+        const auto out = ProcessAll(s.e, tone);
+        for (size_t n = kLatency; n < tone.size(); ++n)
+            ASSERT_EQ(out[n], tone[n - kLatency]) << zeros << " zeros, sample " << n;
+        s.e.SetBypass(0);
+    }
+}
+
 TEST(BlockProcessing, ClearBufferEmptiesTheRingForOutputAndDetector)
 {
     CPitchEngine e;
