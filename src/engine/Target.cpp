@@ -16,6 +16,21 @@ namespace {
 constexpr int kMaxOctaveWraps = 64;
 constexpr float kLargestScaledPeriod = 1073741824.0f; // 2^30
 
+// The shifter takes at most one extra step per sample and at least none, so
+// it can follow any read speed in (0, 2]; real targets stay well inside
+// (an octave either way, a semitone of detune, a semitone of vibrato).
+// Settings far outside their ranges (a vibrato thousands of cents deep) can
+// ask for more: the fastest speed it can follow is used then, and a speed
+// that is not a positive number means no shift at all.
+constexpr float kFastestRatio = 2.0f;
+
+inline float ShifterSafeRatio(float r)
+{
+    if (!(r > 0.0f && r <= FLT_MAX))
+        return 1.0f;
+    return r > kFastestRatio ? kFastestRatio : r;
+}
+
 } // namespace
 
 float CPitchEngine::TargetRatio(float fPeriod)
@@ -125,12 +140,16 @@ float CPitchEngine::NoteRatio(float fPeriod)
 void CPitchEngine::ApplyRatio(float fTarget)
 {
     const float k = Load(m_fRetuneCoef);
-    const float smoothed = k * Load(m_fRatioSmoothed) + (1.0f - k) * fTarget;
+    float smoothed = k * Load(m_fRatioSmoothed) + (1.0f - k) * fTarget;
+    // A coefficient from outside [0, 1) makes the smoothing diverge; once
+    // it has, start again from no shift rather than carry the overflow on.
+    if (!std::isfinite(smoothed))
+        smoothed = 1.0f;
     Store(m_fRatioSmoothed, smoothed);
 
     float ratio = smoothed;
     if (Load(m_bAutoCorrect) != 0 && Load(m_bVibrato) != 0 && Load(m_bPeriodValid) != 0) {
-        const float* table = Load(m_pVibTable);
+        float* table = Load(m_pVibTable);
         const int length = Load(m_nVibLength);
         // The phase is kept inside the table (AdvanceVibratoClock), but the
         // table may have been swapped for a shorter one since.
@@ -138,11 +157,11 @@ void CPitchEngine::ApplyRatio(float fTarget)
             const int index = static_cast<int>(m_fVibPhase);
             // The controller may be rebuilding the table while we read it;
             // it stores every entry whole, and so must this load be.
-            const float entry = std::atomic_ref<const float>(table[index]).load(std::memory_order_relaxed);
+            const float entry = std::atomic_ref<float>(table[index]).load(std::memory_order_relaxed);
             ratio = ratio * (VibratoGain() * Load(m_fVibDepth) * entry + 1.0f);
         }
     }
-    Store(m_fRatio, ratio);
+    Store(m_fRatio, ShifterSafeRatio(ratio));
 }
 
 // Silent for the first half of the onset delay, a linear fade-in over the

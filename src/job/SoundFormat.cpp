@@ -83,6 +83,14 @@ const char* DescribePath(ProcessingPath path)
     return "";
 }
 
+void CheckSampleRate(const SoundFormat& format, const std::string& displayPath)
+{
+    if (format.nSampleRate < kMinCorrectionSampleRate || format.nSampleRate > kMaxCorrectionSampleRate)
+        ThrowFailure(displayPath + " is sampled at " + std::to_string(format.nSampleRate) +
+                     " Hz; intonara corrects audio sampled at " + std::to_string(kMinCorrectionSampleRate) +
+                     " to " + std::to_string(kMaxCorrectionSampleRate) + " Hz");
+}
+
 ProcessingPath ChoosePath(const SoundFormat& format, bool bMixdown, const std::string& displayPath)
 {
     if (bMixdown)

@@ -30,6 +30,17 @@ std::string DescribeContainer(int format);
 std::string DescribeFormat(const SoundFormat& format);
 const char* DescribePath(ProcessingPath path);
 
+// The sample rates a file may have to be corrected. The engine's detector
+// works in samples (it follows periods of about 14 to 850 of them), so the
+// rate decides which pitches it can follow: from 9 to 560 Hz at 8 kHz, from
+// 224 Hz up at 192 kHz. Outside this range almost no voice would be
+// followed, and the file would come back merely delayed.
+inline constexpr int kMinCorrectionSampleRate = 8000;
+inline constexpr int kMaxCorrectionSampleRate = 192000;
+
+// Throws a failure naming the file's rate and the range above.
+void CheckSampleRate(const SoundFormat& format, const std::string& displayPath);
+
 // Throws a failure naming the format and --mixdown for anything the engine
 // cannot take directly when mixdown is off.
 ProcessingPath ChoosePath(const SoundFormat& format, bool bMixdown, const std::string& displayPath);

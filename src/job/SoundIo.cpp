@@ -2,6 +2,11 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
 #include "job/JobError.h"
 
 namespace job {
@@ -26,15 +31,57 @@ std::string OneLine(const char* text)
 CSoundReader::CSoundReader(const std::string& path) : m_sPath(path)
 {
     SF_INFO info{};
-    m_pFile = sf_open(path.c_str(), SFM_READ, &info);
+    sf_private_tag* file = sf_open(path.c_str(), SFM_READ, &info);
+    Adopt(file, info.channels, info.format, info.samplerate, info.frames);
+}
+
+CSoundReader::CSoundReader(const void* pData, int64_t nSize, const std::string& displayName)
+    : m_sPath(displayName)
+{
+    m_Memory.pData = static_cast<const unsigned char*>(pData);
+    m_Memory.nSize = nSize > 0 ? nSize : 0;
+    SF_VIRTUAL_IO io{};
+    io.get_filelen = [](void* user) -> sf_count_t { return static_cast<MemoryFile*>(user)->nSize; };
+    io.seek = [](sf_count_t offset, int whence, void* user) -> sf_count_t {
+        auto* file = static_cast<MemoryFile*>(user);
+        const sf_count_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? file->nPosition : file->nSize;
+        if ((whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) ||
+            (offset > 0 && base > INT64_MAX - offset) || base + offset < 0)
+            return -1;
+        file->nPosition = base + offset;
+        return file->nPosition;
+    };
+    io.read = [](void* ptr, sf_count_t count, void* user) -> sf_count_t {
+        auto* file = static_cast<MemoryFile*>(user);
+        if (count <= 0 || file->nPosition >= file->nSize)
+            return 0;
+        const sf_count_t n = std::min(count, file->nSize - file->nPosition);
+        std::memcpy(ptr, file->pData + file->nPosition, static_cast<size_t>(n));
+        file->nPosition += n;
+        return n;
+    };
+    io.write = [](const void*, sf_count_t, void*) -> sf_count_t { return 0; };
+    io.tell = [](void* user) -> sf_count_t { return static_cast<MemoryFile*>(user)->nPosition; };
+    SF_INFO info{};
+    sf_private_tag* file = sf_open_virtual(&io, SFM_READ, &info, &m_Memory);
+    Adopt(file, info.channels, info.format, info.samplerate, info.frames);
+}
+
+void CSoundReader::Adopt(sf_private_tag* pFile, int nChannels, int nFormat, int nSampleRate, int64_t nFrames)
+{
+    m_pFile = pFile;
     if (!m_pFile)
-        ThrowFailure("cannot read " + path + " as a sound file: " + OneLine(sf_strerror(nullptr)));
-    m_Format.nChannels = info.channels;
-    m_Format.nFormat = info.format;
-    m_Format.nSampleRate = info.samplerate;
-    m_Format.nFrames = info.frames;
-    if (info.channels < 1 || info.samplerate < 1)
-        ThrowFailure(path + " has no usable channels or sample rate");
+        ThrowFailure("cannot read " + m_sPath + " as a sound file: " + OneLine(sf_strerror(nullptr)));
+    m_Format.nChannels = nChannels;
+    m_Format.nFormat = nFormat;
+    m_Format.nSampleRate = nSampleRate;
+    m_Format.nFrames = nFrames;
+    if (nChannels < 1 || nSampleRate < 1) {
+        // The destructor does not run for a constructor that throws.
+        sf_close(m_pFile);
+        m_pFile = nullptr;
+        ThrowFailure(m_sPath + " has no usable channels or sample rate");
+    }
 }
 
 CSoundReader::~CSoundReader()

@@ -15,6 +15,9 @@ class CSoundReader
 {
 public:
     explicit CSoundReader(const std::string& path);
+    // A whole sound file held in memory, which must outlive the reader;
+    // displayName stands for the file in messages.
+    CSoundReader(const void* pData, int64_t nSize, const std::string& displayName);
     ~CSoundReader();
     CSoundReader(const CSoundReader&) = delete;
     CSoundReader& operator=(const CSoundReader&) = delete;
@@ -27,11 +30,21 @@ public:
     int64_t ReadFloat(float* pFrames, int64_t nFrames);
 
 private:
+    struct MemoryFile
+    {
+        const unsigned char* pData = nullptr;
+        int64_t nSize = 0;
+        int64_t nPosition = 0;
+    };
+
+    // Takes the freshly opened file (null when opening failed).
+    void Adopt(sf_private_tag* pFile, int nChannels, int nFormat, int nSampleRate, int64_t nFrames);
     void CheckRead(int64_t nGot, int64_t nAsked);
 
     std::string m_sPath;
     sf_private_tag* m_pFile = nullptr;
     SoundFormat m_Format;
+    MemoryFile m_Memory;
 };
 
 // Mono only: that is all the job writes.
