@@ -16,6 +16,8 @@ endfunction()
 
 # intonara_test(<name> SOURCES <files...> [DEPS <targets...>] [LABELS <labels...>])
 # A GoogleTest program registered with CTest, one CTest entry per test case.
+# One label per program: the discovered tests get their properties through a
+# flat list, in which a second label would be read as a property name.
 function(intonara_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -26,6 +28,14 @@ function(intonara_test name)
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "INTONARA_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  # Programs labelled "threads" are what the thread sanitizer job builds
+  # (target intonara_threaded_tests) and runs (ctest -L threads).
+  if("threads" IN_LIST ARG_LABELS)
+    if(NOT TARGET intonara_threaded_tests)
+      add_custom_target(intonara_threaded_tests)
+    endif()
+    add_dependencies(intonara_threaded_tests ${name})
+  endif()
 endfunction()
 
 # intonara_bench(<name> SOURCES <files...> [DEPS <targets...>])
