@@ -3,10 +3,16 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
+FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
+# Seconds each fuzz target runs: FUZZ_SECONDS for `make fuzz`, a short
+# budget for the run that `make test` includes.
+FUZZ_SECONDS    ?= 60
+FUZZ_CI_SECONDS ?= 30
 
-.PHONY: all bootstrap configure build test test-fast test-asan demo bench clean install-lv2
+.PHONY: all bootstrap configure build test test-fast test-asan test-tsan fuzz fuzz-ci fuzz-build demo bench clean install-lv2
 
 all: build
 
@@ -20,8 +26,9 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # Every test, in the release build and again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
-test: test-fast test-asan
+# UndefinedBehaviorSanitizer; the threaded tests under ThreadSanitizer; then
+# a short run of every fuzz target.
+test: test-fast test-asan test-tsan fuzz-ci
 
 test-fast: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -32,6 +39,29 @@ test-asan: bootstrap
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# Only the programs labelled "threads" (a streaming thread against the
+# settings, the log written from many threads). A race report fails the run.
+test-tsan: bootstrap
+	@cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DINTONARA_SANITIZE=thread -DINTONARA_BENCH=OFF >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target intonara_threaded_tests
+	@TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	    ctest --test-dir $(TSAN_BUILD) -L threads --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (clang, with AddressSanitizer and UBSan), each run over
+# its seed corpus in tests/fuzz/corpus/. A crash, hang or sanitizer report
+# fails the run and leaves the input in $(FUZZ_BUILD)/fuzz-work/.
+fuzz-build: bootstrap
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DINTONARA_FUZZ=ON -DINTONARA_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target intonara_fuzzers
+
+fuzz: fuzz-build
+	@tests/fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-ci: fuzz-build
+	@tests/fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_CI_SECONDS)
 
 # The built-in demo phrase, sung out of tune, corrected with the default
 # settings; the report measures both files with a detector of its own.
@@ -56,4 +86,4 @@ install-lv2: configure
 	    echo "installed $$dest/intonara.lv2"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
