@@ -160,7 +160,7 @@ CorrectionSummary RunCorrection(const CorrectionRequest& request)
     CheckInputAndOutput(request.sInPath, request.sOutPath);
     CSoundReader reader(request.sInPath);
     const SoundFormat& format = reader.Format();
-    CheckSampleRate(format, request.sInPath);
+    CheckCorrectable(format, request.sInPath);
 
     CorrectionSummary summary;
     summary.sInPath = request.sInPath;

@@ -118,7 +118,7 @@ CorrectionSummary RunGraphCorrection(const CorrectionRequest& request, const Gra
     CheckInputAndOutput(request.sInPath, request.sOutPath);
     CSoundReader reader(request.sInPath);
     const SoundFormat& format = reader.Format();
-    CheckSampleRate(format, request.sInPath);
+    CheckCorrectable(format, request.sInPath);
 
     CorrectionSummary summary;
     summary.sInPath = request.sInPath;

@@ -83,12 +83,14 @@ const char* DescribePath(ProcessingPath path)
     return "";
 }
 
-void CheckSampleRate(const SoundFormat& format, const std::string& displayPath)
+void CheckCorrectable(const SoundFormat& format, const std::string& displayPath)
 {
     if (format.nSampleRate < kMinCorrectionSampleRate || format.nSampleRate > kMaxCorrectionSampleRate)
         ThrowFailure(displayPath + " is sampled at " + std::to_string(format.nSampleRate) +
                      " Hz; intonara corrects audio sampled at " + std::to_string(kMinCorrectionSampleRate) +
                      " to " + std::to_string(kMaxCorrectionSampleRate) + " Hz");
+    if (format.nFrames == 0)
+        ThrowFailure(displayPath + " holds no audio: its header is sound but it has no sample frames");
 }
 
 ProcessingPath ChoosePath(const SoundFormat& format, bool bMixdown, const std::string& displayPath)

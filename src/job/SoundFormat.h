@@ -38,8 +38,10 @@ const char* DescribePath(ProcessingPath path);
 inline constexpr int kMinCorrectionSampleRate = 8000;
 inline constexpr int kMaxCorrectionSampleRate = 192000;
 
-// Throws a failure naming the file's rate and the range above.
-void CheckSampleRate(const SoundFormat& format, const std::string& displayPath);
+// Throws a failure naming the file's rate and the range above, or saying
+// that the file holds no sample frames: correcting nothing is a mistake
+// worth a message, not an empty file.
+void CheckCorrectable(const SoundFormat& format, const std::string& displayPath);
 
 // Throws a failure naming the format and --mixdown for anything the engine
 // cannot take directly when mixdown is off.

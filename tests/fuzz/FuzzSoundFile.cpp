@@ -33,7 +33,7 @@ constexpr int kBlockFrames = 1024;
 void CorrectStretch(job::CSoundReader& reader)
 {
     const job::SoundFormat& format = reader.Format();
-    job::CheckSampleRate(format, "fuzz.wav");
+    job::CheckCorrectable(format, "fuzz.wav");
     job::ProcessingPath path;
     try {
         path = job::ChoosePath(format, false, "fuzz.wav");
