@@ -151,17 +151,16 @@ private:
 
 } // namespace
 
-CorrectionSummary RunCorrection(const CorrectionRequest& request)
+void CheckRequest(const CorrectionRequest& request)
 {
-    const auto started = std::chrono::steady_clock::now();
     if (request.nBlockFrames < 1)
         ThrowUsage("the block size must be at least one frame");
-
     CheckInputAndOutput(request.sInPath, request.sOutPath);
-    CSoundReader reader(request.sInPath);
-    const SoundFormat& format = reader.Format();
-    CheckCorrectable(format, request.sInPath);
+}
 
+CorrectionSummary PlanCorrection(const CorrectionRequest& request, const SoundFormat& format)
+{
+    CheckCorrectable(format, request.sInPath);
     CorrectionSummary summary;
     summary.sInPath = request.sInPath;
     summary.sOutPath = request.sOutPath;
@@ -170,6 +169,16 @@ CorrectionSummary RunCorrection(const CorrectionRequest& request)
     summary.nOutputFormat =
         ChooseOutputFormat(request.sOutPath, format.nFormat, format.nSampleRate, summary.path);
     summary.bBypass = request.settings.bBypass;
+    return summary;
+}
+
+CorrectionSummary RunCorrection(const CorrectionRequest& request)
+{
+    const auto started = std::chrono::steady_clock::now();
+    CheckRequest(request);
+    CSoundReader reader(request.sInPath);
+    const SoundFormat& format = reader.Format();
+    CorrectionSummary summary = PlanCorrection(request, format);
 
     // About 80 kB with its engine: too much for the stack of a caller that
     // may itself be deep.

@@ -55,6 +55,15 @@ void ApplyUserSettings(CDspObject& dsp, const CorrectionSettings& settings);
 // --mixdown's one channel from many: the average of each frame.
 void AverageChannels(const float* pInterleaved, int nFrames, int nChannels, float* pOut);
 
+// Refuses a request that cannot run (block size, input and output names)
+// before anything is opened.
+void CheckRequest(const CorrectionRequest& request);
+
+// Refuses an input that cannot be corrected, and otherwise describes the
+// run: formats in and out, the processing path, bypass. Frames, settings
+// and time are filled in as the run goes.
+CorrectionSummary PlanCorrection(const CorrectionRequest& request, const SoundFormat& format);
+
 // The direct path: the file runs through a controller of the job's own,
 // without the plug-in module. The tool itself goes through the filter graph
 // (GraphCorrection.h); both give the same samples.

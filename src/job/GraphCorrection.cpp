@@ -112,22 +112,10 @@ void SavePresetFile(IPersistStream* pPersist, const std::string& path)
 CorrectionSummary RunGraphCorrection(const CorrectionRequest& request, const GraphOptions& options)
 {
     const auto started = std::chrono::steady_clock::now();
-    if (request.nBlockFrames < 1)
-        ThrowUsage("the block size must be at least one frame");
-
-    CheckInputAndOutput(request.sInPath, request.sOutPath);
+    CheckRequest(request);
     CSoundReader reader(request.sInPath);
     const SoundFormat& format = reader.Format();
-    CheckCorrectable(format, request.sInPath);
-
-    CorrectionSummary summary;
-    summary.sInPath = request.sInPath;
-    summary.sOutPath = request.sOutPath;
-    summary.input = format;
-    summary.path = ChoosePath(format, request.bMixdown, request.sInPath);
-    summary.nOutputFormat =
-        ChooseOutputFormat(request.sOutPath, format.nFormat, format.nSampleRate, summary.path);
-    summary.bBypass = request.settings.bBypass;
+    CorrectionSummary summary = PlanCorrection(request, format);
 
     // Declared first, so that it is unloaded only after everything it made
     // has been released.
