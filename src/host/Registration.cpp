@@ -10,7 +10,6 @@
 #include "platform/Registry.h"
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -55,37 +54,12 @@ HRESULT WriteClassKeys(const CFactoryTemplate& entry, const char* pszModulePath)
     return HRESULT_FROM_WIN32(error);
 }
 
-// Removes a key and everything below it, the deepest keys first. A key that
-// cannot be opened is taken as already gone.
+// Removes a key and everything below it. The registry removes the whole
+// tree in one change, so a failure leaves it whole rather than half gone;
+// a key that is not there is already removed.
 LONG DeleteKeyTree(HKEY hRoot, const std::string& path)
 {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyA(hRoot, path.c_str(), &hKey) != ERROR_SUCCESS) {
-        return ERROR_SUCCESS;
-    }
-    std::vector<std::string> subkeys;
-    std::vector<char> name(256);
-    for (DWORD i = 0;;) {
-        DWORD cch = static_cast<DWORD>(name.size());
-        const LONG error = RegEnumKeyExA(hKey, i, name.data(), &cch);
-        if (error == ERROR_MORE_DATA) {
-            name.resize(cch + 1);
-            continue;
-        }
-        if (error != ERROR_SUCCESS) {
-            break;
-        }
-        subkeys.emplace_back(name.data(), cch);
-        ++i;
-    }
-    RegCloseKey(hKey);
-    for (const std::string& subkey : subkeys) {
-        const LONG error = DeleteKeyTree(hRoot, path + "\\" + subkey);
-        if (error != ERROR_SUCCESS) {
-            return error;
-        }
-    }
-    const LONG error = RegDeleteKeyA(hRoot, path.c_str());
+    const LONG error = RegDeleteTreeA(hRoot, path.c_str());
     return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
 }
 
