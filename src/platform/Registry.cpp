@@ -922,10 +922,15 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValu
     });
 }
 
-LONG RegGetString(HKEY hKey, const char* lpSubKey, const char* lpValueName, std::string* pValue)
+namespace {
+
+// One value of the key named by hKey and lpSubKey, handed to take when
+// fits accepts its type and size; any other value is as good as missing.
+template <class Fits, class Take>
+LONG ReadOneValue(HKEY hKey, const char* lpSubKey, const char* lpValueName, Fits fits, Take take)
 {
     HKEY__ key{};
-    LONG error = Address(hKey, lpSubKey, &key);
+    const LONG error = Address(hKey, lpSubKey, &key);
     if (error != ERROR_SUCCESS) {
         return error;
     }
@@ -936,34 +941,30 @@ LONG RegGetString(HKEY hKey, const char* lpSubKey, const char* lpValueName, std:
             return ERROR_FILE_NOT_FOUND;
         }
         auto it = pNode->FindValue(name);
-        if (it == pNode->m_values.end() || (it->m_dwType != REG_SZ && it->m_dwType != REG_EXPAND_SZ)) {
+        if (it == pNode->m_values.end() || !fits(*it)) {
             return ERROR_FILE_NOT_FOUND;
         }
-        pValue->assign(it->m_data.begin(), it->m_data.end());
+        take(*it);
         return ERROR_SUCCESS;
     });
 }
 
+} // namespace
+
+LONG RegGetString(HKEY hKey, const char* lpSubKey, const char* lpValueName, std::string* pValue)
+{
+    return ReadOneValue(
+        hKey, lpSubKey, lpValueName,
+        [](const auto& value) { return value.m_dwType == REG_SZ || value.m_dwType == REG_EXPAND_SZ; },
+        [&](const auto& value) { pValue->assign(value.m_data.begin(), value.m_data.end()); });
+}
+
 LONG RegGetDword(HKEY hKey, const char* lpSubKey, const char* lpValueName, DWORD* pValue)
 {
-    HKEY__ key{};
-    LONG error = Address(hKey, lpSubKey, &key);
-    if (error != ERROR_SUCCESS) {
-        return error;
-    }
-    const std::string name = lpValueName != nullptr ? lpValueName : "";
-    return ReadTree([&](CTree& tree) -> LONG {
-        CKeyNode* pNode = Walk(tree, key);
-        if (pNode == nullptr) {
-            return ERROR_FILE_NOT_FOUND;
-        }
-        auto it = pNode->FindValue(name);
-        if (it == pNode->m_values.end() || it->m_dwType != REG_DWORD || it->m_data.size() != 4) {
-            return ERROR_FILE_NOT_FOUND;
-        }
-        std::memcpy(pValue, it->m_data.data(), 4);
-        return ERROR_SUCCESS;
-    });
+    return ReadOneValue(
+        hKey, lpSubKey, lpValueName,
+        [](const auto& value) { return value.m_dwType == REG_DWORD && value.m_data.size() == 4; },
+        [&](const auto& value) { std::memcpy(pValue, value.m_data.data(), 4); });
 }
 
 LONG RegSetString(HKEY hKey, const char* lpValueName, const std::string& value)
