@@ -77,12 +77,14 @@ void Combine(HDC dc, LONG x, LONG y, const std::vector<LONG>& cols, const std::v
 std::vector<LONG> MapAxis(LONG& dstStart, LONG count, LONG srcStart, LONG srcCount, LONG limit)
 {
     const bool mirror = (count < 0) != (srcCount < 0);
+    // A negative extent runs leftward (upward) from its start pixel, which it
+    // includes.
     if (count < 0) {
-        dstStart += count;
+        dstStart += count + 1;
         count = -count;
     }
     if (srcCount < 0) {
-        srcStart += srcCount;
+        srcStart += srcCount + 1;
         srcCount = -srcCount;
     }
     std::vector<LONG> out;

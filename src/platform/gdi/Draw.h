@@ -124,7 +124,9 @@ BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
 // destination as it was.
 BOOL BitBlt(HDC dc, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, DWORD rop);
 // As BitBlt, the source scaled to the destination size by taking the nearest
-// pixel; a negative width or height mirrors.
+// pixel. A negative width or height runs leftward or upward from (and
+// including) its start; when source and destination differ in sign the
+// picture is mirrored.
 BOOL StretchBlt(HDC dc, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, int widthSrc,
                 int heightSrc, DWORD rop);
 
