@@ -34,7 +34,14 @@ public:
     int Height() const { return Pixels().Height(); }
 
     // Straight from the surface, whatever the clipping.
-    COLORREF At(int x, int y) const { return platform::gdi::ToColorRef(Pixels().Pixel(x, y)); }
+    COLORREF At(int x, int y) const
+    {
+        if (x < 0 || y < 0 || x >= Width() || y >= Height()) {
+            ADD_FAILURE() << "pixel (" << x << ", " << y << ") is outside the canvas";
+            return CLR_INVALID;
+        }
+        return platform::gdi::ToColorRef(Pixels().Pixel(x, y));
+    }
     void Clear(COLORREF color)
     {
         auto& s = Pixels();

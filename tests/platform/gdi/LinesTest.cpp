@@ -137,6 +137,15 @@ TEST(Lines, XorDrawingTwiceRestoresEveryPixel)
             Polyline(c.Dc(), zig, 5);
             const RECT marker{20, 10, 25, 15};
             InvertRect(c.Dc(), &marker);
+            // A filled rectangle, whose outline and fill both follow the mode,
+            // and a wide line.
+            Rectangle(c.Dc(), 5, 25, 40, 38);
+            HPEN wide = CreatePen(PS_SOLID, 3, RGB(0x5A, 0xA5, 0x3C));
+            HGDIOBJ thin = SelectObject(c.Dc(), wide);
+            MoveToEx(c.Dc(), 45, 3, nullptr);
+            LineTo(c.Dc(), 55, 30);
+            SelectObject(c.Dc(), thin);
+            DeleteObject(wide);
         }
         EXPECT_TRUE(std::equal(before.begin(), before.end(), c.Pixels().Row(0))) << "mode " << mode;
     }

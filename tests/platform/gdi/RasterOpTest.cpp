@@ -24,7 +24,7 @@ TEST(MixModes, EachModeCombinesPenAndPixelByItsTruthTable)
         {R2_COPYPEN, 0xCC},     {R2_MERGEPENNOT, 0xDD}, {R2_MERGEPEN, 0xEE},   {R2_WHITE, 0xFF},
     };
     for (const Case& c : cases) {
-        CCanvas canvas(6, 3, Grey(0xAA));
+        CCanvas canvas(7, 5, Grey(0xAA));
         CSelected pen(canvas.Dc(), CreatePen(PS_SOLID, 1, Grey(0xCC)));
         EXPECT_EQ(SetROP2(canvas.Dc(), c.mode), R2_COPYPEN);
         EXPECT_EQ(GetROP2(canvas.Dc()), c.mode);
@@ -32,6 +32,12 @@ TEST(MixModes, EachModeCombinesPenAndPixelByItsTruthTable)
         LineTo(canvas.Dc(), 5, 1);
         EXPECT_EQ(canvas.At(2, 1), Grey(c.result)) << "mode " << c.mode;
         EXPECT_EQ(canvas.At(2, 0), Grey(0xAA)) << "mode " << c.mode;
+        // A brush fill goes through the same table.
+        CSelected brush(canvas.Dc(), CreateSolidBrush(Grey(0xCC)));
+        SelectObject(canvas.Dc(), GetStockObject(NULL_PEN));
+        Rectangle(canvas.Dc(), 0, 2, 7, 4);
+        EXPECT_EQ(canvas.At(3, 2), Grey(c.result)) << "mode " << c.mode;
+        EXPECT_EQ(canvas.At(3, 3), Grey(0xAA)) << "mode " << c.mode;
     }
 }
 
