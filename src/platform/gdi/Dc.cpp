@@ -139,28 +139,12 @@ void FreeDc(HDC dc)
     delete dc;
 }
 
-std::uint32_t PaletteColor(HPALETTE palette, unsigned index)
-{
-    if (palette == nullptr || Impl(palette)->m_entries.empty()) {
-        return 0;
-    }
-    const std::vector<PALETTEENTRY>& entries = Impl(palette)->m_entries;
-    const PALETTEENTRY& e = entries[std::min<std::size_t>(index, entries.size() - 1)];
-    return (std::uint32_t{e.peRed} << 16) | (std::uint32_t{e.peGreen} << 8) | e.peBlue;
-}
-
 } // namespace platform::gdi::detail
 
 using namespace platform::gdi;
 using namespace platform::gdi::detail;
 
-std::uint32_t HDC__::PixelOf(COLORREF color) const
-{
-    if ((color >> 24) == 0x01) {
-        return PaletteColor(m_state.palette, color & 0xFFFF);
-    }
-    return ToPixel(color & 0x00FFFFFF);
-}
+std::uint32_t HDC__::PixelOf(COLORREF color) const { return ToPixel(color & 0x00FFFFFF); }
 
 namespace platform::gdi {
 

@@ -41,8 +41,6 @@ inline constexpr int TRANSPARENT = 1;
 inline constexpr int OPAQUE = 2;
 
 // Text alignment; the horizontal and vertical parts combine with |.
-inline constexpr UINT TA_NOUPDATECP = 0;
-inline constexpr UINT TA_UPDATECP = 1;
 inline constexpr UINT TA_LEFT = 0;
 inline constexpr UINT TA_RIGHT = 2;
 inline constexpr UINT TA_CENTER = 6;

@@ -1,9 +1,9 @@
 #pragma once
 
-// Device-independent bitmaps (the 40-byte header, 1, 4, 8, 16, 24 or 32
-// bits per pixel, colour tables, bottom-up or top-down rows padded to four
-// bytes) and logical palettes. The surfaces are true colour, so a palette
-// only carries colours: selecting and realising one changes no pixel.
+// Device-independent bitmaps (the 40-byte header, 1, 4, 8 or 24 bits per
+// pixel, colour tables, bottom-up or top-down rows padded to four bytes) and
+// logical palettes. The surfaces are true colour, so a palette only carries
+// colours: selecting and realising one changes no pixel.
 
 #include "platform/gdi/GdiTypes.h"
 
@@ -12,7 +12,6 @@
 inline constexpr DWORD BI_RGB = 0;
 inline constexpr DWORD BI_RLE8 = 1;
 inline constexpr DWORD BI_RLE4 = 2;
-inline constexpr DWORD BI_BITFIELDS = 3;
 
 inline constexpr DWORD CBM_INIT = 4;
 inline constexpr UINT DIB_RGB_COLORS = 0;
@@ -49,20 +48,18 @@ struct BITMAPINFO {
 
 namespace platform::gdi {
 // The entries in the colour table that follows the header: biClrUsed when
-// set, else 2^bits for 8 bits or fewer, else 0 (the three masks of
-// BI_BITFIELDS are not counted here).
+// set, else 2^bits for 8 bits or fewer, else 0.
 DWORD DibColorCount(const BITMAPINFOHEADER& header);
 // Bytes in one row, padded to four.
 DWORD DibRowBytes(const BITMAPINFOHEADER& header);
 } // namespace platform::gdi
 
 // A true-colour bitmap of the header's size. With CBM_INIT the pixels are
-// decoded from `bits` through `info` (its header and colour table): with
-// DIB_RGB_COLORS the table holds RGBQUADs, with DIB_PAL_COLORS 16-bit
-// indices into the palette selected into `dc`. Without CBM_INIT the bitmap
-// is black. Null for a header it cannot read (not 40 bytes or more, a size
-// of 0 or above 16384, compression other than BI_RGB and BI_BITFIELDS with
-// 16 or 32 bits, or a bit count other than 1, 4, 8, 16, 24, 32).
+// decoded from `bits` through `info` (its header and its table of RGBQUAD
+// colours; `usage` must be DIB_RGB_COLORS). Without CBM_INIT the bitmap is
+// black. Null for a header it cannot read: shorter than 40 bytes, a size of
+// 0 or above 16384, compression other than BI_RGB, or a bit count other than
+// 1, 4, 8 or 24. Indices past the colour table are black.
 HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
                        const BITMAPINFO* info, UINT usage);
 
@@ -86,11 +83,6 @@ struct LOGPALETTE {
     PALETTEENTRY palPalEntry[1]; // continues past the end
 };
 
-// A colour in the palette selected into the context, by index.
-constexpr COLORREF PALETTEINDEX(WORD index) { return 0x01000000u | index; }
-// A plain colour, as drawing calls treat it on a true-colour surface.
-constexpr COLORREF PALETTERGB(BYTE r, BYTE g, BYTE b) { return 0x02000000u | RGB(r, g, b); }
-
 // Null for a version other than 0x300 or an entry count of 0 or above 65535.
 HPALETTE CreatePalette(const LOGPALETTE* palette);
 // Returns the palette it replaces. The background flag changes nothing.
@@ -100,7 +92,3 @@ UINT RealizePalette(HDC dc);
 // Copies entries start .. start + count - 1 (as many as exist) and returns
 // how many it copied; with a null `entries`, returns the palette's size.
 UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries);
-UINT SetPaletteEntries(HPALETTE palette, UINT start, UINT count, const PALETTEENTRY* entries);
-// The index of the entry nearest to the colour (squared distance in RGB, the
-// lowest index on a tie); CLR_INVALID for an invalid palette.
-UINT GetNearestPaletteIndex(HPALETTE palette, COLORREF color);

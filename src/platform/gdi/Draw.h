@@ -60,10 +60,8 @@ BOOL MoveToEx(HDC dc, int x, int y, POINT* previous);
 BOOL LineTo(HDC dc, int x, int y);
 BOOL GetCurrentPositionEx(HDC dc, POINT* position);
 // Joined lines through the points; the current position is neither used nor
-// changed. PolylineTo starts at the current position and leaves it at the
-// last point.
+// changed.
 BOOL Polyline(HDC dc, const POINT* points, int count);
-BOOL PolylineTo(HDC dc, const POINT* points, DWORD count);
 
 // ---------------------------------------------------------------------------
 // Shapes

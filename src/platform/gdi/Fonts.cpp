@@ -98,25 +98,6 @@ BOOL GetTextExtentPoint32(HDC dc, const char* text, int length, SIZE* size)
     return TRUE;
 }
 
-int GetTextFace(HDC dc, int size, char* name)
-{
-    if (dc == nullptr) {
-        return 0;
-    }
-    const char* face = Impl(dc->m_state.font)->m_log.lfFaceName;
-    const int needed = static_cast<int>(std::strlen(face)) + 1;
-    if (name == nullptr) {
-        return needed;
-    }
-    if (size <= 0) {
-        return 0;
-    }
-    const int n = std::min(size - 1, needed - 1);
-    std::memcpy(name, face, static_cast<std::size_t>(n));
-    name[n] = '\0';
-    return n;
-}
-
 namespace platform::gdi {
 
 SIZE GetFontBaseUnits(HFONT font)

@@ -127,8 +127,7 @@ struct HDC__ {
     // Logical to surface coordinates.
     LONG SurfaceX(LONG x) const { return x + m_state.ptViewport.x + m_ptOrigin.x; }
     LONG SurfaceY(LONG y) const { return y + m_state.ptViewport.y + m_ptOrigin.y; }
-    // Resolves a colour as drawing uses it (palette indices through the
-    // selected palette) into a surface pixel.
+    // A colour as a surface pixel (the top byte of a COLORREF is ignored).
     std::uint32_t PixelOf(COLORREF color) const;
 };
 
@@ -138,9 +137,6 @@ namespace platform::gdi::detail {
 HDC NewDc(DcKind kind, Surface* surface, POINT origin, std::vector<RECT> visible);
 bool IsLiveDc(HDC dc);
 void FreeDc(HDC dc);
-// Entry `index` of the palette as a surface pixel (the last entry for an
-// index past the end).
-std::uint32_t PaletteColor(HPALETTE palette, unsigned index);
 
 // Rectangle helpers on half-open rectangles.
 inline bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }

@@ -359,18 +359,3 @@ BOOL Polyline(HDC dc, const POINT* points, int count)
     }
     return TRUE;
 }
-
-BOOL PolylineTo(HDC dc, const POINT* points, DWORD count)
-{
-    if (dc == nullptr || points == nullptr || count < 1) {
-        return FALSE;
-    }
-    PenCursor cursor;
-    POINT from = dc->m_state.ptCurrent;
-    for (DWORD i = 0; i < count; ++i) {
-        StrokeLine(dc, ToSurfacePoint(dc, from), ToSurfacePoint(dc, points[i]), false, cursor);
-        from = points[i];
-    }
-    dc->m_state.ptCurrent = from;
-    return TRUE;
-}

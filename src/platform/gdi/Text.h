@@ -115,17 +115,13 @@ inline BOOL GetTextExtentPoint32A(HDC dc, const char* text, int length, SIZE* si
 {
     return GetTextExtentPoint32(dc, text, length, size);
 }
-// Copies the selected font's face name as asked for (not the file it maps
-// to); returns the characters copied.
-int GetTextFace(HDC dc, int size, char* name);
 
 // ---------------------------------------------------------------------------
 // Drawing text
 
 // Draws the string at (x, y) placed by the text alignment, in the text
 // colour; with the background mode OPAQUE the text cell is first filled with
-// the background colour. With TA_UPDATECP the current position is used
-// instead of (x, y) and moved past the text.
+// the background colour.
 BOOL TextOut(HDC dc, int x, int y, const char* text, int length);
 inline BOOL TextOutA(HDC dc, int x, int y, const char* text, int length) { return TextOut(dc, x, y, text, length); }
 

