@@ -27,9 +27,10 @@ struct LOGPEN {
     COLORREF lopnColor;
 };
 
-// A width below 1 draws one pixel wide. Dashed styles are drawn as dotted;
-// their gaps take the background colour while the background mode is OPAQUE.
-// Pens wider than one pixel draw the end point too, with round ends.
+// A width below 1 draws one pixel wide. Dashed and dotted styles apply to
+// one-pixel pens; their gaps take the background colour while the
+// background mode is OPAQUE. Pens wider than one pixel are solid and draw
+// the end point too, with round ends.
 HPEN CreatePen(int style, int width, COLORREF color);
 HPEN CreatePenIndirect(const LOGPEN* pen);
 

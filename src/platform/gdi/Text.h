@@ -3,10 +3,10 @@
 // Fonts and text. Faces come from the Liberation fonts: "Arial" (and any
 // name not listed) is drawn with Liberation Sans, "Times New Roman" with
 // Liberation Serif, "Courier New" with Liberation Mono. Glyphs are rendered
-// by FreeType with light hinting and grey antialiasing (NONANTIALIASED_QUALITY
-// renders them black and white), identically on every machine that has the
-// project's packages. Strings are single-byte text in the Western code page
-// (1252).
+// by FreeType, hinted by the fonts' own instructions and antialiased in grey
+// (NONANTIALIASED_QUALITY renders them black and white), identically on
+// every machine that has the project's packages. Strings are single-byte
+// text in the Western code page (1252).
 
 #include "platform/gdi/GdiTypes.h"
 
