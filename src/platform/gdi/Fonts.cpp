@@ -116,6 +116,6 @@ SIZE GetFontBaseUnits(HFONT font)
 
 LONG GetDialogBaseUnits()
 {
-    const SIZE units = GetFontBaseUnits(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    const SIZE units = GetFontBaseUnits(static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
     return static_cast<LONG>((static_cast<DWORD>(units.cy) << 16) | (static_cast<DWORD>(units.cx) & 0xFFFF));
 }

@@ -26,9 +26,10 @@ struct Brush : HBRUSH__ {
 
 struct Font : HFONT__ {
     LOGFONT m_log{};
-    // Stock fonts sized in points follow the logical resolution; 0 means
-    // m_log.lfHeight is in pixels.
+    // Stock fonts sized in points follow the logical resolution: the em, or
+    // with m_bCellPoints the cell. 0 means m_log.lfHeight is in pixels.
     int m_nPoints = 0;
+    bool m_bCellPoints = false;
 };
 
 struct Bitmap : HBITMAP__ {

@@ -47,10 +47,11 @@ HBRUSH StockBrush(UINT style, COLORREF color)
     return Register(std::move(brush), OBJ_BRUSH, true);
 }
 
-HFONT StockFont(const char* face, LONG height, int points, LONG weight, BYTE pitch)
+// A stock font of `points` points: the em, or the whole cell when `cell`.
+HFONT StockFont(const char* face, int points, bool cell, LONG weight, BYTE pitch)
 {
     auto font = std::make_unique<Font>();
-    font->m_log.lfHeight = height;
+    font->m_bCellPoints = cell;
     font->m_log.lfWeight = weight;
     font->m_log.lfPitchAndFamily = pitch;
     std::strncpy(font->m_log.lfFaceName, face, LF_FACESIZE - 1);
@@ -83,13 +84,15 @@ struct StockSet {
         objects[WHITE_PEN] = StockPen(PS_SOLID, RGB(255, 255, 255));
         objects[BLACK_PEN] = StockPen(PS_SOLID, RGB(0, 0, 0));
         objects[NULL_PEN] = StockPen(PS_NULL, 0);
-        objects[OEM_FIXED_FONT] = StockFont("Courier New", 0, 10, FW_NORMAL, FIXED_PITCH | FF_MODERN);
-        objects[ANSI_FIXED_FONT] = StockFont("Courier New", 0, 10, FW_NORMAL, FIXED_PITCH | FF_MODERN);
-        objects[ANSI_VAR_FONT] = StockFont("Arial", 0, 8, FW_NORMAL, VARIABLE_PITCH | FF_SWISS);
-        objects[SYSTEM_FONT] = StockFont("System", 16, 0, FW_BOLD, VARIABLE_PITCH | FF_SWISS);
-        objects[DEVICE_DEFAULT_FONT] = StockFont("System", 16, 0, FW_BOLD, VARIABLE_PITCH | FF_SWISS);
-        objects[SYSTEM_FIXED_FONT] = StockFont("Courier New", 0, 10, FW_NORMAL, FIXED_PITCH | FF_MODERN);
-        objects[DEFAULT_GUI_FONT] = StockFont("Arial", 0, 8, FW_NORMAL, VARIABLE_PITCH | FF_SWISS);
+        objects[OEM_FIXED_FONT] = StockFont("Courier New", 10, false, FW_NORMAL, FIXED_PITCH | FF_MODERN);
+        objects[ANSI_FIXED_FONT] = StockFont("Courier New", 10, false, FW_NORMAL, FIXED_PITCH | FF_MODERN);
+        objects[ANSI_VAR_FONT] = StockFont("Arial", 8, false, FW_NORMAL, VARIABLE_PITCH | FF_SWISS);
+        // A 16-pixel cell at 96 pixels per inch, whose letters average 8
+        // pixels: the proportions dialog units were made for.
+        objects[SYSTEM_FONT] = StockFont("System", 12, true, FW_NORMAL, VARIABLE_PITCH | FF_SWISS);
+        objects[DEVICE_DEFAULT_FONT] = StockFont("System", 12, true, FW_NORMAL, VARIABLE_PITCH | FF_SWISS);
+        objects[SYSTEM_FIXED_FONT] = StockFont("Courier New", 10, false, FW_NORMAL, FIXED_PITCH | FF_MODERN);
+        objects[DEFAULT_GUI_FONT] = StockFont("Arial", 8, false, FW_NORMAL, VARIABLE_PITCH | FF_SWISS);
 
         auto palette = std::make_unique<Palette>();
         palette->m_entries.assign(kDefaultPalette.begin(), kDefaultPalette.end());
@@ -168,7 +171,8 @@ LOGFONT EffectiveLogFont(HFONT font)
     const Font* f = Impl(font);
     LOGFONT log = f->m_log;
     if (f->m_nPoints > 0) {
-        log.lfHeight = -((f->m_nPoints * GetLogicalDpi() + 36) / 72);
+        const LONG pixels = (f->m_nPoints * GetLogicalDpi() + 36) / 72;
+        log.lfHeight = f->m_bCellPoints ? pixels : -pixels;
     }
     return log;
 }

@@ -172,9 +172,10 @@ inline int DrawTextA(HDC dc, const char* text, int length, RECT* rect, UINT form
 // ---------------------------------------------------------------------------
 // Dialog units
 
-// The base units of the default dialog font (DEFAULT_GUI_FONT): the average
-// width of "A".."Z" and "a".."z", rounded, in the low word; the font's cell
-// height in the high word.
+// The base units of the system font, which dialogs without a font of their
+// own use: the average width of "A".."Z" and "a".."z", rounded, in the low
+// word; the font's cell height in the high word. 8 x 16 at 96 pixels per
+// inch, 10 x 20 at 120.
 LONG GetDialogBaseUnits();
 
 namespace platform::gdi {

@@ -458,39 +458,52 @@ TEST(Typefaces, NamesMapToTheirFamiliesAndUnknownNamesToTheSansFace)
     EXPECT_FALSE(Shifted(*render("Times New Roman"), *render("Courier New"), 0, 0));
 }
 
-TEST(DialogUnits, BaseUnitsComeFromTheFontAndFollowTheResolution)
+TEST(DialogUnits, TheSystemFontGivesTheClassicUnitsAtEachResolution)
 {
-    const LONG units = GetDialogBaseUnits();
-    const int cx = units & 0xFFFF;
-    const int cy = (units >> 16) & 0xFFFF;
-    EXPECT_GE(cx, 5);
-    EXPECT_LE(cx, 7);
+    // 8 x 16 at 96 pixels per inch and 10 x 20 at 120: what a page of
+    // 322 x 210 dialog units (644 x 420 pixels) and its large-font size of
+    // 250 x 170 were laid out for.
+    LONG units = GetDialogBaseUnits();
+    EXPECT_EQ(units & 0xFFFF, 8);
+    EXPECT_EQ((units >> 16) & 0xFFFF, 16);
     CCanvas c(4, 4);
-    SelectObject(c.Dc(), GetStockObject(DEFAULT_GUI_FONT));
+    SelectObject(c.Dc(), GetStockObject(SYSTEM_FONT));
     TEXTMETRIC tm{};
     GetTextMetrics(c.Dc(), &tm);
-    EXPECT_EQ(cy, tm.tmHeight);
+    EXPECT_EQ(tm.tmHeight, 16);
     // The horizontal unit is the letters' average width, rounded.
     const SIZE letters = Extent(c.Dc(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    EXPECT_LE(std::abs(2 * 52 * cx - 2 * letters.cx), 52);
+    EXPECT_LE(std::abs(2 * 52 * 8 - 2 * letters.cx), 52);
 
+    platform::gdi::SetLogicalDpi(120);
+    units = GetDialogBaseUnits();
+    const SIZE gui = platform::gdi::GetFontBaseUnits(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    platform::gdi::SetLogicalDpi(96);
+    EXPECT_EQ(units & 0xFFFF, 10);
+    EXPECT_EQ((units >> 16) & 0xFFFF, 20);
+    EXPECT_GT(gui.cy, platform::gdi::GetFontBaseUnits(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))).cy);
+}
+
+TEST(DialogUnits, ADialogFontGivesItsOwnUnits)
+{
+    // Arial 8 of a dialog template, at 96 pixels per inch.
     HFONT arial8 = Font("Arial", kArial8);
-    const SIZE same = platform::gdi::GetFontBaseUnits(arial8);
-    EXPECT_EQ(same.cx, cx);
-    EXPECT_EQ(same.cy, cy);
+    const SIZE units = platform::gdi::GetFontBaseUnits(arial8);
+    CCanvas c(4, 4);
+    CSelected f(c.Dc(), arial8);
+    TEXTMETRIC tm{};
+    GetTextMetrics(c.Dc(), &tm);
+    EXPECT_EQ(units.cy, tm.tmHeight);
+    const SIZE letters = Extent(c.Dc(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    EXPECT_LE(std::abs(2 * 52 * units.cx - 2 * letters.cx), 52);
+    EXPECT_GE(units.cx, 5);
+    EXPECT_LE(units.cx, 7);
     HFONT large = Font("Arial", 28);
     const SIZE bigger = platform::gdi::GetFontBaseUnits(large);
-    EXPECT_GT(bigger.cx, cx);
-    EXPECT_GT(bigger.cy, cy);
-    DeleteObject(arial8);
+    EXPECT_GT(bigger.cx, units.cx);
+    EXPECT_GT(bigger.cy, units.cy);
     DeleteObject(large);
     EXPECT_EQ(platform::gdi::GetFontBaseUnits(nullptr).cx, 0);
-
-    // The dialog font is sized in points, so it grows with the resolution.
-    platform::gdi::SetLogicalDpi(120);
-    const LONG scaled = GetDialogBaseUnits();
-    platform::gdi::SetLogicalDpi(96);
-    EXPECT_GT((scaled >> 16) & 0xFFFF, cy);
 }
 
 } // namespace
