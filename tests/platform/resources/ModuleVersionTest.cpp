@@ -154,6 +154,11 @@ TEST(ModuleResources, ALoadedModuleAnswersWithItsOwnResourcesAndName)
     EXPECT_STREQ(buffer, "Tab\there\nquote \" backslash \\ octal A hex B") << "the program's own string 1";
     EXPECT_EQ(LoadStringA(hModule, 100, buffer, sizeof buffer), 0) << "only the program has string 100";
 
+    using StartupString = const char* (*)();
+    auto startupString = reinterpret_cast<StartupString>(GetProcAddress(hModule, "TestModuleStartupString"));
+    ASSERT_NE(startupString, nullptr);
+    EXPECT_STREQ(startupString(), "from the test module") << "read by the module's own start-up code";
+
     EXPECT_EQ(GetModuleHandleA("gadget.AX"), hModule) << "by the version block's OriginalFilename";
     const std::string fileName = std::filesystem::path(kModulePath).filename().string();
     EXPECT_EQ(GetModuleHandleA(fileName.c_str()), hModule) << "by the file's own name";
