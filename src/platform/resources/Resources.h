@@ -35,11 +35,9 @@ inline bool IS_INTRESOURCE(const void* name) { return (reinterpret_cast<std::uin
 
 #define RT_CURSOR MAKEINTRESOURCEA(1)
 #define RT_BITMAP MAKEINTRESOURCEA(2)
-#define RT_ICON MAKEINTRESOURCEA(3)
 #define RT_MENU MAKEINTRESOURCEA(4)
 #define RT_DIALOG MAKEINTRESOURCEA(5)
 #define RT_STRING MAKEINTRESOURCEA(6)
-#define RT_GROUP_CURSOR MAKEINTRESOURCEA(12)
 #define RT_VERSION MAKEINTRESOURCEA(16)
 
 // Null when the module has no resources (last error

@@ -27,9 +27,6 @@ struct VS_FIXEDFILEINFO {
 static_assert(sizeof(VS_FIXEDFILEINFO) == 52);
 
 inline constexpr DWORD VS_FFI_SIGNATURE = 0xFEEF04BD;
-inline constexpr DWORD VS_FFI_STRUCVERSION = 0x00010000;
-inline constexpr DWORD VS_FFI_FILEFLAGSMASK = 0x0000003F;
-inline constexpr DWORD VFT_UNKNOWN = 0;
 inline constexpr DWORD VFT_APP = 1;
 inline constexpr DWORD VFT_DLL = 2;
 
