@@ -5,6 +5,8 @@
 // filter or the plug-in turns the test red, which is the point. A change
 // that is meant to alter the sound updates the table and says why.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -60,10 +62,14 @@ inline std::vector<int16_t> Quantise(const std::vector<float>& v)
     return out;
 }
 
-// The line to put in the table, printed for a case that differs.
-inline void Report(const std::string& name, uint64_t actual)
+// A case that differs fails and prints the line to put in its table.
+inline bool Matches(const std::string& name, uint64_t actual, uint64_t expected)
 {
+    if (actual == expected)
+        return true;
+    ADD_FAILURE() << name << ": the output samples differ from the recorded ones";
     std::printf("    {\"%s\", 0x%016llxull},\n", name.c_str(), static_cast<unsigned long long>(actual));
+    return false;
 }
 
 } // namespace golden

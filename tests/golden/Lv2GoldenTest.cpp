@@ -56,11 +56,7 @@ TEST(Lv2Golden, EveryCaseGivesTheRecordedSamples)
             done += n;
         }
         const uint64_t actual = golden::Checksum(out.data(), out.size() * sizeof(float));
-        if (actual != c.expected) {
-            same = false;
-            ADD_FAILURE() << c.name << ": the output samples differ from the recorded ones";
-            golden::Report(c.name, actual);
-        }
+        same = golden::Matches(c.name, actual, c.expected) && same;
     }
     EXPECT_TRUE(same);
 }
