@@ -17,7 +17,7 @@
 #include "job/Listing.h"
 #include "job/OptionParsing.h"
 #include "job/PluginModule.h"
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "settings/ScaleSet.h"
 
 namespace {

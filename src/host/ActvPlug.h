@@ -14,8 +14,8 @@
 
 #include "host/HostPresets.h"
 #include "host/IntonaraControl.h"
-#include "platform/Stream.h"
-#include "platform/TransformFilter.h"
+#include "platform/com/Stream.h"
+#include "platform/media/TransformFilter.h"
 
 #include <atomic>
 

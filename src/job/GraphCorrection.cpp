@@ -17,8 +17,8 @@
 #include "job/SoundIo.h"
 #include "job/TextFormat.h"
 #include "modes/DspObject.h"
-#include "platform/FilterGraph.h"
-#include "platform/Stream.h"
+#include "platform/media/FilterGraph.h"
+#include "platform/com/Stream.h"
 #include "settings/ScaleSet.h"
 
 namespace job {

@@ -13,8 +13,8 @@
 #include <mutex>
 
 #include "job/SoundFormat.h"
-#include "platform/PushSource.h"
-#include "platform/SinkFilter.h"
+#include "platform/media/PushSource.h"
+#include "platform/media/SinkFilter.h"
 
 namespace job {
 

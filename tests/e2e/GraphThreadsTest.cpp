@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "host/ActvPlug.h"
-#include "platform/FilterGraph.h"
-#include "platform/MemoryFilters.h"
-#include "platform/SinkFilter.h"
+#include "platform/media/FilterGraph.h"
+#include "platform/media/MemoryFilters.h"
+#include "platform/media/SinkFilter.h"
 #include "settings/ParameterIds.h"
 
 namespace {

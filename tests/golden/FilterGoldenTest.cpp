@@ -10,7 +10,7 @@
 
 #include "golden/GoldenCases.h"
 #include "host/ActvPlug.h"
-#include "platform/FilterGraph.h"
+#include "platform/media/FilterGraph.h"
 #include "support/MemoryFilters.h"
 
 namespace {

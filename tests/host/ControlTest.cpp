@@ -5,7 +5,7 @@
 #include "HostTestSupport.h"
 
 #include "host/Persist.h"
-#include "platform/Stream.h"
+#include "platform/com/Stream.h"
 #include "settings/ParameterIds.h"
 #include "settings/RetuneTaper.h"
 

@@ -5,8 +5,8 @@
 // does to it, test signals, and the engine run directly for comparison.
 
 #include "host/ActvPlug.h"
-#include "platform/FilterGraph.h"
-#include "platform/MemoryFilters.h"
+#include "platform/media/FilterGraph.h"
+#include "platform/media/MemoryFilters.h"
 
 #include <gtest/gtest.h>
 

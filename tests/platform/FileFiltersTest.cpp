@@ -1,9 +1,9 @@
 // Reading and writing audio files through the graph. Files are made and
 // checked with the file library directly, not through the filters.
 
-#include "platform/FileFilters.h"
-#include "platform/FilterGraph.h"
-#include "platform/MemoryFilters.h"
+#include "platform/media/FileFilters.h"
+#include "platform/media/FilterGraph.h"
+#include "platform/media/MemoryFilters.h"
 
 #include "PassThroughFilter.h"
 #include "PlatformTestSupport.h"

@@ -2,8 +2,8 @@
 // The two ends a test puts around a filter: a source that plays samples held
 // in memory and a renderer that keeps every byte it receives.
 
-#include "platform/PushSource.h"
-#include "platform/SinkFilter.h"
+#include "platform/media/PushSource.h"
+#include "platform/media/SinkFilter.h"
 
 #include <algorithm>
 #include <cstring>
