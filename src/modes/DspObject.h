@@ -94,6 +94,10 @@ public:
     CPitchEngine m_Engine;
 
 protected:
+    // A pass still running on the old buffer ends: the engine can no longer
+    // reach its records.
+    void OnTrackBufferReplaced(TrackBufferHandle previous) override;
+
     // Milliseconds into the current UTC hour; the blinking status text runs
     // on it. Tests override it to drive the blink without waiting.
     virtual unsigned StatusClockMs() const;

@@ -98,10 +98,9 @@ public:
     int GetControlValue(int which, int* value);
     int GetControlValue2(int which, int* value);
 
-    void SetTrackBuffer(TrackBufferHandle handle)
-    {
-        m_hTrackBuffer.store(handle, std::memory_order_relaxed);
-    }
+    // Whoever replaces the buffer frees the old one only after this call:
+    // by then the controller has taken it back from the engine.
+    void SetTrackBuffer(TrackBufferHandle handle);
     TrackBufferHandle GetTrackBuffer() const
     {
         return m_hTrackBuffer.load(std::memory_order_relaxed);
@@ -110,6 +109,10 @@ public:
     CScaleSet& GetScaleSet() { return *m_pScale; }
 
 protected:
+    // The buffer the store named until now is being replaced; the
+    // controller makes sure the engine no longer reads it.
+    virtual void OnTrackBufferReplaced(TrackBufferHandle /*previous*/) {}
+
     static int32_t Relaxed(const std::atomic<int32_t>& field)
     {
         return field.load(std::memory_order_relaxed);

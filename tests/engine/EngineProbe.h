@@ -40,7 +40,14 @@ struct CEngineProbe
     static void SetReadFrac(E& e, float f) { e.m_fReadFrac = f; }
     static void SetNoteFrames(E& e, int n) { e.m_nNoteFrames = n; }
 
-    static float TargetRatio(E& e, float fPeriod) { return e.TargetRatio(fPeriod); }
+    // As inside a block: with the loan of records in force.
+    static float TargetRatio(E& e, float fPeriod)
+    {
+        e.BeginBlock();
+        const float r = e.TargetRatio(fPeriod);
+        e.EndBlock();
+        return r;
+    }
     static void ApplyRatio(E& e, float fTarget) { e.ApplyRatio(fTarget); }
 
     static bool FindCandidate(E& e, const std::vector<float>& energy, const std::vector<float>& corr, int maxLag,
