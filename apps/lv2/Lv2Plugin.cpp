@@ -32,22 +32,6 @@ const CFactoryTemplate* FilterTemplate()
     return nullptr;
 }
 
-// The scale set and the retune taper keep per-thread scratch space, which
-// the C library allocates for a thread the first time the thread touches
-// it. The threads that create and activate instances touch it here, so
-// that a host running blocks on one of them never allocates there. (An
-// audio thread of its own still gets its block of this module's per-thread
-// storage, once, at its first change of scale, key or retune speed.)
-void TouchPerThreadStorage(CDspObject& dsp)
-{
-    short count = 0;
-    int key = 0;
-    dsp.GetParameter(PARAM_KEY, &key);
-    dsp.GetScaleSet().ComputeTargets(static_cast<short>(key), dsp.GetSampleRate(), &count, nullptr, nullptr);
-    retune_taper::IndexToMs(0);
-    retune_taper::MsToIndex(0);
-}
-
 } // namespace
 
 CIntonaraLv2* CIntonaraLv2::Create(double sampleRate, const LV2_Feature* const* features)
@@ -94,7 +78,6 @@ CIntonaraLv2::CIntonaraLv2(IIntonaraControl* pControl, IPersistStream* pPersist,
     int bypass = 0;
     m_pDsp->GetControlValue(0, &bypass);
     m_nBypassSent.store(bypass, std::memory_order_relaxed);
-    TouchPerThreadStorage(*m_pDsp);
 }
 
 CIntonaraLv2::~CIntonaraLv2()
@@ -162,7 +145,6 @@ void CIntonaraLv2::ConnectPort(uint32_t port, void* pData)
 
 void CIntonaraLv2::Activate()
 {
-    TouchPerThreadStorage(*m_pDsp);
     // Hosts set their control values before activating, so the start can
     // usually be made here, off the audio thread. A host that connects its
     // ports later gets it at the first Run instead.

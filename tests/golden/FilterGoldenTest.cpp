@@ -29,6 +29,8 @@ struct Case {
     std::vector<std::pair<int, int>> puts;
     bool bypass = false;
     uint64_t expected = 0;
+    // Frames per media sample, in turn: uneven sizes, as hosts deliver them.
+    std::vector<LONG> pattern = {4096, 441, 2000, 17};
 };
 
 const std::vector<Case>& Cases()
@@ -48,6 +50,9 @@ const std::vector<Case>& Cases()
          {{SETTING_VIBRATO_TYPE, 2}, {SETTING_RETUNE_SPEED, 400}, {SETTING_THRESHOLD, 5}, {SETTING_SCALE, 25}},
          false, 0x30b5e739659a110bull},
         {"demo 44100 pcm16 bypass", Input::Demo, 44100, true, {}, true, 0x0386f4ca9e2405b8ull},
+        // Samples larger than the conversion buffers: the same samples as in
+        // small blocks.
+        {"demo 44100 pcm16 defaults", Input::Demo, 44100, true, {}, false, 0x1af596fb2b7959fcull, {100000, 70000}},
     };
     return cases;
 }
@@ -56,8 +61,7 @@ std::vector<BYTE> RunThroughFilter(const Case& c)
 {
     const std::vector<float> in = c.input == Input::Demo ? golden::DemoPhrase(c.rate, 4.0)
                                                          : golden::VibratoPassage(c.rate);
-    // Media samples of uneven sizes, as hosts deliver them.
-    const std::vector<LONG> pattern = {4096, 441, 2000, 17};
+    const std::vector<LONG>& pattern = c.pattern;
     CComPtr<CMemorySource> source(c.pcm16 ? new CMemorySource(c.rate, golden::Quantise(in), pattern)
                                           : new CMemorySource(c.rate, in, pattern));
     HRESULT hr = S_OK;
