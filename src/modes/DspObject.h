@@ -85,6 +85,8 @@ public:
     void ResetEngine() override;
 
     // --- Non-virtual --------------------------------------------------------
+    // The pitch-change meter: the engine's present shift in whole cents.
+    int PitchChangeCents() const;
     // Fills m_fVibratoTable with the waveform of the current vibrato type.
     void BuildVibratoTable();
     void SetStartTick(int nTick);
