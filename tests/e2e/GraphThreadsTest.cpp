@@ -20,7 +20,7 @@
 
 #include "host/ActvPlug.h"
 #include "platform/media/FilterGraph.h"
-#include "platform/media/MemoryFilters.h"
+#include "support/MemoryFilters.h"
 #include "platform/media/SinkFilter.h"
 #include "settings/ParameterIds.h"
 

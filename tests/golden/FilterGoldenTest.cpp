@@ -15,8 +15,6 @@
 
 namespace {
 
-using testsupport::CMemorySink;
-using testsupport::CMemorySource;
 
 enum class Input { Demo, Vibrato };
 
@@ -62,8 +60,9 @@ std::vector<BYTE> RunThroughFilter(const Case& c)
     const std::vector<float> in = c.input == Input::Demo ? golden::DemoPhrase(c.rate, 4.0)
                                                          : golden::VibratoPassage(c.rate);
     const std::vector<LONG>& pattern = c.pattern;
-    CComPtr<CMemorySource> source(c.pcm16 ? new CMemorySource(c.rate, golden::Quantise(in), pattern)
-                                          : new CMemorySource(c.rate, in, pattern));
+    CComPtr<CMemorySource> source(c.pcm16 ? CMemorySource::CreatePcm16(c.rate, golden::Quantise(in))
+                                          : CMemorySource::CreateFloat(c.rate, in));
+    source->SetFramesPerSample(pattern);
     HRESULT hr = S_OK;
     CComPtr<CIntonaraPlugIn> filter(new CIntonaraPlugIn(nullptr, &hr));
     CComPtr<CMemorySink> sink(new CMemorySink);

@@ -6,7 +6,7 @@
 
 #include "host/ActvPlug.h"
 #include "platform/media/FilterGraph.h"
-#include "platform/media/MemoryFilters.h"
+#include "support/MemoryFilters.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // sizes, reconnection, refusal, and Stop from another thread.
 
 #include "platform/media/FilterGraph.h"
-#include "platform/media/MemoryFilters.h"
+#include "support/MemoryFilters.h"
 
 #include "PassThroughFilter.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
-// Audio file source and writer over libsndfile.
+// An audio file source over libsndfile: how a program plays a file
+// through a graph.
 
 #include "platform/media/PushSource.h"
 #include "platform/media/SinkFilter.h"
@@ -13,10 +14,6 @@ struct sf_private_tag;
 // {8F0E5C33-2B4D-4E6A-9C7B-3D1A0F6E2B51}
 constexpr CLSID CLSID_FileSource = {
     0x8F0E5C33, 0x2B4D, 0x4E6A, {0x9C, 0x7B, 0x3D, 0x1A, 0x0F, 0x6E, 0x2B, 0x51}};
-// {8F0E5C34-2B4D-4E6A-9C7B-3D1A0F6E2B51}
-constexpr CLSID CLSID_FileWriter = {
-    0x8F0E5C34, 0x2B4D, 0x4E6A, {0x9C, 0x7B, 0x3D, 0x1A, 0x0F, 0x6E, 0x2B, 0x51}};
-
 // What an audio file holds, as far as streaming it is concerned.
 struct CAudioFileInfo {
     std::string m_strPath;
@@ -66,46 +63,5 @@ private:
     sf_private_tag* m_pFile = nullptr;
     CAudioFileInfo m_info;
     LONG m_nFramesPerSample = 4096;
-    std::string m_strError;
-};
-
-// Writes the stream it receives to a WAV file in the connected format:
-// 16-bit PCM or 32-bit float, any channel count. The data goes to a
-// temporary file beside the target, which replaces the target only when the
-// end of the stream arrives and everything was written; a stream that stops
-// early or fails leaves the target as it was and no temporary file behind.
-class CFileWriter : public CSinkFilter {
-public:
-    explicit CFileWriter(const char* pszTarget);
-    ~CFileWriter() override;
-
-    const std::string& Target() const { return m_strTarget; }
-    // The target was written by the last stream.
-    bool Completed() const;
-    // The first failure of the last stream, S_OK when there was none.
-    HRESULT Result() const;
-    std::string LastError() const;
-    LONGLONG FramesWritten() const;
-
-protected:
-    HRESULT CheckMediaType(const CMediaType* pmt) override;
-    HRESULT OnStartStreaming() override;
-    HRESULT OnReceive(IMediaSample* pSample) override;
-    HRESULT OnEndOfStream() override;
-    void OnStopStreaming() override;
-
-private:
-    HRESULT Fail(HRESULT hr, const std::string& strWhy);
-    void Discard();
-
-    const std::string m_strTarget;
-    mutable std::mutex m_mutex;
-    std::string m_strTemp;
-    int m_fd = -1;
-    sf_private_tag* m_pFile = nullptr;
-    WAVEFORMATEX m_wfx{};
-    LONGLONG m_llFrames = 0;
-    bool m_bCompleted = false;
-    HRESULT m_hrResult = S_OK;
     std::string m_strError;
 };

@@ -1,4 +1,4 @@
-#include "platform/media/MemoryFilters.h"
+#include "support/MemoryFilters.h"
 
 #include <algorithm>
 #include <cstring>
