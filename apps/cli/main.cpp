@@ -62,8 +62,11 @@ int RunCorrect(const CommandLine& line)
     CatchInterrupts();
     const job::CorrectionSummary summary = job::RunGraphCorrection(request, options);
     bar.Erase();
-    if (!line.bQuiet)
+    if (!line.bQuiet) {
         std::printf("%s\n", job::FormatSummary(summary).c_str());
+        if (!summary.sWarning.empty())
+            std::fprintf(stderr, "intonara: warning: %s\n", summary.sWarning.c_str());
+    }
     return 0;
 }
 

@@ -41,6 +41,9 @@ struct CorrectionSummary
     SettingsBlock applied{}; // IDs 2 to 10 as the controller holds them afterwards
     bool bBypass = false;
     double dWallSeconds = 0.0;
+    // A line for the user about what may have gone uncorrected; empty when
+    // there is nothing to say.
+    std::string sWarning;
 };
 
 // --mixdown's one channel from many: the average of each frame.

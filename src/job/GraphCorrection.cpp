@@ -13,6 +13,7 @@
 #include "host/StreamStart.h"
 #include "job/JobError.h"
 #include "job/OutputFile.h"
+#include "job/PitchRange.h"
 #include "job/PluginModule.h"
 #include "job/SoundFilters.h"
 #include "job/SoundIo.h"
@@ -144,6 +145,8 @@ CorrectionSummary RunGraphCorrection(const CorrectionRequest& request, const Gra
     CPendingOutput output(request.sOutPath);
     CSoundWriter writer(output.Descriptor(), request.sOutPath, summary.nOutputFormat, format.nSampleRate);
     CComPtr<CSoundFileSource> source(new CSoundFileSource(reader, summary.path, request.nBlockFrames));
+    CLowPitchCheck pitchCheck(format.nSampleRate);
+    source->SetPitchCheck(&pitchCheck);
     CComPtr<CSoundFileSink> sink(new CSoundFileSink(writer, summary.path));
 
     HRESULT hr = S_OK;
@@ -178,6 +181,7 @@ CorrectionSummary RunGraphCorrection(const CorrectionRequest& request, const Gra
         ThrowFailure("streaming " + request.sInPath + " through the plug-in failed (" + FormatResult(hr) + "); " +
                      request.sOutPath + " was not written");
     summary.nFrames = sink->FramesWritten();
+    summary.sWarning = pitchCheck.Warning();
 
     writer.Close();
     output.Commit();
