@@ -32,7 +32,8 @@ public:
     CPitchEngine(const CPitchEngine&) = delete;
     CPitchEngine& operator=(const CPitchEngine&) = delete;
 
-    // Virtual operations, in slot order.
+    // Virtual operations. Their order is the object's table layout, which
+    // callers built against it rely on: new ones go after the last.
     virtual ~CPitchEngine();
     // Deferred: the ring belongs to the streaming thread, so the request is
     // carried out at the start of the next processed sample (see RingSample).

@@ -45,7 +45,7 @@ public:
     // the first block.
     void Initialise() override;
 
-    // --- The store's hooks and the pass operations, in slot order -----------
+    // --- The store's hooks and the pass operations, in table order ---------
     void Reserved1() override {}
     void Reserved2() override {}
     void UpdateTuning() override;

@@ -32,7 +32,7 @@ public:
     CParameterStore(const CParameterStore&) = delete;
     CParameterStore& operator=(const CParameterStore&) = delete;
 
-    // --- Virtual operations, in slot order ---------------------------------
+    // --- Virtual operations; their order is the table layout callers rely on
     virtual ~CParameterStore();
     // The bypass switch. Returns -1 and changes nothing unless which is 0.
     virtual int SetControlValue(int which, int value);
@@ -40,8 +40,8 @@ public:
     virtual void UpdateCursor() {}
     virtual void Initialise();
 
-    // Implemented by the processing controller. The Reserved slots have no
-    // role; they keep the later operations in their places.
+    // Implemented by the processing controller. The Reserved entries have
+    // no role; they keep the later operations at their places in the table.
     virtual void Reserved1() = 0;
     virtual void Reserved2() = 0;
     virtual void UpdateTuning() = 0;

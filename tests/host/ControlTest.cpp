@@ -185,7 +185,7 @@ TEST(Control, WaveFormatsAreNotConnectedUntilSet)
     EXPECT_EQ(pFilter->GetWaveFormat(&wfx, 1), VFW_E_NOT_CONNECTED);
 }
 
-TEST(Persistence, SaveWritesTheDocumentedLayoutAndLoadRestoresIt)
+TEST(Persistence, SaveWrites56BytesAndLoadRestoresThem)
 {
     auto pSaver = MakeFilter();
     CDspObject* pDsp = Processor(pSaver);

@@ -62,7 +62,7 @@ TEST(ControllerSetup, InitialiseGivesTheEngineEverythingBeforeTheFirstBlock)
     EXPECT_EQ(Flags(e), (FlagState{1, 0, 0, 0, 0, 0}));
     ExpectNoteTable(e, 0, 44100.0);
 
-    // The documented corner values of that table.
+    // The corner values of that table.
     EXPECT_EQ(P::Targets(e).front(), 365741);
     EXPECT_EQ(P::Targets(e).back(), 690428);
     EXPECT_EQ(P::Bounds(e).back(), 710955);
