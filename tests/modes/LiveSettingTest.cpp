@@ -43,3 +43,40 @@ TEST(LiveSettings, AKeyChangeMovesTheTargetsWhileStreaming)
 }
 
 } // namespace
+
+namespace {
+
+int Get(CDspObject& dsp, int id)
+{
+    int value = -12345;
+    dsp.GetParameter(id, &value);
+    return value;
+}
+
+// Values the store keeps in its own forms, read back as the panel reads
+// them.
+TEST(StoredValues, ReadBackInThePanelsUnits)
+{
+    auto dsp = std::make_unique<CDspObject>();
+    dsp->Initialise();
+    // A stored detune of 1 or -1 becomes 0; one cent either side of no
+    // detune stays what it is.
+    for (auto [sent, kept] : {std::pair{1, 0}, {-1, 0}, {99, 99}, {101, 101}, {0, 0}}) {
+        dsp->SetParameter(PARAM_DETUNE, sent);
+        EXPECT_EQ(Get(*dsp, PARAM_DETUNE), kept) << sent;
+    }
+    // The retune speed goes in as a taper index and is kept in whole
+    // milliseconds: index 200 is 50 ms and comes back as 200, index 5 is
+    // 0 ms and comes back as 0.
+    dsp->SetParameter(PARAM_RETUNE, 200);
+    EXPECT_EQ(Get(*dsp, PARAM_RETUNE), 200);
+    dsp->SetParameter(PARAM_RETUNE, 5);
+    EXPECT_EQ(Get(*dsp, PARAM_RETUNE), 0);
+    // Buffer Size is reported minus one; 200 seconds by default.
+    EXPECT_EQ(Get(*dsp, PARAM_BUFFER_SIZE), 199);
+    // IDs outside 1 to 34 write nothing.
+    EXPECT_EQ(Get(*dsp, 35), -12345);
+    EXPECT_EQ(Get(*dsp, 0), -12345);
+}
+
+} // namespace
