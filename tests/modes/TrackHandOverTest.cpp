@@ -73,8 +73,8 @@ TEST(TrackHandOver, SwapsWhileStreamingNeverTouchAHandedBackBuffer)
 
     std::atomic<bool> done{false};
     std::thread streaming([&] {
-        for (size_t pos = 0; !done.load(std::memory_order_relaxed); pos = (pos + 256) % in.size())
-            dsp->m_Engine.Process(&in[pos], &out[pos], static_cast<int>(std::min<size_t>(256, in.size() - pos)));
+        for (size_t pos = 0; !done.load(std::memory_order_relaxed); pos = (pos + 64) % in.size())
+            dsp->m_Engine.Process(&in[pos], &out[pos], static_cast<int>(std::min<size_t>(64, in.size() - pos)));
     });
 
     std::mt19937 rng(11);
