@@ -3,7 +3,7 @@
 // The entry points the plug-in module exports. A host that loads the module
 // by file finds them by these names.
 
-#include "platform/Com.h"
+#include "platform/com/Com.h"
 
 #define INTONARA_EXPORT extern "C" __attribute__((visibility("default")))
 

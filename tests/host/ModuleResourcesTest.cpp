@@ -2,7 +2,7 @@
 // the shell shows, read from the module file, the name the shell finds the
 // module by, and the strings the panel and the error log load from it.
 
-#include "platform/Module.h"
+#include "platform/com/Module.h"
 #include "platform/resources/VersionInfo.h"
 #include "settings/ScaleSet.h"
 

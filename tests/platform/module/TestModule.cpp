@@ -1,8 +1,8 @@
 // A plug-in module for the loader tests: one class served through the four
 // entry points, registered under its own path.
 
-#include "platform/Module.h"
-#include "platform/Registry.h"
+#include "platform/com/Module.h"
+#include "platform/registry/Registry.h"
 #include "platform/resources/Resources.h"
 
 #include "module/TestModule.h"

@@ -2,7 +2,7 @@
 // program's resources (ResourceTest.rc) and the loadable test module's
 // (module/TestModule.rc).
 
-#include "platform/Module.h"
+#include "platform/com/Module.h"
 #include "platform/resources/VersionInfo.h"
 
 #include "PlatformTestSupport.h"

@@ -2,7 +2,7 @@
 // loaded module: the loaders share one cache of what they learnt about
 // loaded modules.
 
-#include "platform/Module.h"
+#include "platform/com/Module.h"
 #include "platform/resources/Resources.h"
 #include "platform/resources/VersionInfo.h"
 
