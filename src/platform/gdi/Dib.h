@@ -66,13 +66,6 @@ DWORD DibRowBytes(const BITMAPINFOHEADER& header);
 HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
                        const BITMAPINFO* info, UINT usage);
 
-// Draws rows of a device-independent bitmap straight onto a context:
-// `scans` rows starting at row `startScan` of the image (counted from the
-// bottom in a bottom-up image), the part at (xSrc, ySrc) of size width x
-// height placed at (xDest, yDest). Returns the rows drawn, 0 on failure.
-int SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
-                      UINT startScan, UINT scans, const void* bits, const BITMAPINFO* info, UINT usage);
-
 // ---------------------------------------------------------------------------
 // Palettes
 

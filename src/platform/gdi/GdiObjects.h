@@ -12,8 +12,6 @@
 
 namespace platform::gdi::detail {
 
-class FontFace;
-
 // What the handles point at.
 struct Pen : HPEN__ {
     int m_nStyle = PS_SOLID;
@@ -191,8 +189,5 @@ inline RECT ToSurface(HDC dc, const RECT& r)
 
 // True when the pixel at surface (x, y) may be drawn.
 bool InClip(HDC dc, LONG x, LONG y);
-
-// The glyph source of a font handle (the selected font when null).
-FontFace& FaceOf(HDC dc);
 
 } // namespace platform::gdi::detail
