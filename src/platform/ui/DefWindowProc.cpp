@@ -22,6 +22,19 @@ HBRUSH BackgroundBrush(const CWindowClass& cls)
     return cls.m_hbrBackground;
 }
 
+// The caption's own font: made once, the same on every machine.
+HFONT CaptionFont()
+{
+    static HFONT font = [] {
+        LOGFONT lf{};
+        lf.lfHeight = -12;
+        lf.lfWeight = 700;
+        std::strcpy(lf.lfFaceName, "Arial");
+        return CreateFontIndirect(&lf);
+    }();
+    return font;
+}
+
 void DrawCaption(CWindow* w, HDC dc, const RECT& frame, const RECT& insets)
 {
     RECT bar{insets.left, frame.top + insets.left, frame.right - insets.right, insets.top - 1};
@@ -32,7 +45,17 @@ void DrawCaption(CWindow* w, HDC dc, const RECT& frame, const RECT& insets)
     FillRect(dc, &bar, GetSysColorBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
     RECT line{bar.left, bar.bottom, bar.right, bar.bottom + 1};
     FillRect(dc, &line, GetSysColorBrush(COLOR_BTNFACE));
-    // CAPTION-TEXT: drawn once the drawing layer has text
+    if (w->m_strText.empty()) {
+        return;
+    }
+    HGDIOBJ oldFont = SelectObject(dc, CaptionFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+    RECT text = bar;
+    text.left += 6;
+    text.right -= 4;
+    DrawText(dc, w->m_strText.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, oldFont);
 }
 
 LRESULT HitTest(CWindow* w, POINT screen)
