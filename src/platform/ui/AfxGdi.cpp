@@ -12,6 +12,17 @@ namespace {
 struct CGdiMaps {
     std::unordered_map<HGDIOBJ, std::unique_ptr<CGdiObject>> m_objects;
     std::unordered_map<HDC, std::unique_ptr<CDC>> m_dcs;
+
+    // At thread exit the wrappers left go without looking at the maps.
+    ~CGdiMaps()
+    {
+        for (auto& [handle, wrapper] : m_objects) {
+            wrapper->m_hObject = nullptr;
+        }
+        for (auto& [handle, wrapper] : m_dcs) {
+            wrapper->m_hDC = nullptr;
+        }
+    }
 };
 
 CGdiMaps& Maps()

@@ -16,6 +16,14 @@ struct CHandleMaps {
     std::unordered_map<HWND, CWnd*> m_permanent;
     std::unordered_map<HWND, std::unique_ptr<CWnd>> m_temporary;
     std::vector<MSG> m_current;  // messages being handled, innermost last
+
+    // At thread exit the temporaries left go without looking at the maps.
+    ~CHandleMaps()
+    {
+        for (auto& [hwnd, wnd] : m_temporary) {
+            wnd->m_hWnd = nullptr;
+        }
+    }
 };
 
 CHandleMaps& Maps()
