@@ -110,7 +110,7 @@ struct CWindow {
     std::unique_ptr<platform::gdi::Surface> m_pSurface;  // top-level only
 
     bool m_bDestroying = false;
-    bool m_bDead = false;
+    std::atomic<bool> m_bDead{false};  // read by threads that post or send
     bool m_bMessageOnly = false;  // parent HWND_MESSAGE: no tree, no input, no paint
 
     // Message windows of Messages.h: a handler any thread may call.
@@ -162,6 +162,9 @@ bool DestroyFreeThreadedWindow(HWND hwnd);
 std::shared_ptr<CThreadQueue> CurrentQueue();
 void WakeQueue(CThreadQueue& queue);
 void WakeThread(DWORD threadId);
+// The pointer's place for a message's `pt`: as the input thread last saw
+// it, or (0, 0) on other threads, which must not read the input state.
+POINT MessagePoint();
 void PurgeMessagesFor(CWindow* w);
 void NotePaintPending(CWindow* w);
 
@@ -209,7 +212,7 @@ struct CInputState {
     std::uint64_t m_nLastClickTime = 0;
     POINT m_ptLastClick{};
     bool m_bClickWasDouble = false;
-    DWORD m_dwInputThread = 0;
+    std::atomic<DWORD> m_dwInputThread{0};  // read by threads that post
 };
 CInputState& Input();
 // Turns the next raw event into a message in the input thread's queue.

@@ -64,7 +64,7 @@ void PostTo(CThreadQueue& queue, HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 {
     {
         std::lock_guard lock(queue.m_mutex);
-        queue.m_posted.push_back(MSG{hwnd, message, wParam, lParam, MessageTime(), Input().m_ptCursor});
+        queue.m_posted.push_back(MSG{hwnd, message, wParam, lParam, MessageTime(), MessagePoint()});
     }
     WakeQueue(queue);
 }
@@ -209,7 +209,7 @@ bool TakePaint(CThreadQueue& queue, HWND filter, MSG* msg)
             PaintNonClient(chosen);
             continue;
         }
-        *msg = MSG{chosen->m_hwnd, WM_PAINT, 0, 0, MessageTime(), Input().m_ptCursor};
+        *msg = MSG{chosen->m_hwnd, WM_PAINT, 0, 0, MessageTime(), MessagePoint()};
         return true;
     }
 }
@@ -255,7 +255,7 @@ bool Retrieve(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, UINT remove
         std::lock_guard lock(queue->m_mutex);
         if (queue->m_bQuit) {
             *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(queue->m_nQuitCode), 0, MessageTime(),
-                       Input().m_ptCursor};
+                       MessagePoint()};
             if (remove) {
                 queue->m_bQuit = false;
             }
@@ -345,6 +345,11 @@ void WakeQueue(CThreadQueue& queue)
     if (queue.m_dwThreadId == Input().m_dwInputThread) {
         GetDisplay()->Wake();
     }
+}
+
+POINT MessagePoint()
+{
+    return IsInputThread() ? Input().m_ptCursor : POINT{0, 0};
 }
 
 void WakeThread(DWORD threadId)

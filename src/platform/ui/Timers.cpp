@@ -40,7 +40,7 @@ bool TakeDueTimer(CThreadQueue& queue, HWND filter, UINT /*filterMin*/, UINT /*f
                chosen->m_id,
                reinterpret_cast<LPARAM>(chosen->m_pfnProc),
                static_cast<DWORD>(chosen->m_nDue),
-               Input().m_ptCursor};
+               MessagePoint()};
     if (remove) {
         // Ticks missed while the thread was busy are not made up: the next
         // one is a period after this one, or a period from now if that has
