@@ -14,6 +14,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -69,6 +70,9 @@ struct CThreadQueue {
     // Guarded by m_mutex.
     std::deque<MSG> m_posted;
     std::deque<std::shared_ptr<CSentMessage>> m_sent;
+    // Work other threads hand to this one (a repaint asked for from
+    // elsewhere), run where sent messages are.
+    std::deque<std::function<void()>> m_tasks;
     bool m_bQuit = false;
     int m_nQuitCode = 0;
 
@@ -162,6 +166,8 @@ bool DestroyFreeThreadedWindow(HWND hwnd);
 std::shared_ptr<CThreadQueue> CurrentQueue();
 void WakeQueue(CThreadQueue& queue);
 void WakeThread(DWORD threadId);
+// Runs `task` on the thread of `queue` the next time it looks at its queue.
+void QueueTask(CThreadQueue& queue, std::function<void()> task);
 // The pointer's place for a message's `pt`: as the input thread last saw
 // it, or (0, 0) on other threads, which must not read the input state.
 POINT MessagePoint();

@@ -89,8 +89,25 @@ bool RangeIncludes(UINT message, UINT filterMin, UINT filterMax)
     return (filterMin == 0 && filterMax == 0) || (message >= filterMin && message <= filterMax);
 }
 
+void RunTasks(CThreadQueue& queue)
+{
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::lock_guard lock(queue.m_mutex);
+            if (queue.m_tasks.empty()) {
+                return;
+            }
+            task = std::move(queue.m_tasks.front());
+            queue.m_tasks.pop_front();
+        }
+        task();
+    }
+}
+
 void ProcessSentMessages(CThreadQueue& queue)
 {
+    RunTasks(queue);
     for (;;) {
         std::shared_ptr<CSentMessage> sent;
         {
@@ -145,7 +162,7 @@ LRESULT SendAcrossThreads(CWindow* w, UINT message, WPARAM wParam, LPARAM lParam
             if (sent->m_bDone) {
                 return sent->m_result;
             }
-            if (me->m_sent.empty()) {
+            if (me->m_sent.empty() && me->m_tasks.empty()) {
                 me->m_cv.wait_for(lock, std::chrono::milliseconds(100));
                 if (sent->m_bDone) {
                     return sent->m_result;
@@ -295,7 +312,7 @@ void WaitForWork(CThreadQueue& queue)
     const bool virtualClock = platform::VirtualClockInUse();
     std::unique_lock lock(queue.m_mutex);
     auto ready = [&] {
-        return !queue.m_posted.empty() || !queue.m_sent.empty() || queue.m_bQuit ||
+        return !queue.m_posted.empty() || !queue.m_sent.empty() || !queue.m_tasks.empty() || queue.m_bQuit ||
                (IsInputThread() && RawInputPending());
     };
     if (ready()) {
@@ -345,6 +362,15 @@ void WakeQueue(CThreadQueue& queue)
     if (queue.m_dwThreadId == Input().m_dwInputThread) {
         GetDisplay()->Wake();
     }
+}
+
+void QueueTask(CThreadQueue& queue, std::function<void()> task)
+{
+    {
+        std::lock_guard lock(queue.m_mutex);
+        queue.m_tasks.push_back(std::move(task));
+    }
+    WakeQueue(queue);
 }
 
 POINT MessagePoint()
@@ -561,7 +587,7 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
         // Kernel events cannot wake a queue, so they are looked at again
         // every few milliseconds.
         std::unique_lock lock(queue->m_mutex);
-        if (queue->m_posted.empty() && queue->m_sent.empty() && !queue->m_bQuit) {
+        if (queue->m_posted.empty() && queue->m_sent.empty() && queue->m_tasks.empty() && !queue->m_bQuit) {
             queue->m_cv.wait_for(lock, std::chrono::milliseconds(2));
         }
     }

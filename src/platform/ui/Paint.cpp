@@ -211,10 +211,16 @@ BOOL InvalidateRect(HWND hwnd, LPCRECT rc, BOOL erase)
         return FALSE;
     }
     if (!OwnedByCaller(w)) {
-        // Another thread asks for a repaint: the owner does it.
-        PostMessageA(hwnd, WM_NULL, 0, 0);
-        SetLastError(ERROR_WINDOW_OF_OTHER_THREAD);
-        return FALSE;
+        // Another thread asks for a repaint: the owner does it when it next
+        // looks at its queue.
+        const bool whole = rc == nullptr;
+        const RECT area = whole ? RECT{} : *rc;
+        QueueTask(*w->m_pQueue, [hwnd, whole, area, erase] {
+            if (CWindow* target = FindQuiet(hwnd); target != nullptr && !target->m_bDead) {
+                InvalidateWindowArea(target, whole ? nullptr : &area, erase != FALSE, true);
+            }
+        });
+        return TRUE;
     }
     InvalidateWindowArea(w, rc, erase != FALSE, true);
     return TRUE;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -238,6 +239,33 @@ TEST(Painting, AHiddenWindowGetsNoPaint)
     ShowWindow(w, SW_SHOW);
     ui.Pump();
     EXPECT_EQ(rec.Of(w, {WM_PAINT}).size(), 1u) << "shown again, it is painted whole";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Painting, ARepaintAskedForByAnotherThreadHappensOnTheOwnersThread)
+{
+    uitest::CUi ui;
+    uitest::CRecorder rec;
+    HWND w = rec.Create(0, 0, 40, 40);
+    ui.Pump();
+    const DWORD owner = GetCurrentThreadId();
+    std::vector<DWORD> paintedOn;
+    rec.On(WM_PAINT, [&](const uitest::Message& m, LRESULT&) {
+        paintedOn.push_back(GetCurrentThreadId());
+        PAINTSTRUCT ps{};
+        BeginPaint(m.hwnd, &ps);
+        EndPaint(m.hwnd, &ps);
+        return true;
+    });
+    BOOL asked = FALSE;
+    std::thread([&] { asked = InvalidateRect(w, nullptr, TRUE); }).join();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(paintedOn.empty()) << "nothing happens until the owner looks at its queue";
+    ui.Pump();
+    EXPECT_EQ(paintedOn, (std::vector<DWORD>{owner}));
 }
 
 }  // namespace
