@@ -90,6 +90,12 @@ struct InputEvent {
 
 // Any thread. Updates the keyboard's and buttons' physical state at once.
 void InjectInput(const InputEvent& event);
+// Forgets the raw input still queued, the keyboard and button state, focus,
+// activation, capture, the cursor and the display counter, and empties the
+// calling thread's queue and timers: where a fresh display (a new test)
+// starts from.
+void ResetInputAndQueue();
+
 // Whether raw input or any message is waiting for the input thread.
 bool InputPending();
 

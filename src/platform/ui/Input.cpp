@@ -345,6 +345,35 @@ void InjectInput(const InputEvent& event)
     WakeThread(Input().m_dwInputThread);
 }
 
+void ResetInputAndQueue()
+{
+    CRawQueue& raw = Raw();
+    {
+        std::lock_guard lock(raw.m_mutex);
+        raw.m_events.clear();
+    }
+    for (auto& key : raw.m_async) {
+        key = false;
+    }
+    CInputState& state = Input();
+    const DWORD inputThread = state.m_dwInputThread;
+    state.m_hFocus = nullptr;
+    state.m_hActive = nullptr;
+    state.m_hCapture = nullptr;
+    state.m_hCursor = nullptr;
+    state.m_nShowCount = 0;
+    state.m_ptCursor = POINT{0, 0};
+    state.m_syncKeys.fill(false);
+    state.m_toggled.fill(false);
+    state.m_hLastClick = nullptr;
+    state.m_uLastClickButton = 0;
+    state.m_nLastClickTime = 0;
+    state.m_ptLastClick = POINT{};
+    state.m_bClickWasDouble = false;
+    state.m_dwInputThread = inputThread;
+    ResetCallersQueue();
+}
+
 bool InputPending()
 {
     if (RawInputPending()) {

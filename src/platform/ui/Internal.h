@@ -166,6 +166,9 @@ bool DestroyFreeThreadedWindow(HWND hwnd);
 std::shared_ptr<CThreadQueue> CurrentQueue();
 void WakeQueue(CThreadQueue& queue);
 void WakeThread(DWORD threadId);
+// Drops everything queued for the calling thread and its timers; sends
+// waiting on it are answered with 0.
+void ResetCallersQueue();
 // Runs `task` on the thread of `queue` the next time it looks at its queue.
 void QueueTask(CThreadQueue& queue, std::function<void()> task);
 // The pointer's place for a message's `pt`: as the input thread last saw

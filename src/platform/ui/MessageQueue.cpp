@@ -364,6 +364,31 @@ void WakeQueue(CThreadQueue& queue)
     }
 }
 
+void ResetCallersQueue()
+{
+    auto queue = CurrentQueue();
+    std::deque<std::shared_ptr<CSentMessage>> sent;
+    {
+        std::lock_guard lock(queue->m_mutex);
+        queue->m_posted.clear();
+        queue->m_tasks.clear();
+        queue->m_bQuit = false;
+        sent.swap(queue->m_sent);
+    }
+    for (const auto& message : sent) {
+        if (!message->m_bNotify && message->m_pSender) {
+            {
+                std::lock_guard lock(message->m_pSender->m_mutex);
+                message->m_bDone = true;
+            }
+            message->m_pSender->m_cv.notify_all();
+        }
+    }
+    queue->m_timers.clear();
+    queue->m_input.clear();
+    queue->m_paintPending.clear();
+}
+
 void QueueTask(CThreadQueue& queue, std::function<void()> task)
 {
     {

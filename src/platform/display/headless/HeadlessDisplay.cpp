@@ -25,10 +25,12 @@ CHeadlessDisplay::CHeadlessDisplay(int width, int height, int dpi, std::uint64_t
     platform::gdi::SetLogicalDpi(m_nDpi);
     platform::gdi::SetScreenSize(m_nWidth, m_nHeight);
     platform::ui::SetDisplay(this);
+    platform::ui::ResetInputAndQueue();
 }
 
 CHeadlessDisplay::~CHeadlessDisplay()
 {
+    platform::ui::ResetInputAndQueue();
     platform::ui::SetDisplay(nullptr);
     platform::gdi::SetLogicalDpi(m_nPreviousDpi);
     platform::gdi::SetScreenSize(m_previousScreen.cx, m_previousScreen.cy);
