@@ -152,3 +152,111 @@ TEST(Geometry, HidingAChildShowsTheParentBehindIt)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Frames, ACaptionedWindowGetsAFrameAndATitleBarAroundItsClientArea)
+{
+    uitest::CUi ui;
+    uitest::CRecorder rec;
+    RECT want{0, 0, 200, 100};
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_VISIBLE;
+    ASSERT_TRUE(AdjustWindowRectEx(&want, style, FALSE, 0));
+    EXPECT_EQ(want.right - want.left, 200 + 2 * GetSystemMetrics(SM_CXDLGFRAME));
+    EXPECT_EQ(want.bottom - want.top, 100 + 2 * GetSystemMetrics(SM_CYDLGFRAME) + GetSystemMetrics(SM_CYCAPTION));
+    HWND w = CreateWindowExA(0, "UiTestRecorder", "Edit Scales", style, 30, 30, want.right - want.left,
+                             want.bottom - want.top, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(w, nullptr);
+    RECT client{};
+    GetClientRect(w, &client);
+    EXPECT_EQ(client.right, 200);
+    EXPECT_EQ(client.bottom, 100);
+    ui.Pump();
+    const platform::gdi::Surface whole = ui.Shot(w, false);
+    const int frame = GetSystemMetrics(SM_CXDLGFRAME);
+    const COLORREF bar = GetSysColor(GetActiveWindow() == w ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
+    // The bar's colour at its far right, where no title text reaches.
+    EXPECT_EQ(platform::gdi::ToColorRef(whole.Pixel(whole.Width() - frame - 2, frame + 2)), bar);
+    // Some title text in the bar's left part.
+    int textPixels = 0;
+    for (int x = frame + 4; x < frame + 80; ++x) {
+        for (int y = frame + 2; y < frame + GetSystemMetrics(SM_CYCAPTION) - 2; ++y) {
+            textPixels += platform::gdi::ToColorRef(whole.Pixel(x, y)) != bar ? 1 : 0;
+        }
+    }
+    EXPECT_GT(textPixels, 20) << "the title is written in the bar";
+    EXPECT_EQ(ui.Pixel(w, 0, 0), GetSysColor(COLOR_WINDOW)) << "the client area starts below the bar";
+    // Clicking the bar is not a client click.
+    rec.Clear();
+    RECT rc{};
+    GetWindowRect(w, &rc);
+    const POINT onBar{rc.left + 100, rc.top + frame + 5};
+    ui.Display().MouseMove(onBar);
+    ui.Display().ButtonDown(onBar);
+    ui.Display().ButtonUp(onBar);
+    ui.Pump();
+    EXPECT_TRUE(rec.Of(w, {WM_LBUTTONDOWN}).empty());
+    const auto nc = rec.Of(w, {WM_NCLBUTTONDOWN});
+    ASSERT_EQ(nc.size(), 1u);
+    EXPECT_EQ(static_cast<LRESULT>(nc[0].wParam), HTCAPTION);
+    DestroyWindow(w);
+}
+
+TEST(Frames, WindowContextsReachTheFrameAndClientContextsDoNot)
+{
+    uitest::CUi ui;
+    uitest::CRecorder rec;
+    HWND top = rec.Create(0, 0, 100, 100);
+    HWND view = rec.Create(10, 10, 40, 40, top, 1, WS_BORDER);
+    ui.Pump();
+    HDC client = GetDC(view);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    const RECT big{-10, -10, 100, 100};
+    FillRect(client, &big, red);
+    ReleaseDC(view, client);
+    EXPECT_EQ(ui.Pixel(top, 10, 10), GetSysColor(COLOR_WINDOWFRAME));
+    HDC window = GetWindowDC(view);
+    FillRect(window, &big, red);
+    ReleaseDC(view, window);
+    EXPECT_EQ(ui.Pixel(top, 10, 10), RGB(255, 0, 0));
+    EXPECT_EQ(ui.Pixel(top, 50, 50), GetSysColor(COLOR_WINDOW)) << "nothing outside the window";
+    DeleteObject(red);
+    RedrawWindow(view, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(ui.Pixel(top, 10, 10), GetSysColor(COLOR_WINDOWFRAME)) << "the frame drawn again";
+}
+
+TEST(Reparenting, AWindowMovedToAnotherParentPaintsThere)
+{
+    uitest::CUi ui;
+    uitest::CRecorder rec;
+    HWND a = rec.Create(0, 0, 100, 100);
+    HWND b = rec.Create(200, 0, 100, 100);
+    HWND child = rec.Create(10, 10, 20, 20, a, 5);
+    EXPECT_EQ(SetParent(child, b), a);
+    EXPECT_EQ(GetParent(child), b);
+    EXPECT_EQ(GetDlgItem(a, 5), nullptr);
+    EXPECT_EQ(GetDlgItem(b, 5), child);
+    RECT rc{};
+    GetWindowRect(child, &rc);
+    EXPECT_EQ(rc.left, 210);
+    EXPECT_EQ(WindowFromPoint(POINT{215, 15}), child);
+}
+
+TEST(MouseWheel, GoesToTheFocusAndUpToItsParentWhenUnhandled)
+{
+    uitest::CUi ui;
+    uitest::CRecorder rec;
+    HWND top = rec.Create(0, 0, 100, 100);
+    HWND child = rec.Create(10, 10, 20, 20, top, 1);
+    SetFocus(child);
+    rec.Clear();
+    ui.Wheel(top, 50, 50, -WHEEL_DELTA);
+    const auto atChild = rec.Of(child, {WM_MOUSEWHEEL});
+    const auto atTop = rec.Of(top, {WM_MOUSEWHEEL});
+    ASSERT_EQ(atChild.size(), 1u);
+    ASSERT_EQ(atTop.size(), 1u) << "the default handling passes it up";
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(atChild[0].wParam), -WHEEL_DELTA);
+    EXPECT_EQ(atChild[0].x(), 50) << "screen coordinates";
+}
+
+}  // namespace
