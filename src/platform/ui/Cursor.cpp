@@ -5,6 +5,7 @@
 #include "platform/ui/Internal.h"
 
 #include <algorithm>
+#include <memory>
 #include <set>
 
 struct HCURSOR__ {
@@ -105,13 +106,13 @@ HCURSOR SystemCursor(int id)
         return nullptr;
     }
     std::lock_guard lock(CursorMutex());
-    static std::map<int, HCURSOR> cursors;
-    HCURSOR& cursor = cursors[id];
-    if (cursor == nullptr) {
-        cursor = new HCURSOR__{SystemPicture(id), true};
-        LiveCursors().insert(cursor);
+    static std::map<int, std::unique_ptr<HCURSOR__>> cursors;
+    std::unique_ptr<HCURSOR__>& cursor = cursors[id];
+    if (!cursor) {
+        cursor = std::make_unique<HCURSOR__>(HCURSOR__{SystemPicture(id), true});
+        LiveCursors().insert(cursor.get());
     }
-    return cursor;
+    return cursor.get();
 }
 
 }  // namespace

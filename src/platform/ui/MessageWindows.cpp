@@ -11,7 +11,7 @@ namespace platform::ui::detail {
 
 namespace {
 
-LRESULT CALLBACK_MessageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT MessageWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Only reached through DispatchMessage or Call on the owning thread;
     // SendMessage goes to the handler directly.
@@ -32,7 +32,7 @@ const std::shared_ptr<CWindowClass>& MessageWindowClass()
         auto c = std::make_shared<CWindowClass>();
         c->m_strName = "IntonaraMessageWindow";
         c->m_strKey = "intonaramessagewindow";
-        c->m_pfnProc = CALLBACK_MessageWindowProc;
+        c->m_pfnProc = MessageWindowProc;
         return c;
     }();
     return cls;
@@ -49,7 +49,7 @@ HWND CreateMessageWindow(MessageHandler handler)
     if (!handler) {
         return nullptr;
     }
-    return CreateFreeThreadedWindow(std::move(handler), CALLBACK_MessageWindowProc, MessageWindowClass());
+    return CreateFreeThreadedWindow(std::move(handler), MessageWindowProc, MessageWindowClass());
 }
 
 bool DestroyMessageWindow(HWND window)

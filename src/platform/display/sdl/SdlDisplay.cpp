@@ -106,6 +106,8 @@ std::unique_ptr<CSdlDisplay> CSdlDisplay::Open(std::string* error, SdlOptions op
 {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Windows are uploaded as plain pixels; no GPU driver is needed.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         if (error != nullptr) {
             *error = std::string("cannot open a display: ") + SDL_GetError();

@@ -23,6 +23,13 @@
 
 extern char** environ;
 
+// SDL talks to the session bus through libdbus, which keeps a buffer for the
+// life of the process; the leak checker of the sanitizer build is told so.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libdbus-1.so\n";
+}
+
 namespace {
 
 bool OnPath(const char* program)

@@ -26,7 +26,7 @@ CTally* g_pTally = nullptr;
 DWORD g_dwOwner = 0;
 std::atomic<int> g_nWrongThread{0};
 
-LRESULT CALLBACK_Receiver(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT ReceiverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_APP) {
         if (GetCurrentThreadId() != g_dwOwner) {
@@ -42,7 +42,7 @@ LRESULT CALLBACK_Receiver(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 TEST(PostFromThreads, EightThreadsAtOnceArriveCompleteAndInOrder)
 {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = CALLBACK_Receiver;
+    wc.lpfnWndProc = ReceiverProc;
     wc.lpszClassName = "ThreadsReceiver";
     ASSERT_NE(RegisterClassA(&wc), 0);
     HWND receiver = CreateWindowExA(0, "ThreadsReceiver", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
