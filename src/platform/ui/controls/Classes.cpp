@@ -1,0 +1,16 @@
+#include "platform/ui/controls/Classes.h"
+
+#include <mutex>
+
+namespace platform::ui::controls {
+
+void EnsureStandardClasses()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        RegisterButtonClass();
+        RegisterScrollBarClass();
+    });
+}
+
+}  // namespace platform::ui::controls
