@@ -10,6 +10,7 @@ void EnsureStandardClasses()
     std::call_once(once, [] {
         RegisterButtonClass();
         RegisterScrollBarClass();
+        RegisterMenuClass();
     });
 }
 

@@ -7,6 +7,7 @@ namespace platform::ui::controls {
 
 void RegisterButtonClass();
 void RegisterScrollBarClass();
+void RegisterMenuClass();
 
 // Registers every standard class the first time it is called.
 void EnsureStandardClasses();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
+#include <mutex>
 #include <vector>
 
 namespace platform::ui::controls {
@@ -248,6 +250,22 @@ void DrawArrowGlyph(HDC dc, const RECT& rc, int direction, bool enabled)
         draw(1, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
     }
     draw(0, 0, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+}
+
+HFONT MessageFont()
+{
+    static std::mutex mutex;
+    static std::map<int, HFONT> fonts;  // by pixels per inch
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    std::lock_guard lock(mutex);
+    HFONT& font = fonts[dpi];
+    if (font == nullptr) {
+        font = CreateFont(-(9 * dpi + 36) / 72, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial");
+    }
+    return font;
 }
 
 char MnemonicOf(const std::string& text)

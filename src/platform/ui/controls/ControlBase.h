@@ -101,6 +101,8 @@ void DrawButtonFace(HDC dc, const RECT& rc, bool pushed, bool defaultFrame);
 // centred in `rc`.
 void DrawArrowGlyph(HDC dc, const RECT& rc, int direction, bool enabled);
 void FillSolid(HDC dc, const RECT& rc, COLORREF color);
+// The font of menus and message boxes: 9 points at the screen's density.
+HFONT MessageFont();
 // The character after a single '&', lower-cased, or 0.
 char MnemonicOf(const std::string& text);
 
