@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "graph/GraphIds.h"
+#include "platform/ui/Controls.h"
 #include "settings/ParameterStore.h"
 
 namespace {
@@ -17,23 +18,26 @@ constexpr int kEnvTieCheckBox = 1081;
 struct HostItem
 {
     int nId;
+    const char* pClass;
+    DWORD nStyle;
     const char* pText;
 };
+constexpr DWORD kSwitch = BS_AUTOCHECKBOX | BS_PUSHLIKE;
 constexpr HostItem kItems[] = {
-    {graph::kUndoButton, "undo"},
-    {graph::kCutButton, "cut"},
-    {graph::kCopyButton, "copy"},
-    {graph::kPasteButton, "paste"},
-    {graph::kSelectAllButton, "select all"},
-    {graph::kMakeCurveButton, "make curve"},
-    {graph::kMakeAutoButton, "make auto"},
-    {graph::kEnvAllCheckBox, "All"},
-    {kEnvTieCheckBox, "Tie"},
-    {graph::kTrackPitchButton, "&Track Pitch"},
-    {graph::kCorrectPitchButton, "&Correct Pitch"},
-    {graph::kBufferSecondsField, ""},
-    {graph::kNoteReadout, ""},
-    {graph::kDeviationReadout, ""},
+    {graph::kUndoButton, WC_BUTTONA, BS_PUSHBUTTON, "undo"},
+    {graph::kCutButton, WC_BUTTONA, BS_PUSHBUTTON, "cut"},
+    {graph::kCopyButton, WC_BUTTONA, BS_PUSHBUTTON, "copy"},
+    {graph::kPasteButton, WC_BUTTONA, BS_PUSHBUTTON, "paste"},
+    {graph::kSelectAllButton, WC_BUTTONA, BS_PUSHBUTTON, "select all"},
+    {graph::kMakeCurveButton, WC_BUTTONA, BS_PUSHBUTTON, "make curve"},
+    {graph::kMakeAutoButton, WC_BUTTONA, BS_PUSHBUTTON, "make auto"},
+    {graph::kEnvAllCheckBox, WC_BUTTONA, kSwitch, "All"},
+    {kEnvTieCheckBox, WC_BUTTONA, kSwitch, "Tie"},
+    {graph::kTrackPitchButton, WC_BUTTONA, kSwitch, "&Track Pitch"},
+    {graph::kCorrectPitchButton, WC_BUTTONA, kSwitch, "&Correct Pitch"},
+    {graph::kBufferSecondsField, kItemClass, 0, ""},
+    {graph::kNoteReadout, kItemClass, 0, ""},
+    {graph::kDeviationReadout, kItemClass, 0, ""},
 };
 
 } // namespace
@@ -76,13 +80,15 @@ CGraphHostWindow::CGraphHostWindow(int mainWidth, int mainHeight, bool visible)
     m_hWnd = ::CreateWindowExA(0, kHostClass, "Intonara graph", WS_POPUP | (visible ? WS_VISIBLE : 0), 0, 0, width,
                                height, nullptr, nullptr, nullptr, nullptr);
     ::SetWindowLongPtrA(m_hWnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // The editing buttons and switches are there to be enabled, checked and
+    // relabelled; nobody needs to see them.
     for (const HostItem& item : kItems)
-        ::CreateWindowExA(0, kItemClass, item.pText, WS_CHILD, 0, 0, 10, 10, m_hWnd, ControlId(item.nId), nullptr,
-                          nullptr);
-    ::CreateWindowExA(0, kItemClass, "", WS_CHILD | WS_VISIBLE, kMargin, kMargin + outerH, outerW, kBar, m_hWnd,
-                      ControlId(graph::kHorizontalScrollBarId), nullptr, nullptr);
-    ::CreateWindowExA(0, kItemClass, "", WS_CHILD | WS_VISIBLE, kMargin + outerW, kMargin, kBar, outerH, m_hWnd,
-                      ControlId(graph::kVerticalScrollBarId), nullptr, nullptr);
+        ::CreateWindowExA(0, item.pClass, item.pText, WS_CHILD | item.nStyle, 0, 0, 60, 20, m_hWnd,
+                          ControlId(item.nId), nullptr, nullptr);
+    ::CreateWindowExA(0, WC_SCROLLBARA, "", WS_CHILD | WS_VISIBLE | SBS_HORZ, kMargin, kMargin + outerH, outerW, kBar,
+                      m_hWnd, ControlId(graph::kHorizontalScrollBarId), nullptr, nullptr);
+    ::CreateWindowExA(0, WC_SCROLLBARA, "", WS_CHILD | WS_VISIBLE | SBS_VERT, kMargin + outerW, kMargin, kBar, outerH,
+                      m_hWnd, ControlId(graph::kVerticalScrollBarId), nullptr, nullptr);
 
     m_pMain = std::make_unique<CMainGraphView>(this, m_hWnd);
     m_pEnvelope = std::make_unique<CEnvelopeGraphView>(this, m_hWnd);
@@ -132,11 +138,10 @@ bool CGraphHostWindow::IsPointerOverGraph()
 
 void CGraphHostWindow::CheckControl(int controlId, bool checked)
 {
-    m_Checked[controlId] = checked;
+    ::SendMessageA(Control(controlId), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool CGraphHostWindow::IsControlChecked(int controlId)
 {
-    const auto it = m_Checked.find(controlId);
-    return it != m_Checked.end() && it->second;
+    return ::SendMessageA(Control(controlId), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }

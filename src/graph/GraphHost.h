@@ -5,7 +5,6 @@
 // scroll bars) at the panel's IDs and answering for the panel. The command
 // line runs graphical mode in it on the headless display; tests drive it.
 
-#include <map>
 #include <memory>
 
 #include "graph/EnvelopeGraphView.h"
@@ -63,5 +62,4 @@ private:
     int m_nTool = -1;
     int m_bTrackPitch = 0;
     int m_bCorrectPitch = 0;
-    std::map<int, bool> m_Checked;
 };
