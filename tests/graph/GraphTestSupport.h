@@ -135,6 +135,43 @@ protected:
 
     COLORREF Pixel(int x, int y) { return ui.Pixel(MainWnd(), x, y); }
 
+    // Input at client points of a view, queued without running anything:
+    // a drag loop started by the first press then finds all of it waiting.
+    void QueueMove(HWND hwnd, int x, int y) { ui.Display().MouseMove(uitest::CUi::ScreenPoint(hwnd, x, y)); }
+    // Every press comes well after the one before, so two presses at one
+    // place make a double-click only where a test asks for one.
+    void QueueDown(HWND hwnd, int x, int y)
+    {
+        ui.Display().Tick(600);
+        QueueMove(hwnd, x, y);
+        ui.Display().ButtonDown(uitest::CUi::ScreenPoint(hwnd, x, y));
+    }
+    void QueueUp(HWND hwnd, int x, int y)
+    {
+        QueueMove(hwnd, x, y);
+        ui.Display().ButtonUp(uitest::CUi::ScreenPoint(hwnd, x, y));
+    }
+    void QueueClick(HWND hwnd, int x, int y)
+    {
+        QueueDown(hwnd, x, y);
+        QueueUp(hwnd, x, y);
+    }
+    void Click(HWND hwnd, int x, int y, unsigned modifiers = 0)
+    {
+        ui.Display().Tick(600);
+        ui.Click(hwnd, x, y, modifiers);
+    }
+    void Drag(HWND hwnd, POINT from, POINT to, int steps = 4, unsigned modifiers = 0)
+    {
+        ui.Display().Tick(600);
+        ui.Drag(hwnd, from, to, steps, modifiers);
+    }
+    void QueueKey(UINT vk)
+    {
+        ui.Display().KeyDown(vk);
+        ui.Display().KeyUp(vk);
+    }
+
     uitest::CUi ui{800, 600};
     CDspObject dsp;
     std::unique_ptr<CGraphHostWindow> host;
