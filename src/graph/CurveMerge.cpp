@@ -164,14 +164,26 @@ void CMainGraphView::MakeLineCurve(const POINT* pPoints, int nCount)
 {
     if (nCount < 2)
         return;
-    auto* list = static_cast<CurveNode*>(g_Blocks.Alloc(nCount * static_cast<int>(sizeof(CurveNode))));
-    if (list == nullptr)
-        return;
+    std::vector<int> times(static_cast<size_t>(nCount));
+    std::vector<int> pitches(static_cast<size_t>(nCount));
     const bool leftward = pPoints[1].x < pPoints[0].x;
     for (int i = 0; i < nCount; ++i) {
         const POINT& p = pPoints[leftward ? nCount - 1 - i : i];
-        list[i] = CurveNode{T(p.x), RowToCents(p.y), 1, SEGMENT_LINE, nullptr};
+        times[static_cast<size_t>(i)] = T(p.x);
+        pitches[static_cast<size_t>(i)] = RowToCents(p.y);
     }
+    MakeLineCurveAt(times.data(), pitches.data(), nCount);
+}
+
+void CMainGraphView::MakeLineCurveAt(const int* pTimes, const int* pPitches, int nCount)
+{
+    if (nCount < 2)
+        return;
+    auto* list = static_cast<CurveNode*>(g_Blocks.Alloc(nCount * static_cast<int>(sizeof(CurveNode))));
+    if (list == nullptr)
+        return;
+    for (int i = 0; i < nCount; ++i)
+        list[i] = CurveNode{pTimes[i], pPitches[i], 1, SEGMENT_LINE, nullptr};
     list[nCount - 1].segment = SEGMENT_END;
     if (CurveNode* merged = MergeCurves(list, m_pCurves)) {
         g_Blocks.Free(m_pCurves);

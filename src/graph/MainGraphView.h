@@ -161,6 +161,9 @@ public:
     void HandleScrollRequest(int nBarId, int nCode, int nPosition);
     // Runs one command of the context menu's numbering (0..6).
     void RunCommand(int nCommand);
+    // A line through (time, pitch) nodes in increasing time, merged into the
+    // curves as the line tool's are, all its nodes selected.
+    void MakeLineCurveAt(const int* pTimes, const int* pPitches, int nCount);
     // Writes the target period of every buffer frame from the curves (0
     // where no curve runs); stops quietly at the end of the buffer.
     void FillCorrectionTargets();
