@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 #include "graph/BlockTable.h"
@@ -10,6 +11,7 @@
 #include "host/StreamStart.h"
 #include "job/JobError.h"
 #include "platform/display/headless/HeadlessDisplay.h"
+#include "platform/ui/Display.h"
 #include "settings/ParameterIds.h"
 
 namespace job {
@@ -158,6 +160,50 @@ GraphSession CGraphWorkspace::Capture() const
     s.viewState.resize(static_cast<size_t>(main.GetStateSize()));
     main.SaveState(s.viewState.data());
     return s;
+}
+
+} // namespace job
+
+namespace job {
+
+int CGraphWorkspace::FrameAt(double seconds) const
+{
+    return static_cast<int>(std::lround(seconds * Main().FrameRate()));
+}
+
+double CGraphWorkspace::SecondsAt(int frame) const
+{
+    return frame / static_cast<double>(Main().FrameRate());
+}
+
+platform::gdi::Surface CGraphWorkspace::Picture() const
+{
+    while (platform::ui::PumpOne()) {
+    }
+    const HWND views[] = {Main().m_hWnd, Envelope().m_hWnd};
+    RECT rc[2] = {};
+    int width = 0;
+    int height = 0;
+    for (int i = 0; i < 2; ++i) {
+        ::GetClientRect(views[i], &rc[i]);
+        width = std::max(width, static_cast<int>(rc[i].right));
+        height += rc[i].bottom;
+    }
+    platform::gdi::Surface picture(width, height);
+    const HWND root = ::GetAncestor(views[0], GA_ROOT);
+    const platform::gdi::Surface* screen = platform::ui::TopLevelSurface(root);
+    RECT rootRect{};
+    ::GetWindowRect(root, &rootRect);
+    int top = 0;
+    for (int i = 0; i < 2 && screen != nullptr; ++i) {
+        POINT origin{0, 0};
+        ::ClientToScreen(views[i], &origin);
+        for (int y = 0; y < rc[i].bottom; ++y)
+            for (int x = 0; x < rc[i].right; ++x)
+                picture.Row(top + y)[x] = screen->Pixel(origin.x - rootRect.left + x, origin.y - rootRect.top + y);
+        top += rc[i].bottom;
+    }
+    return picture;
 }
 
 } // namespace job

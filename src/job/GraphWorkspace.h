@@ -30,6 +30,9 @@ struct IBaseFilter;
 namespace platform::display {
 class CHeadlessDisplay;
 }
+namespace platform::gdi {
+class Surface;
+}
 
 namespace job {
 
@@ -79,6 +82,12 @@ public:
 
     // Sets a parameter through the store and keeps it for the session.
     void SetParameter(int id, int value);
+    // Frames of the session's rate for a time in seconds, rounded.
+    int FrameAt(double seconds) const;
+    double SecondsAt(int frame) const;
+    // What the two views show now: the main view's client area with the
+    // envelope view's under it, after every pending paint.
+    platform::gdi::Surface Picture() const;
 
 private:
     std::unique_ptr<platform::display::CHeadlessDisplay> m_pDisplay;

@@ -12,6 +12,7 @@
 
 #include "graph/BlockTable.h"
 #include "graph/GraphHost.h"
+#include "job/GraphCommands.h"
 #include "job/GraphSession.h"
 #include "job/GraphWorkspace.h"
 #include "job/JobError.h"
@@ -218,4 +219,27 @@ TEST_F(Workspace, CurvesThatCannotBeReadAreRefused)
     } catch (const job::CJobError& e) {
         EXPECT_STREQ(e.what(), "s.isn is damaged: its curves cannot be read");
     }
+}
+
+TEST(GraphPoints, NotesAsTheLabelsWriteThemAndCents)
+{
+    EXPECT_EQ(job::ParsePitch("A3", "--point"), 900) << "440 Hz";
+    EXPECT_EQ(job::ParsePitch("C3", "--point"), 0) << "middle C";
+    EXPECT_EQ(job::ParsePitch("C#4", "--point"), 1300);
+    EXPECT_EQ(job::ParsePitch("E-flat2", "--point"), -900);
+    EXPECT_EQ(job::ParsePitch("Bb1", "--point"), -1400);
+    EXPECT_EQ(job::ParsePitch("-300", "--point"), -300);
+    EXPECT_EQ(job::ParsePitch("+50", "--point"), 50);
+    EXPECT_THROW(job::ParsePitch("H3", "--point"), job::CJobError);
+    EXPECT_THROW(job::ParsePitch("A9", "--point"), job::CJobError) << "above the graph's range";
+    EXPECT_THROW(job::ParsePitch("4000", "--point"), job::CJobError);
+    EXPECT_EQ(job::CentsToNoteName(900), "A3");
+    EXPECT_EQ(job::CentsToNoteName(-1400), "A#1");
+    EXPECT_EQ(job::CentsToNoteName(-1500), "A1");
+    EXPECT_EQ(job::CentsToNoteName(1249), "C4");
+    const job::GraphPoint p = job::ParseGraphPoint("1.25:G3");
+    EXPECT_EQ(p.dSeconds, 1.25);
+    EXPECT_EQ(p.nCents, 700);
+    EXPECT_THROW(job::ParseGraphPoint("1.25"), job::CJobError);
+    EXPECT_THROW(job::ParseGraphPoint("-1:G3"), job::CJobError);
 }
