@@ -40,8 +40,9 @@ CMainGraphView::~CMainGraphView()
     FreeCurveList(m_pClipboard);
     FreeCurveList(m_pCurves);
     FreeCurveList(m_pUndoCurves);
-    if (m_pOldMaskBitmap != nullptr)
-        m_MaskDC.SelectObject(m_pOldMaskBitmap);
+    // The bitmap can go only once it is no longer selected.
+    if (m_hOldMaskBitmap != nullptr)
+        ::SelectObject(m_MaskDC.m_hDC, m_hOldMaskBitmap);
 }
 
 const char* CMainGraphView::ClassName() const

@@ -330,7 +330,7 @@ private:
     // every pixel of a curve flips once however its segments meet.
     CDC m_MaskDC;
     CBitmap m_MaskBitmap;
-    CBitmap* m_pOldMaskBitmap = nullptr;
+    HGDIOBJ m_hOldMaskBitmap = nullptr;
 
     friend class CEnvelopeGraphView;
 };

@@ -273,11 +273,11 @@ void CMainGraphView::DrawCurveList(const CurveNode* pList, COLORREF color, COLOR
     BITMAP info{};
     if (m_MaskBitmap.m_hObject == nullptr || !m_MaskBitmap.GetBitmap(&info) || info.bmWidth != m_nWidth ||
         info.bmHeight != m_nHeight) {
-        if (m_pOldMaskBitmap != nullptr)
-            m_MaskDC.SelectObject(m_pOldMaskBitmap);
+        if (m_hOldMaskBitmap != nullptr)
+            ::SelectObject(m_MaskDC.m_hDC, m_hOldMaskBitmap);
         m_MaskBitmap.DeleteObject();
         m_MaskBitmap.CreateCompatibleBitmap(dc.Get(), m_nWidth, m_nHeight);
-        m_pOldMaskBitmap = m_MaskDC.SelectObject(&m_MaskBitmap);
+        m_hOldMaskBitmap = ::SelectObject(m_MaskDC.m_hDC, m_MaskBitmap.m_hObject);
         m_MaskDC.PatBlt(0, 0, m_nWidth, m_nHeight, BLACKNESS);
     }
 
