@@ -14,7 +14,6 @@
 #include "job/GraphWorkspace.h"
 #include "job/JobError.h"
 #include "job/OptionParsing.h"
-#include "job/OutputFile.h"
 #include "job/TextFormat.h"
 #include "modes/DspObject.h"
 #include "platform/gdi/Surface.h"
@@ -249,11 +248,9 @@ void DrawSessionPicture(const std::string& sessionPath, const std::string& pngPa
     workspace.Envelope().SetTimeSelection(0, 0);
     main.Redraw(nullptr, nullptr);
     workspace.Envelope().Redraw(nullptr, nullptr);
-    const platform::gdi::Surface picture = workspace.Picture();
-    CPendingOutput output(pngPath);
-    if (!platform::gdi::SavePng(picture, output.TemporaryPath().c_str()))
-        ThrowFailure("cannot write the picture " + output.TemporaryPath());
-    output.Commit();
+    // Written beside its name and renamed into place, like every output.
+    if (!platform::gdi::SavePng(workspace.Picture(), pngPath.c_str()))
+        ThrowFailure("cannot write the picture " + pngPath);
 }
 
 GraphInfo DescribeSession(const std::string& sessionPath)
