@@ -122,6 +122,18 @@ TEST_F(Model, ColumnsAndRowsMapBackToThemselves)
         for (int x = 0; x <= m.Width(); ++x)
             ASSERT_EQ(m.FrameToColumn(m.ColumnToFrame(x)), x) << fpp;
     }
+    // In between, the nearest pixel; a half goes away from the centre.
+    m.SetTimeAxis(4, 1000);
+    const int mid = m.Width() / 2;
+    EXPECT_EQ(m.FrameToColumn(1001), mid);
+    EXPECT_EQ(m.FrameToColumn(1002), mid + 1);
+    EXPECT_EQ(m.FrameToColumn(999), mid);
+    EXPECT_EQ(m.FrameToColumn(998), mid - 1);
+    m.SetPitchAxis(4, 500);
+    EXPECT_EQ(m.CentsToRow(501), m.Height() / 2);
+    EXPECT_EQ(m.CentsToRow(502), m.Height() / 2 - 1);
+    EXPECT_EQ(m.CentsToRow(498), m.Height() / 2 + 1);
+    EXPECT_EQ(m.CentsToRow(499), m.Height() / 2);
     EXPECT_EQ(m.FrameToColumn(100000000), 30000);
     EXPECT_EQ(m.FrameToColumn(-100000000), -30000);
     for (int k : {2, 3, 8, 30}) {
@@ -377,4 +389,28 @@ TEST_F(Model, TargetsFollowTheCurvesAndStopAtTheBufferEnd)
     EXPECT_EQ(r[21].fTargetPeriod, 0.0f);
     EXPECT_EQ(r[capacity - 1].fTargetPeriod, static_cast<float>(44100.0 / 440.0));
     EXPECT_EQ(r[179].fTargetPeriod, 0.0f);
+}
+
+TEST_F(Model, TheCopiedRunStopsAtTheEndOfItsCurve)
+{
+    DrawLine({{20, 100}, {60, 90}, {100, 80}});
+    DrawLine({{200, 100}, {260, 90}});
+    CurveNode* nodes = const_cast<CurveNode*>(Main().Curves());
+    ASSERT_EQ(NodeCount(nodes), 5);
+    // The end of the first curve and the start of the second are selected.
+    Main().SelectAllNodes(nodes, 0);
+    for (int i = 1; i <= 3; ++i)
+        Main().SetNodeSelected(&nodes[i], 1);
+    int first = 0, last = 0;
+    Main().GetSelectionRange(&first, &last);
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(last, 2) << "a run ends where its curve does";
+    Main().UpdateSelectionButtons();
+    Main().Copy();
+    EXPECT_EQ(NodeCount(Main().Clipboard()), 2);
+    // An end node alone starts no run.
+    Main().SelectAllNodes(nodes, 0);
+    Main().SetNodeSelected(&nodes[2], 1);
+    Main().GetSelectionRange(&first, &last);
+    EXPECT_EQ(first, -1);
 }
