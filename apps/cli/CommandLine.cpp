@@ -276,6 +276,9 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv)
     AddScales(app, line);
     AddNotes(app, line, raw, ranges);
     AddRegistration(app, line);
+    AddGraphCommands(
+        app, line.graph, [](void* context) { static_cast<CommandLine*>(context)->eCommand = CommandLine::Command::Graph; },
+        &line);
 
     try {
         app.parse(argc, argv);
@@ -291,7 +294,7 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv)
     } catch (const CLI::ParseError& e) {
         std::string message = e.what();
         if (argc <= 1)
-            message = "give a subcommand: correct, scales, notes, register, unregister or filters (see "
+            message = "give a subcommand: correct, graph, scales, notes, register, unregister or filters (see "
                       "intonara --help)";
         for (char& c : message)
             if (c == '\n')

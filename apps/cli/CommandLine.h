@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "GraphCommandLine.h"
 #include "job/OptionParsing.h"
 
 struct CommandLine
@@ -16,6 +17,7 @@ struct CommandLine
         Register,
         Unregister,
         Filters,
+        Graph,
     };
     Command eCommand = Command::Scales;
 
@@ -28,6 +30,9 @@ struct CommandLine
     std::string sPresetIn;
     std::string sPresetOut;
     bool bLog = false;
+
+    // graph
+    GraphCommandLine graph;
 
     // notes
     std::optional<std::string> scale;

@@ -120,6 +120,9 @@ int Run(int argc, char** argv)
     case CommandLine::Command::Register:
     case CommandLine::Command::Unregister: return RunRegistration(*line);
     case CommandLine::Command::Filters: return RunFilters();
+    case CommandLine::Command::Graph:
+        CatchInterrupts();
+        return RunGraphCommand(line->graph, &g_bInterrupted);
     }
     return 0;
 }
