@@ -1,0 +1,135 @@
+// "intonara graph" from the outside: a sung phrase is tracked, given curves
+// that follow it, one note is moved 50 cents up with a line, and the file
+// is corrected along the curves. An analyser independent of the engine
+// (aubio) then hears that note 50 cents higher and every other note where
+// it was. Also the refusals a user meets first.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "analysis/PitchAnalysis.h"
+#include "cli/CliTestSupport.h"
+#include "cli/ProgramRunner.h"
+#include "voice/VoiceSynth.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+
+class GraphCli : public clitest::ScratchTest
+{
+protected:
+    clitest::ProgramResult Run(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), "graph");
+        return clitest::RunProgram((clitest::OwnDirectory() / "intonara").string(), args);
+    }
+    void MustRun(const std::vector<std::string>& args)
+    {
+        const clitest::ProgramResult r = Run(args);
+        ASSERT_EQ(r.nStatus, 0) << args[0] << ": " << r.sErr;
+    }
+};
+
+// Four steady notes with a breath after each, no vibrato: C3 E3 G3 C4 in
+// the graph's names (middle C is C3), starting on the first sample.
+const std::vector<voice::NoteEvent> kPhrase = {
+    {60.0, 0.0, 0.9, 0.25}, {64.0, 0.0, 0.9, 0.25}, {67.0, 0.0, 0.9, 0.25}, {72.0, 0.0, 0.9, 0.0}};
+
+voice::VoiceOptions Steady()
+{
+    voice::VoiceOptions o;
+    o.sampleRate = kRate;
+    o.vibratoCents = 0.0;
+    o.jitter = 0.0005;
+    return o;
+}
+
+double MedianCents(const std::vector<analysis::PitchFrame>& frames, double from, double to)
+{
+    std::vector<double> cents;
+    for (const analysis::PitchFrame& f : frames)
+        if (f.seconds >= from && f.seconds <= to)
+            cents.push_back(1200.0 * std::log2(f.hz / 261.6256));
+    return analysis::Percentile(cents, 50.0);
+}
+
+} // namespace
+
+TEST_F(GraphCli, ANoteMovedFiftyCentsUpComesOutFiftyCentsHigherAndTheRestStays)
+{
+    const voice::VoiceOptions options = Steady();
+    const std::vector<float> sung = voice::SynthesizePhrase(kPhrase, options);
+    const std::vector<voice::NoteSpan> spans = voice::PhraseNoteSpans(kPhrase, options);
+    const std::string in = Path("sung.wav"), session = Path("sung.isn"), out = Path("moved.wav");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, kRate, sung);
+
+    MustRun({"track", in, "-o", session, "--seconds", "10"});
+    MustRun({"make-curve", session});
+    // The second note (E3, 400 cents) a quarter tone up over its steady part.
+    const double from = spans[1].start + 0.15, to = spans[1].end - 0.15;
+    char first[32], last[32];
+    std::snprintf(first, sizeof first, "%.3f:450", from);
+    std::snprintf(last, sizeof last, "%.3f:450", to);
+    MustRun({"line", session, "--point", first, "--point", last});
+    MustRun({"correct", in, session, "-o", out, "--quiet"});
+
+    const clitest::SoundData corrected = clitest::ReadSound(out);
+    ASSERT_EQ(corrected.info.frames, static_cast<sf_count_t>(sung.size()));
+    const auto before = analysis::AnalysePitch(sung, kRate);
+    const auto after = analysis::AnalysePitch(corrected.floats, kRate);
+    for (size_t n = 0; n < spans.size(); ++n) {
+        const double a = spans[n].start + 0.2, b = spans[n].end - 0.2;
+        const double shift = MedianCents(after, a, b) - MedianCents(before, a, b);
+        std::printf("note %zu: %+.2f cents\n", n, shift);
+        if (n == 1)
+            EXPECT_NEAR(shift, 50.0, 3.0) << "the moved note";
+        else
+            EXPECT_NEAR(shift, 0.0, 3.0) << "note " << n;
+    }
+}
+
+TEST_F(GraphCli, RefusalsSayWhatIsWrongInOneLine)
+{
+    const std::vector<float> sung = voice::SynthesizePhrase(kPhrase, Steady());
+    const std::string in = Path("sung.wav"), session = Path("sung.isn");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, kRate, sung);
+
+    clitest::ProgramResult r = Run({"track", in, "-o", session, "--seconds", "2"});
+    EXPECT_EQ(r.nStatus, 2);
+    EXPECT_NE(r.sErr.find("give --seconds 5 or more"), std::string::npos) << r.sErr;
+    EXPECT_EQ(Listing(), std::vector<std::string>{"sung.wav"}) << "no session written";
+
+    MustRun({"track", in, "-o", session, "--seconds", "10"});
+    // Another file of a different length is not the one tracked.
+    const std::string other = Path("other.wav");
+    clitest::WriteFloats(other, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, kRate,
+                         std::vector<float>(sung.begin(), sung.begin() + kRate));
+    r = Run({"correct", other, session, "-o", Path("x.wav")});
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.sErr.find("is not the file"), std::string::npos) << r.sErr;
+
+    // A damaged session is refused and left as it was.
+    std::string bytes;
+    {
+        std::ifstream f(session, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    }
+    bytes[bytes.size() / 2] ^= 0x01;
+    {
+        std::ofstream f(session, std::ios::binary);
+        f << bytes;
+    }
+    r = Run({"make-curve", session});
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.sErr, "intonara: " + session + " is damaged: its checksum does not match its contents\n");
+    r = Run({"info", Path("sung.wav")});
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.sErr, "intonara: " + in + " is not an Intonara session file\n");
+    r = Run({"line", session, "--point", "1:H3", "--point", "2:A3"});
+    EXPECT_EQ(r.nStatus, 2);
+}
