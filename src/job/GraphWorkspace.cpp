@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "graph/BlockTable.h"
@@ -33,8 +34,13 @@ bool IsBlankRecord(const uint32_t* words)
 
 CGraphWorkspace::CGraphWorkspace(int mainWidth, int mainHeight, bool bVisible, bool bOwnDisplay)
 {
-    if (bOwnDisplay)
+    if (bOwnDisplay) {
         m_pDisplay = std::make_unique<platform::display::CHeadlessDisplay>(kScreenWidth, kScreenHeight);
+        m_PreviousBoxes = SetMessageBoxSink([](const MessageBoxRequest& box) {
+            std::fprintf(stderr, "intonara: %s\n", box.m_strText.c_str());
+            return DefaultMessageBoxAnswer(box.m_uType);
+        });
+    }
     HRESULT hr = S_OK;
     m_pFilter = CComPtr<CIntonaraPlugIn>(new CIntonaraPlugIn(nullptr, &hr));
     if (FAILED(hr) || FAILED(m_pFilter->GetDspObject(&m_pDsp)) || m_pDsp == nullptr)
@@ -45,6 +51,8 @@ CGraphWorkspace::CGraphWorkspace(int mainWidth, int mainHeight, bool bVisible, b
 
 CGraphWorkspace::~CGraphWorkspace()
 {
+    if (m_PreviousBoxes)
+        SetMessageBoxSink(*m_PreviousBoxes);
     // The views go before the controller they are attached to, and the
     // track buffer (the block table's) with them.
     if (m_pHost)

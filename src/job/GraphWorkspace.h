@@ -19,6 +19,7 @@
 #include <string>
 
 #include "host/IIntonaraControl.h"
+#include "platform/Messages.h"
 #include "job/GraphSession.h"
 
 class CDspObject;
@@ -91,6 +92,9 @@ public:
 
 private:
     std::unique_ptr<platform::display::CHeadlessDisplay> m_pDisplay;
+    // Nobody can click a box on a display nobody sees: with a display of
+    // its own the workspace prints what a box would say.
+    std::optional<MessageBoxSink> m_PreviousBoxes;
     CComPtr<CIntonaraPlugIn> m_pFilter;
     CComPtr<IIntonaraControl> m_pControl;
     CDspObject* m_pDsp = nullptr;
