@@ -58,10 +58,7 @@ TEST(Allocation, ProcessAllocatesNothing)
 
     // Every state: acquisition, lock, shifting, re-centring, splices,
     // vibrato, a tracking pass, long silence, noise, a cleared ring.
-    auto in = WithFloor(Glide(120.0, 400.0, 0.4, 40000));
-    in.resize(43000, 0.0f);
-    const auto noise = Noise(0.3, 5000, 8);
-    in.insert(in.end(), noise.begin(), noise.end());
+    const auto in = Concat(Concat(WithFloor(Glide(120.0, 400.0, 0.4, 40000)), std::vector<float>(3000, 0.0f)), Noise(0.3, 5000, 8));
     std::vector<float> out(in.size()), vib(1000, 0.02f);
     std::vector<TrackRecord> records(400);
     CPitchEngine automatic, tracking;
