@@ -41,11 +41,7 @@ TEST_F(ElogConcurrency, EightThreadsLoseNothingAcrossARotation)
     const HWND listener = CreateMessageWindow([&](HWND, UINT message, WPARAM wParam, LPARAM) -> LRESULT {
         char text[kMaxAtomLength + 1] = {};
         GlobalGetAtomNameA(static_cast<ATOM>(wParam), text, sizeof text);
-        if (message == id && text[0] == 'T' && text[std::strlen(text) - 1] == '|') {
-            announced.fetch_add(1, std::memory_order_relaxed);
-        } else {
-            unexpected.fetch_add(1, std::memory_order_relaxed);
-        }
+        (message == id && text[0] == 'T' && text[std::strlen(text) - 1] == '|' ? announced : unexpected)++;
         return 0;
     });
 
@@ -54,23 +50,18 @@ TEST_F(ElogConcurrency, EightThreadsLoseNothingAcrossARotation)
         threads.emplace_back([k] {
             for (int i = 0; i < kPerThread; ++i) {
                 const std::string body = Body(k, i);
-                if (k % 2 == 0) {
-                    Trace("%s", body.c_str());
-                } else {
-                    LogText("%s", body.c_str());
-                }
+                k % 2 == 0 ? Trace("%s", body.c_str()) : LogText("%s", body.c_str());
             }
         });
     }
-    for (auto& thread : threads) {
+    for (auto& thread : threads)
         thread.join();
-    }
     DestroyMessageWindow(listener);
 
     const std::string old = ReadFile(g_szOldLogFile);
     ASSERT_GT(old.size(), filler.size()) << "the file did not rotate";
     ASSERT_EQ(old.compare(0, filler.size(), filler), 0);
-    auto entries = ParseEntries(old, filler.size());
+    auto entries = ParseEntries(old.substr(filler.size()));
     const auto current = LogEntries();
     entries.insert(entries.end(), current.begin(), current.end());
 
