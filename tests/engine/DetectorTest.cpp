@@ -1,40 +1,33 @@
-// Period detection: acquisition time and accuracy, glides, the octave
-// check, and what ends a lock.
+// Period detection: acquisition time and accuracy, the octave check, and
+// what ends a lock.
 
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "EngineProbe.h"
 #include "EngineSignals.h"
 
 using namespace enginetest;
 
-namespace {
-
-// The coarse scan first sees the valley at decimated lag m = P / 8 when lag
-// m + 1 is below maxLag = (count - 6) / 2: after 2m + 10 decimated samples
-// of 8. A valley below lag 45 also waits for the next one near 2m (the
-// octave check): 480 samples for P = 100, while P = 800 takes 1680.
-int FirstValley(int period) { return 8 * (2 * (period / 8) + 10); }
-int ExpectedLock(int period) { return period / 8 < 45 ? 8 * (4 * (period / 8) + 10) : FirstValley(period); }
-
 class DetectorLock : public ::testing::TestWithParam<std::tuple<Shape, int>>
 {};
 
-} // namespace
-
 TEST_P(DetectorLock, LocksInTimeAndHoldsThePeriod)
 {
+    // The coarse scan first sees the valley at decimated lag m = P / 8 when
+    // lag m + 1 is below maxLag = (count - 6) / 2: after 2m + 10 decimated
+    // samples of 8. A valley below lag 45 also waits for the next one near
+    // 2m (the octave check): 480 samples for P = 100, while P = 800 takes
+    // 1680. Six decimated samples of slack.
     const auto [shape, period] = GetParam();
-    const auto in = WithFloor(Tone(shape, period, 0.5, 2 * ExpectedLock(period) + 12 * period));
+    const int firstValley = 8 * (2 * (period / 8) + 10);
+    const int expected = period / 8 < 45 ? 8 * (4 * (period / 8) + 10) : firstValley;
+    const auto in = WithFloor(Tone(shape, period, 0.5, 2 * expected + 12 * period));
     CPitchEngine e;
-    SetDefaultThresholds(e);
+    Prepare(e, false);
     const int lock = RunUntilLocked(e, in);
-    // Six decimated samples of slack; a harmonic-rich wave may offer an
-    // earlier second valley, but nothing locks before the first is visible.
-    ASSERT_GE(lock, FirstValley(period) - 48);
-    EXPECT_LE(lock, ExpectedLock(period) + 48);
+    ASSERT_GE(lock, firstValley - 48);
+    EXPECT_LE(lock, expected + 48);
     for (size_t i = lock + 1; i < in.size(); ++i) {
         float out = 0.0f;
         e.Process(&in[i], &out, 1);
@@ -48,27 +41,6 @@ INSTANTIATE_TEST_SUITE_P(Waves, DetectorLock,
     [](const auto& info) {
         return (std::get<0>(info.param) == Shape::Sine ? "Sine" : "Sawtooth") + std::to_string(std::get<1>(info.param));
     });
-
-TEST(Detector, FollowsAGlideOneLagPerUpdate)
-{
-    std::vector<double> periods;
-    const auto in = WithFloor(Glide(300.0, 200.0, 0.5, 40000, &periods));
-    CPitchEngine e;
-    SetDefaultThresholds(e);
-    const int lock = RunUntilLocked(e, in);
-    ASSERT_GE(lock, 0);
-    for (int i = lock + 1, base = CEngineProbe::BaseLag(e); i < 40000; ++i) {
-        float out = 0.0f;
-        e.Process(&in[i], &out, 1);
-        ASSERT_EQ(e.IsSearching(), 0) << i;
-        // The sums span two periods, so the estimate describes the signal one
-        // period back; the sawtooth's V-shaped valley adds up to half a
-        // sample of bias to the parabola.
-        ASSERT_NEAR(e.GetPeriod(), periods[i - int(periods[i])], 2.0) << i;
-        ASSERT_LE(std::abs(CEngineProbe::BaseLag(e) - base), 1) << i;
-        base = CEngineProbe::BaseLag(e);
-    }
-}
 
 TEST(Detector, OctaveCheckWeighsTheCandidatesTwoToFive)
 {
@@ -87,7 +59,7 @@ TEST(Detector, OctaveCheckWeighsTheCandidatesTwoToFive)
                 const auto sub = Tone(Shape::Sine, 2 * period, factor * 2.0 * s, 4000);
                 std::transform(in.begin(), in.end(), sub.begin(), in.begin(), std::plus<>());
                 CPitchEngine e;
-                SetDefaultThresholds(e);
+                Prepare(e, false);
                 ProcessAll(e, WithFloor(in, seed));
                 lower += std::fabs(e.GetPeriod() - 2 * period) < 2.0;
             }
@@ -105,8 +77,7 @@ TEST(Detector, LockEndsWhereTheEnergyFallsBelowTheFloor)
     for (int i = 0; i < 20000; ++i)
         in[i] = float(0.01 * std::pow(0.9995, std::max(0, i - 2000)) * std::sin(kTwoPi * i / 100.0));
     CPitchEngine e;
-    SetDefaultThresholds(e);
-    LoadTable(e, ChromaticTable(0)); // 441 Hz is no exact note: the ratio moves off 1.0
+    Prepare(e); // 441 Hz is no exact note: the ratio moves off 1.0
     float out = 0.0f, ratio = 1.0f, period = 0.0f;
     int dropped = -1;
     for (int i = 0; i < 20000 && dropped < 0; ++i) {
@@ -118,7 +89,7 @@ TEST(Detector, LockEndsWhereTheEnergyFallsBelowTheFloor)
     }
     ASSERT_GT(dropped, 0);
     ASSERT_NE(ratio, 1.0f);
-    auto energy = [&](int end) { // over the two periods the lock looks at
+    auto energy = [&](int end) {
         double sum = 0.0;
         for (int k = 0; k < 2 * std::lround(period); ++k)
             sum += double(in[end - k]) * in[end - k];
@@ -131,6 +102,6 @@ TEST(Detector, LockEndsWhereTheEnergyFallsBelowTheFloor)
 
     // Too quiet to seed from the start: 2 (P - 4) a^2 / 2 below 1.65e-5.
     CPitchEngine quiet;
-    SetDefaultThresholds(quiet);
+    Prepare(quiet, false);
     EXPECT_EQ(RunUntilLocked(quiet, Tone(Shape::Sine, 100, 2e-4, 20000)), -1);
 }

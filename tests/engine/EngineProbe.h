@@ -12,7 +12,6 @@ struct CEngineProbe
     // How far the read position trails the write position.
     static double Trailing(const E& e) { return ((e.m_nWrite - e.m_nRead) & E::kRingMask) - double(e.m_fReadFrac); }
     static float ReadFrac(const E& e) { return e.m_fReadFrac; }
-    static int BaseLag(const E& e) { return e.m_nBaseLag; }
     static int ResetPending(const E& e) { return e.m_bResetDetectorPending.load(kRelaxed); }
     static float Ratio(const E& e) { return e.m_fRatio.load(kRelaxed); }
     static float RatioSmoothed(const E& e) { return e.m_fRatioSmoothed.load(kRelaxed); }

@@ -16,10 +16,8 @@ constexpr double kTwoPi = 6.283185307179586476925286766559;
 constexpr double kRate = 44100.0;
 constexpr float kThresholdU = 25.0f / 500.0f; // the controller's default Threshold
 
-enum class Shape { Sine, Sawtooth, Harmonics };
+enum class Shape { Sine, Sawtooth, Harmonics }; // Harmonics: five decaying partials
 
-// Whole-number periods repeat exactly. Harmonics are five decaying
-// partials, voice-like.
 inline std::vector<float> Tone(Shape shape, double period, double amp, int n)
 {
     std::vector<float> v(n);
@@ -33,16 +31,11 @@ inline std::vector<float> Tone(Shape shape, double period, double amp, int n)
 }
 
 // Sawtooth whose period moves linearly from p0 to p1.
-inline std::vector<float> Glide(double p0, double p1, double amp, int n, std::vector<double>* periods = nullptr)
+inline std::vector<float> Glide(double p0, double p1, double amp, int n)
 {
     std::vector<float> v(n);
-    for (double i = 0, phase = 0.0; i < n; ++i) {
-        const double p = p0 + (p1 - p0) * i / n;
-        if (periods != nullptr)
-            periods->push_back(p);
+    for (double i = 0, phase = 0.0; i < n; phase = std::fmod(phase + 1.0 / (p0 + (p1 - p0) * i / n), 1.0), ++i)
         v[int(i)] = static_cast<float>(amp * (2.0 * phase - 1.0));
-        phase = std::fmod(phase + 1.0 / p, 1.0);
-    }
     return v;
 }
 
@@ -85,24 +78,26 @@ inline NoteTable ChromaticTable(int key)
     CScaleSet set;
     set.SetScale(2);
     short n = 0;
-    const int* targets = nullptr;
-    const int* bounds = nullptr;
+    const int *targets = nullptr, *bounds = nullptr;
     set.ComputeTargets(static_cast<short>(key), kRate, &n, &targets, &bounds);
     return {std::vector<int>(targets, targets + n), std::vector<int>(bounds, bounds + n + 1)};
 }
 
 inline double NotePeriod(int midi) { return kRate / (440.0 * std::pow(2.0, (midi - 69) / 12.0)); }
 
-inline void SetDefaultThresholds(CPitchEngine& e) { e.SetThresholds(kThresholdU, kThresholdU - 0.5f, kThresholdU * 1.1f); }
+// The controller's defaults, a note table, and a run over all of a signal.
+inline void Prepare(CPitchEngine& e, bool withTable = true)
+{
+    e.SetThresholds(kThresholdU, kThresholdU - 0.5f, kThresholdU * 1.1f);
+    if (withTable) {
+        const NoteTable t = ChromaticTable(0);
+        e.SetScaleTable(static_cast<short>(t.targets.size()), t.targets.data(), t.bounds.data());
+    }
+}
 
 // Acceptance would need C > 2E, which no signal has: the engine stays in
 // search state and leaves period and ratio wherever a test puts them.
 inline void NeverLock(CPitchEngine& e) { e.SetThresholds(0.0f, -2.0f, 0.0f); }
-
-inline void LoadTable(CPitchEngine& e, const NoteTable& t)
-{
-    e.SetScaleTable(static_cast<short>(t.targets.size()), t.targets.data(), t.bounds.data());
-}
 
 inline std::vector<float> ProcessAll(CPitchEngine& e, const std::vector<float>& in)
 {
@@ -115,12 +110,9 @@ inline std::vector<float> ProcessAll(CPitchEngine& e, const std::vector<float>& 
 // reports a lock, or -1.
 inline int RunUntilLocked(CPitchEngine& e, const std::vector<float>& in, size_t from = 0)
 {
-    float out = 0.0f;
-    for (size_t i = from; i < in.size(); ++i) {
-        e.Process(&in[i], &out, 1);
-        if (e.IsSearching() == 0)
-            return static_cast<int>(i);
-    }
+    for (float out = 0.0f; from < in.size(); ++from)
+        if (e.Process(&in[from], &out, 1), e.IsSearching() == 0)
+            return static_cast<int>(from);
     return -1;
 }
 

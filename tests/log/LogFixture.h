@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
-#include <algorithm>
 #include <iomanip>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -61,28 +61,25 @@ protected:
     // line ends, then an empty line; the text must be nothing else.
     static std::vector<ParsedEntry> ParseEntries(const std::string& raw)
     {
-        std::size_t crlf = 0;
-        for (std::size_t at = raw.find("\r\n"); at != std::string::npos; at = raw.find("\r\n", at + 2))
-            ++crlf;
-        EXPECT_EQ(std::count(raw.begin(), raw.end(), '\n'), crlf) << "a line end that is not CR LF";
-        EXPECT_EQ(std::count(raw.begin(), raw.end(), '\r'), crlf) << "a line end that is not CR LF";
+        static const std::regex crlf("\r\n");
         std::vector<ParsedEntry> entries;
         for (std::size_t pos = 0; pos < raw.size();) {
             const std::size_t eol = raw.find("\r\n", pos), end = raw.find("\r\n\r\n", eol + 2);
+            if (eol == std::string::npos || end == std::string::npos || eol < pos + 19) {
+                ADD_FAILURE() << "unfinished entry at " << pos << ": " << raw.substr(pos, 80);
+                break;
+            }
             std::tm tm{};
-            std::istringstream header(raw.substr(pos, eol - pos));
+            std::istringstream header(raw.substr(pos, 19));
             header >> std::get_time(&tm, "%Y/%m/%d %H:%M:%S");
-            const std::string kind = header.fail() ? "?" : raw.substr(pos + 19, eol - pos - 19);
-            if (end == std::string::npos || (kind != "" && kind != " TRACE") || raw[pos + 4] != '/') {
+            const std::string kind = raw.substr(pos + 19, eol - pos - 19), body = raw.substr(eol + 2, end - eol - 2);
+            if (header.fail() || (kind != "" && kind != " TRACE") ||
+                std::regex_replace(body, crlf, "").find_first_of("\r\n") != std::string::npos) {
                 ADD_FAILURE() << "malformed entry at " << pos << ": " << raw.substr(pos, 80);
                 break;
             }
             tm.tm_isdst = -1;
-            std::string body;
-            for (std::size_t i = eol + 2; i < end; ++i)
-                if (raw[i] != '\r')
-                    body += raw[i];
-            entries.push_back({std::mktime(&tm), !kind.empty(), body});
+            entries.push_back({std::mktime(&tm), !kind.empty(), std::regex_replace(body, crlf, "\n")});
             pos = end + 4;
         }
         return entries;
