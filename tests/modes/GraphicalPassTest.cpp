@@ -132,19 +132,25 @@ TEST(CorrectingPass, FollowsTheTargetsWrittenIntoTheRecords)
     g.SetParameter(PARAM_TRACK_PITCH, 0);
     const int tracked = g.Finish();
     ASSERT_GT(tracked, 250);
-    // A semitone up over the first 120 frames (0.544 s), then "leave alone".
+    // Two semitones up over the first 120 frames (0.544 s), then "leave alone".
     for (int k = 0; k < tracked; ++k)
-        g.records[k].fTargetPeriod = k < 120 ? static_cast<float>(fs / (sung * std::exp2(1.0 / 12.0))) : 0.0f;
+        g.records[k].fTargetPeriod = k < 120 ? static_cast<float>(fs / (sung * std::exp2(2.0 / 12.0))) : 0.0f;
 
     g.ResetEngine();  // the graph is run again from stopped
     g.Correct();
     g.StartCorrecting(nullptr, 500);  // no records: the pass stays as it is
     EXPECT_EQ(std::pair(g.m_Engine.IsCorrecting(), g.m_Engine.GetFrameIndex()), std::pair(1, -1));
-    const auto frames = analysis::AnalysePitch(g.Run(in), fs, {.method = "yinfast"});
-    const auto raised = analysis::DeviationFromTarget(frames, sung, lead + 0.2, lead + 0.5);
+    const size_t raisedEnd = kLeadIn + static_cast<size_t>(0.45 * fs);
+    std::vector<float> out = g.Run(std::vector<float>(in.begin(), in.begin() + raisedEnd));
+    const int meter = g.PitchChangeCents();  // whole cents, cut toward zero
+    EXPECT_TRUE(meter >= 197 && meter <= 200) << meter;
+    const std::vector<float> rest = g.Run(std::vector<float>(in.begin() + raisedEnd, in.end()));
+    out.insert(out.end(), rest.begin(), rest.end());
+    const auto frames = analysis::AnalysePitch(out, fs, {.method = "yinfast"});
+    const auto raised = analysis::DeviationFromTarget(frames, sung, lead + 0.2, lead + 0.44);
     const auto alone = analysis::DeviationFromTarget(frames, sung, lead + 0.7, lead + 1.1);
     ASSERT_GT(std::min(raised.frames, alone.frames), 20u);
-    EXPECT_NEAR(raised.medianCents, 100.0, 3.0);
+    EXPECT_NEAR(raised.medianCents, 200.0, 3.0);
     EXPECT_NEAR(alone.medianCents, 0.0, 3.0);
     g.ResetEngine();  // Stop, Pause and Run clear the audio state only
     EXPECT_EQ(g.m_Engine.IsCorrecting(), 1);
