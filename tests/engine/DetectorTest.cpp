@@ -82,8 +82,10 @@ TEST(Detector, LockEndsWhereTheEnergyFallsBelowTheFloor)
     int dropped = -1;
     for (int i = 0; i < 20000 && dropped < 0; ++i) {
         const bool locked = e.IsPeriodValid() != 0;
-        if (locked)
-            e.GetStatus(&ratio, nullptr), period = e.GetPeriod();
+        if (locked) {
+            e.GetStatus(&ratio, nullptr);
+            period = e.GetPeriod();
+        }
         e.Process(&in[i], &out, 1);
         dropped = locked && e.IsPeriodValid() == 0 ? i : -1;
     }

@@ -110,9 +110,11 @@ inline std::vector<float> ProcessAll(CPitchEngine& e, const std::vector<float>& 
 // reports a lock, or -1.
 inline int RunUntilLocked(CPitchEngine& e, const std::vector<float>& in, size_t from = 0)
 {
-    for (float out = 0.0f; from < in.size(); ++from)
-        if (e.Process(&in[from], &out, 1), e.IsSearching() == 0)
+    for (float out = 0.0f; from < in.size(); ++from) {
+        e.Process(&in[from], &out, 1);
+        if (e.IsSearching() == 0)
             return static_cast<int>(from);
+    }
     return -1;
 }
 

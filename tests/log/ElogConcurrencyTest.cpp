@@ -36,7 +36,7 @@ TEST_F(ElogConcurrency, EightThreadsLoseNothingAcrossARotation)
     for (int k = 0; k < kThreads; ++k)
         threads.emplace_back([k, &body] {
             for (int i = 0; i < kPerThread; ++i)
-                k % 2 == 0 ? Trace("%s", body(k, i).c_str()) : LogText("%s", body(k, i).c_str());
+                (k % 2 == 0 ? Trace : LogText)("%s", body(k, i).c_str());
         });
     for (auto& thread : threads)
         thread.join();

@@ -32,8 +32,8 @@ struct CGraphical : CTestDsp {
     explicit CGraphical(int capacity, float fs = 44100.0f) : CTestDsp(fs), records(capacity) { SetParameter(PARAM_MODE, 1); }
     int Capacity() const { return static_cast<int>(records.size()); }
     // As the main view does it: the switch, then the pass on its buffer.
-    void Track() { SetParameter(PARAM_TRACK_PITCH, 1), StartTracking(records.data(), Capacity()); }
-    void Correct() { SetParameter(PARAM_CORRECT_PITCH, 1), StartCorrecting(records.data(), Capacity()); }
+    void Track() { SetParameter(PARAM_TRACK_PITCH, 1); StartTracking(records.data(), Capacity()); }
+    void Correct() { SetParameter(PARAM_CORRECT_PITCH, 1); StartCorrecting(records.data(), Capacity()); }
     int Finish()
     {
         int count = -2;

@@ -14,7 +14,12 @@
 class CTestDsp : public CDspObject
 {
 public:
-    explicit CTestDsp(float fs = 44100.0f) { Initialise(), SetSampleRate(fs), ResetEngine(); }
+    explicit CTestDsp(float fs = 44100.0f)
+    {
+        Initialise();
+        SetSampleRate(fs);
+        ResetEngine();
+    }
 
     std::vector<float> Run(const std::vector<float>& in, size_t block = 512)
     {
