@@ -271,9 +271,7 @@ HFONT MessageFont()
 {
     static std::mutex mutex;
     static std::map<int, HFONT> fonts;  // by pixels per inch
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = platform::gdi::GetLogicalDpi();
     std::lock_guard lock(mutex);
     HFONT& font = fonts[dpi];
     if (font == nullptr) {

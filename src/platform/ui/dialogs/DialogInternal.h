@@ -76,4 +76,8 @@ void FocusControl(HWND dialog, HWND control);
 // WS_EX_CONTROLPARENT.
 std::vector<HWND> DialogControls(HWND dialog);
 
+// A dialog from a template, with a hook for the framework (may be null).
+HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& dialog, HWND parent, DLGPROC proc, LPARAM param,
+                        detail::CreationHook hook, void* context);
+
 }  // namespace platform::ui::dialogs

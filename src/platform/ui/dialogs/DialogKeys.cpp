@@ -14,9 +14,11 @@ namespace {
 using platform::ui::controls::GroupMembers;
 using platform::ui::controls::MnemonicOf;
 
+// Its own style decides, so a dialog not yet shown has its tab stops.
 bool Shown(HWND control)
 {
-    return IsWindowVisible(control) && IsWindowEnabled(control);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrA(control, GWL_STYLE));
+    return (style & WS_VISIBLE) != 0 && (style & WS_DISABLED) == 0;
 }
 
 bool IsContainer(HWND control)

@@ -41,8 +41,11 @@ bool ReturnsDirectly(UINT message)
 
 bool Usable(HWND dialog, HWND control)
 {
-    return control != nullptr && IsWindow(control) && IsChild(dialog, control) && IsWindowVisible(control) &&
-           IsWindowEnabled(control);
+    if (control == nullptr || !IsWindow(control) || !IsChild(dialog, control)) {
+        return false;
+    }
+    const auto style = static_cast<DWORD>(GetWindowLongPtrA(control, GWL_STYLE));
+    return (style & WS_VISIBLE) != 0 && (style & WS_DISABLED) == 0;
 }
 
 // Gives the focus back to the control that had it, or to the first one.

@@ -151,7 +151,7 @@ HWND ApplicationBoxOwner()
 int ShowMessageBoxWindow(const MessageBoxRequest& request)
 {
     HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    const int dpi = platform::gdi::GetLogicalDpi();
     HGDIOBJ oldFont = SelectObject(screen, MessageFont());
     // Lines as they are when they fit; wrapped at the widest a box takes
     // when one does not.
