@@ -71,6 +71,121 @@ public:
     }
 };
 
+class CStatic : public CWnd {
+public:
+    BOOL Create(LPCSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id = 0xFFFF)
+    {
+        return CWnd::Create(WC_STATICA, text, style, rect, parent, id);
+    }
+    // For SS_BITMAP; the bitmap stays the caller's.
+    HBITMAP SetBitmap(HBITMAP bitmap)
+    {
+        return reinterpret_cast<HBITMAP>(SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+    }
+    HBITMAP GetBitmap() const { return reinterpret_cast<HBITMAP>(SendMessage(STM_GETIMAGE, IMAGE_BITMAP)); }
+};
+
+class CEdit : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
+    {
+        return CWnd::Create(WC_EDITA, "", style, rect, parent, id);
+    }
+    void GetSel(int& start, int& end) const
+    {
+        DWORD s = 0;
+        DWORD e = 0;
+        SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+        start = static_cast<int>(s);
+        end = static_cast<int>(e);
+    }
+    void SetSel(int start, int end) { SendMessage(EM_SETSEL, static_cast<WPARAM>(start), end); }
+    void ReplaceSel(LPCSTR text) { SendMessage(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text)); }
+    BOOL SetReadOnly(BOOL readOnly = TRUE) { return static_cast<BOOL>(SendMessage(EM_SETREADONLY, readOnly)); }
+    void LimitText(int chars = 0) { SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(chars)); }
+    BOOL GetModify() const { return static_cast<BOOL>(SendMessage(EM_GETMODIFY)); }
+    void SetModify(BOOL modified = TRUE) { SendMessage(EM_SETMODIFY, static_cast<WPARAM>(modified)); }
+    void Copy() { SendMessage(WM_COPY); }
+    void Cut() { SendMessage(WM_CUT); }
+    void Paste() { SendMessage(WM_PASTE); }
+    void Clear() { SendMessage(WM_CLEAR); }
+};
+
+class CListBox : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
+    {
+        return CWnd::Create(WC_LISTBOXA, "", style, rect, parent, id);
+    }
+    int AddString(LPCSTR text) { return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))); }
+    int InsertString(int index, LPCSTR text)
+    {
+        return static_cast<int>(SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
+    }
+    int DeleteString(UINT index) { return static_cast<int>(SendMessage(LB_DELETESTRING, index)); }
+    void ResetContent() { SendMessage(LB_RESETCONTENT); }
+    int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
+    int GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
+    int SetCurSel(int index) { return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(index))); }
+    int GetText(int index, LPSTR buffer) const
+    {
+        return static_cast<int>(SendMessage(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer)));
+    }
+    std::uintptr_t GetItemData(int index) const
+    {
+        return static_cast<std::uintptr_t>(SendMessage(LB_GETITEMDATA, static_cast<WPARAM>(index)));
+    }
+    int SetItemData(int index, std::uintptr_t data)
+    {
+        return static_cast<int>(SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)));
+    }
+    // Stops in dialog units of the list's font.
+    BOOL SetTabStops(int count, const int* stops)
+    {
+        return static_cast<BOOL>(SendMessage(LB_SETTABSTOPS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(stops)));
+    }
+    void SetColumnWidth(int pixels) { SendMessage(LB_SETCOLUMNWIDTH, static_cast<WPARAM>(pixels)); }
+    int GetTopIndex() const { return static_cast<int>(SendMessage(LB_GETTOPINDEX)); }
+    int SetTopIndex(int index) { return static_cast<int>(SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(index))); }
+};
+
+class CComboBox : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
+    {
+        return CWnd::Create(WC_COMBOBOXA, "", style, rect, parent, id);
+    }
+    int AddString(LPCSTR text) { return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))); }
+    int InsertString(int index, LPCSTR text)
+    {
+        return static_cast<int>(SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text)));
+    }
+    int DeleteString(UINT index) { return static_cast<int>(SendMessage(CB_DELETESTRING, index)); }
+    void ResetContent() { SendMessage(CB_RESETCONTENT); }
+    int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
+    int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
+    int SetCurSel(int index) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index))); }
+    int GetLBText(int index, LPSTR buffer) const
+    {
+        return static_cast<int>(SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer)));
+    }
+    std::uintptr_t GetItemData(int index) const
+    {
+        return static_cast<std::uintptr_t>(SendMessage(CB_GETITEMDATA, static_cast<WPARAM>(index)));
+    }
+    int SetItemData(int index, std::uintptr_t data)
+    {
+        return static_cast<int>(SendMessage(CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)));
+    }
+    int FindStringExact(int start, LPCSTR text) const
+    {
+        return static_cast<int>(SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(start), reinterpret_cast<LPARAM>(text)));
+    }
+    void ShowDropDown(BOOL show = TRUE) { SendMessage(CB_SHOWDROPDOWN, static_cast<WPARAM>(show)); }
+    BOOL GetDroppedState() const { return static_cast<BOOL>(SendMessage(CB_GETDROPPEDSTATE)); }
+    BOOL SetMinVisibleItems(int count) { return static_cast<BOOL>(SendMessage(CB_SETMINVISIBLE, static_cast<WPARAM>(count))); }
+};
+
 // A menu handle with the menu functions as members; the menu it created
 // or attached is destroyed with it.
 class CMenu {

@@ -13,6 +13,9 @@ void EnsureStandardClasses()
         RegisterMenuClass();
         RegisterStaticClass();
         RegisterDialogClass();
+        RegisterEditClass();
+        RegisterListBoxClasses();
+        RegisterComboBoxClass();
     });
 }
 

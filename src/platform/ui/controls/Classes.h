@@ -10,6 +10,9 @@ void RegisterScrollBarClass();
 void RegisterMenuClass();
 void RegisterStaticClass();
 void RegisterDialogClass();
+void RegisterEditClass();
+void RegisterListBoxClasses();
+void RegisterComboBoxClass();
 
 // Registers every standard class the first time it is called.
 void EnsureStandardClasses();
