@@ -322,53 +322,29 @@ private:
     // The CB_ messages on the items.
     LRESULT ItemMessage(UINT message, WPARAM wParam, LPARAM lParam)
     {
+        static constexpr std::pair<UINT, ItemOp> kOps[] = {
+            {CB_ADDSTRING, ItemOp::Add},       {CB_INSERTSTRING, ItemOp::Insert}, {CB_DELETESTRING, ItemOp::Delete},
+            {CB_RESETCONTENT, ItemOp::Reset},  {CB_GETCOUNT, ItemOp::Count},      {CB_GETLBTEXT, ItemOp::GetText},
+            {CB_GETLBTEXTLEN, ItemOp::GetTextLen}, {CB_GETITEMDATA, ItemOp::GetData}, {CB_SETITEMDATA, ItemOp::SetData},
+            {CB_FINDSTRING, ItemOp::Find},     {CB_FINDSTRINGEXACT, ItemOp::FindExact}};
+        for (const auto& [code, op] : kOps) {
+            if (code == message) {
+                const LRESULT result = ApplyItemOp(m_items, op, wParam, lParam, (Style() & CBS_SORT) != 0, &m_nSel);
+                if (op == ItemOp::Delete || op == ItemOp::Reset) {
+                    Redraw();
+                }
+                return result;
+            }
+        }
         const int index = static_cast<int>(wParam);
         const char* text = reinterpret_cast<const char*>(lParam);
         switch (message) {
-        case CB_ADDSTRING:
-        case CB_INSERTSTRING: {
-            const int at = message == CB_ADDSTRING ? m_items.Add(text, (Style() & CBS_SORT) != 0)
-                                                   : m_items.Insert(index, text);
-            if (at >= 0 && m_nSel >= at) {
-                ++m_nSel;
-            }
-            return at >= 0 ? at : CB_ERR;
-        }
-        case CB_DELETESTRING:
-            if (!m_items.Remove(index)) {
-                return CB_ERR;
-            }
-            m_nSel = m_nSel == index ? -1 : (m_nSel > index ? m_nSel - 1 : m_nSel);
-            Redraw();
-            return m_items.Count();
-        case CB_RESETCONTENT:
-            m_items.Clear();
-            m_nSel = -1;
-            Redraw();
-            return CB_OKAY;
-        case CB_GETCOUNT:
-            return m_items.Count();
         case CB_GETCURSEL:
             return m_nSel;
         case CB_SETCURSEL:
             m_nSel = m_items.Valid(index) ? index : -1;
             Redraw();
             return m_nSel >= 0 ? m_nSel : CB_ERR;
-        case CB_GETLBTEXT:
-            return m_items.CopyText(index, reinterpret_cast<char*>(lParam));
-        case CB_GETLBTEXTLEN:
-            return m_items.CopyText(index, nullptr);
-        case CB_GETITEMDATA:
-            return m_items.Valid(index) ? static_cast<LRESULT>(m_items.At(index).m_data) : CB_ERR;
-        case CB_SETITEMDATA:
-            if (!m_items.Valid(index)) {
-                return CB_ERR;
-            }
-            m_items.At(index).m_data = static_cast<std::uintptr_t>(lParam);
-            return CB_OKAY;
-        case CB_FINDSTRING:
-        case CB_FINDSTRINGEXACT:
-            return text != nullptr ? m_items.Find(index, text, message == CB_FINDSTRINGEXACT) : CB_ERR;
         case CB_SELECTSTRING: {
             const int found = text != nullptr ? m_items.Find(index, text, false) : -1;
             if (found >= 0) {

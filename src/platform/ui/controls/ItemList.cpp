@@ -83,6 +83,50 @@ LRESULT CItemList::CopyText(int index, char* buffer) const
     return static_cast<LRESULT>(text.size());
 }
 
+LRESULT ApplyItemOp(CItemList& items, ItemOp op, WPARAM wParam, LPARAM lParam, bool sorted, int* sel)
+{
+    const int index = static_cast<int>(wParam);
+    const char* text = reinterpret_cast<const char*>(lParam);
+    switch (op) {
+    case ItemOp::Add:
+    case ItemOp::Insert: {
+        const int at = op == ItemOp::Add ? items.Add(text, sorted) : items.Insert(index, text);
+        if (at >= 0 && *sel >= at) {
+            ++*sel;
+        }
+        return at;
+    }
+    case ItemOp::Delete:
+        if (!items.Remove(index)) {
+            return -1;
+        }
+        *sel = *sel == index ? -1 : (*sel > index ? *sel - 1 : *sel);
+        return items.Count();
+    case ItemOp::Reset:
+        items.Clear();
+        *sel = -1;
+        return 0;
+    case ItemOp::Count:
+        return items.Count();
+    case ItemOp::GetText:
+        return items.CopyText(index, reinterpret_cast<char*>(lParam));
+    case ItemOp::GetTextLen:
+        return items.CopyText(index, nullptr);
+    case ItemOp::GetData:
+        return items.Valid(index) ? static_cast<LRESULT>(items.At(index).m_data) : -1;
+    case ItemOp::SetData:
+        if (!items.Valid(index)) {
+            return -1;
+        }
+        items.At(index).m_data = static_cast<std::uintptr_t>(lParam);
+        return 0;
+    case ItemOp::Find:
+    case ItemOp::FindExact:
+        return text != nullptr ? items.Find(index, text, op == ItemOp::FindExact) : -1;
+    }
+    return -1;
+}
+
 int CTypeAhead::Next(const CItemList& items, int current, char letter, DWORD time)
 {
     if (time - m_dwLast > kTypeAheadMs) {

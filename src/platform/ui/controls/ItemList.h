@@ -40,6 +40,14 @@ private:
     std::vector<CListItem> m_items;
 };
 
+// What the LB_ and CB_ item messages have in common.
+enum class ItemOp { Add, Insert, Delete, Reset, Count, GetText, GetTextLen, GetData, SetData, Find, FindExact };
+
+// Carries out one of them as both controls answer it (-1 for an error,
+// as LB_ERR and CB_ERR); the selection `sel` follows insertions and
+// deletions.
+LRESULT ApplyItemOp(CItemList& items, ItemOp op, WPARAM wParam, LPARAM lParam, bool sorted, int* sel);
+
 // Letters typed in quick succession name an item by its beginning; the
 // same letter again moves to the next item with it.
 class CTypeAhead {

@@ -368,38 +368,25 @@ protected:
     // The LB_ messages on the items.
     LRESULT ItemMessage(UINT message, WPARAM wParam, LPARAM lParam)
     {
+        static constexpr std::pair<UINT, ItemOp> kOps[] = {
+            {LB_ADDSTRING, ItemOp::Add},       {LB_INSERTSTRING, ItemOp::Insert}, {LB_DELETESTRING, ItemOp::Delete},
+            {LB_RESETCONTENT, ItemOp::Reset},  {LB_GETCOUNT, ItemOp::Count},      {LB_GETTEXT, ItemOp::GetText},
+            {LB_GETTEXTLEN, ItemOp::GetTextLen}, {LB_GETITEMDATA, ItemOp::GetData}, {LB_SETITEMDATA, ItemOp::SetData},
+            {LB_FINDSTRING, ItemOp::Find},     {LB_FINDSTRINGEXACT, ItemOp::FindExact}};
         CItemList& items = Items();
+        for (const auto& [code, op] : kOps) {
+            if (code == message) {
+                const LRESULT result = ApplyItemOp(items, op, wParam, lParam, (Style() & LBS_SORT) != 0, &m_nSel);
+                if (op == ItemOp::Add || op == ItemOp::Insert || op == ItemOp::Delete || op == ItemOp::Reset) {
+                    ItemsChanged();
+                    Redraw();
+                }
+                return result;
+            }
+        }
         const int index = static_cast<int>(wParam);
         const char* text = reinterpret_cast<const char*>(lParam);
         switch (message) {
-        case LB_ADDSTRING:
-        case LB_INSERTSTRING: {
-            const int at = message == LB_ADDSTRING ? items.Add(text, (Style() & LBS_SORT) != 0)
-                                                   : items.Insert(index, text);
-            if (at >= 0 && m_nSel >= at) {
-                ++m_nSel;
-            }
-            ItemsChanged();
-            Redraw();
-            return at;
-        }
-        case LB_DELETESTRING:
-            if (!items.Remove(index)) {
-                return LB_ERR;
-            }
-            m_nSel = m_nSel == index ? -1 : (m_nSel > index ? m_nSel - 1 : m_nSel);
-            ItemsChanged();
-            Redraw();
-            return items.Count();
-        case LB_RESETCONTENT:
-            items.Clear();
-            m_nSel = -1;
-            m_nTop = 0;
-            ItemsChanged();
-            Redraw();
-            return 0;
-        case LB_GETCOUNT:
-            return items.Count();
         case LB_GETCURSEL:
             return m_nSel;
         case LB_SETCURSEL:
@@ -410,21 +397,6 @@ protected:
             }
             Highlight(index);
             return index;
-        case LB_GETTEXT:
-            return items.CopyText(index, reinterpret_cast<char*>(lParam));
-        case LB_GETTEXTLEN:
-            return items.CopyText(index, nullptr);
-        case LB_GETITEMDATA:
-            return items.Valid(index) ? static_cast<LRESULT>(items.At(index).m_data) : LB_ERR;
-        case LB_SETITEMDATA:
-            if (!items.Valid(index)) {
-                return LB_ERR;
-            }
-            items.At(index).m_data = static_cast<std::uintptr_t>(lParam);
-            return LB_OKAY;
-        case LB_FINDSTRING:
-        case LB_FINDSTRINGEXACT:
-            return text != nullptr ? items.Find(index, text, message == LB_FINDSTRINGEXACT) : LB_ERR;
         case LB_SELECTSTRING: {
             const int found = text != nullptr ? items.Find(index, text, false) : -1;
             if (found >= 0) {
