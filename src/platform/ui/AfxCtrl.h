@@ -9,6 +9,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/Menus.h"
 
+#include <string>
 #include <utility>
 
 class CButton : public CWnd {
@@ -184,6 +185,103 @@ public:
     void ShowDropDown(BOOL show = TRUE) { SendMessage(CB_SHOWDROPDOWN, static_cast<WPARAM>(show)); }
     BOOL GetDroppedState() const { return static_cast<BOOL>(SendMessage(CB_GETDROPPEDSTATE)); }
     BOOL SetMinVisibleItems(int count) { return static_cast<BOOL>(SendMessage(CB_SETMINVISIBLE, static_cast<WPARAM>(count))); }
+};
+
+// A report-style list view ("SysListView32").
+class CListCtrl : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
+    {
+        return CWnd::Create(WC_LISTVIEWA, "", style, rect, parent, id);
+    }
+    int InsertColumn(int column, LPCSTR heading, int format = LVCFMT_LEFT, int width = -1, int subItem = -1)
+    {
+        LVCOLUMNA info{LVCF_TEXT | LVCF_FMT, format, width, const_cast<LPSTR>(heading), 0, subItem};
+        info.mask |= (width >= 0 ? LVCF_WIDTH : 0) | (subItem >= 0 ? LVCF_SUBITEM : 0);
+        return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)));
+    }
+    BOOL DeleteColumn(int column) { return static_cast<BOOL>(SendMessage(LVM_DELETECOLUMN, static_cast<WPARAM>(column))); }
+    int GetColumnWidth(int column) const
+    {
+        return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+    }
+    BOOL SetColumnWidth(int column, int width)
+    {
+        return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width));
+    }
+    int InsertItem(int item, LPCSTR text)
+    {
+        LVITEMA info{LVIF_TEXT, item, 0, 0, 0, const_cast<LPSTR>(text), 0, 0, 0};
+        return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&info)));
+    }
+    BOOL SetItemText(int item, int subItem, LPCSTR text)
+    {
+        LVITEMA info{LVIF_TEXT, item, subItem, 0, 0, const_cast<LPSTR>(text), 0, 0, 0};
+        return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&info)));
+    }
+    std::string GetItemText(int item, int subItem) const
+    {
+        char buffer[512] = {};
+        LVITEMA info{LVIF_TEXT, item, subItem, 0, 0, buffer, static_cast<int>(sizeof buffer), 0, 0};
+        SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&info));
+        return buffer;
+    }
+    int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    BOOL DeleteItem(int item) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(item))); }
+    BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
+    BOOL SetItemData(int item, LPARAM data)
+    {
+        LVITEMA info{LVIF_PARAM, item, 0, 0, 0, nullptr, 0, 0, data};
+        return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&info)));
+    }
+    LPARAM GetItemData(int item) const
+    {
+        LVITEMA info{LVIF_PARAM, item, 0, 0, 0, nullptr, 0, 0, 0};
+        SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
+        return info.lParam;
+    }
+    int HitTest(LVHITTESTINFO* info) const
+    {
+        return static_cast<int>(SendMessage(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(info)));
+    }
+    int HitTest(POINT pt, UINT* flags = nullptr) const
+    {
+        LVHITTESTINFO info{pt, 0, -1, 0};
+        const int item = HitTest(&info);
+        if (flags != nullptr) {
+            *flags = info.flags;
+        }
+        return item;
+    }
+    int GetNextItem(int start, int flags) const
+    {
+        return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start), flags));
+    }
+    BOOL SetItemState(int item, UINT state, UINT mask)
+    {
+        LVITEMA info{LVIF_STATE, item, 0, state, mask, nullptr, 0, 0, 0};
+        return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&info)));
+    }
+    UINT GetItemState(int item, UINT mask) const
+    {
+        return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(item), mask));
+    }
+    UINT GetSelectedCount() const { return static_cast<UINT>(SendMessage(LVM_GETSELECTEDCOUNT)); }
+    BOOL EnsureVisible(int item, BOOL partialOK)
+    {
+        return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), partialOK));
+    }
+    int GetTopIndex() const { return static_cast<int>(SendMessage(LVM_GETTOPINDEX)); }
+    int GetCountPerPage() const { return static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)); }
+    BOOL GetItemRect(int item, RECT* rc, UINT code) const
+    {
+        rc->left = static_cast<LONG>(code);
+        return static_cast<BOOL>(SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(rc)));
+    }
+    DWORD SetExtendedStyle(DWORD style)
+    {
+        return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(style)));
+    }
 };
 
 // A menu handle with the menu functions as members; the menu it created

@@ -377,3 +377,141 @@ inline constexpr WORD CBN_DROPDOWN = 7;
 inline constexpr WORD CBN_CLOSEUP = 8;
 inline constexpr WORD CBN_SELENDOK = 9;
 inline constexpr WORD CBN_SELENDCANCEL = 10;
+
+// ---------------------------------------------------------------------------
+// List views ("SysListView32") in report style: a header of columns that
+// does not sort, rows of an item and its subitems (subitem n shows in
+// column n), one selected row at most (the whole row selects and
+// highlights), a scroll bar along the right edge when the rows do not fit
+// (unless LVS_NOSCROLL). Clicks are reported to the parent with WM_NOTIFY
+// after the button is released: NM_CLICK and NM_RCLICK (NMITEMACTIVATE,
+// the row under the click or -1), NM_DBLCLK; focus with NM_SETFOCUS and
+// NM_KILLFOCUS; selection changes with LVN_ITEMCHANGED (NMLISTVIEW).
+
+inline constexpr DWORD LVS_REPORT = 0x0001;
+inline constexpr DWORD LVS_TYPEMASK = 0x0003;
+inline constexpr DWORD LVS_SINGLESEL = 0x0004;
+inline constexpr DWORD LVS_SHOWSELALWAYS = 0x0008;
+inline constexpr DWORD LVS_NOSCROLL = 0x2000;
+inline constexpr DWORD LVS_NOCOLUMNHEADER = 0x4000;
+inline constexpr DWORD LVS_NOSORTHEADER = 0x8000;
+
+inline constexpr UINT LVCF_FMT = 0x0001;
+inline constexpr UINT LVCF_WIDTH = 0x0002;
+inline constexpr UINT LVCF_TEXT = 0x0004;
+inline constexpr UINT LVCF_SUBITEM = 0x0008;
+inline constexpr int LVCFMT_LEFT = 0x0000;
+inline constexpr int LVCFMT_RIGHT = 0x0001;
+inline constexpr int LVCFMT_CENTER = 0x0002;
+
+inline constexpr UINT LVIF_TEXT = 0x0001;
+inline constexpr UINT LVIF_PARAM = 0x0004;
+inline constexpr UINT LVIF_STATE = 0x0008;
+inline constexpr UINT LVIS_FOCUSED = 0x0001;
+inline constexpr UINT LVIS_SELECTED = 0x0002;
+inline constexpr UINT LVNI_ALL = 0x0000;
+inline constexpr UINT LVNI_FOCUSED = 0x0001;
+inline constexpr UINT LVNI_SELECTED = 0x0002;
+inline constexpr int LVIR_BOUNDS = 0;
+inline constexpr int LVIR_LABEL = 2;
+
+inline constexpr UINT LVHT_NOWHERE = 0x0001;
+inline constexpr UINT LVHT_ONITEMICON = 0x0002;
+inline constexpr UINT LVHT_ONITEMLABEL = 0x0004;
+inline constexpr UINT LVHT_ONITEMSTATEICON = 0x0008;
+inline constexpr UINT LVHT_ONITEM = LVHT_ONITEMICON | LVHT_ONITEMLABEL | LVHT_ONITEMSTATEICON;
+inline constexpr UINT LVHT_ABOVE = 0x0008;
+inline constexpr UINT LVHT_BELOW = 0x0010;
+inline constexpr UINT LVHT_TORIGHT = 0x0020;
+inline constexpr UINT LVHT_TOLEFT = 0x0040;
+
+inline constexpr UINT LVM_FIRST = 0x1000;
+inline constexpr UINT LVM_GETITEMCOUNT = LVM_FIRST + 4;
+inline constexpr UINT LVM_GETITEMA = LVM_FIRST + 5;
+inline constexpr UINT LVM_SETITEMA = LVM_FIRST + 6;
+inline constexpr UINT LVM_INSERTITEMA = LVM_FIRST + 7;
+inline constexpr UINT LVM_DELETEITEM = LVM_FIRST + 8;
+inline constexpr UINT LVM_DELETEALLITEMS = LVM_FIRST + 9;
+inline constexpr UINT LVM_GETNEXTITEM = LVM_FIRST + 12;
+inline constexpr UINT LVM_GETITEMRECT = LVM_FIRST + 14;
+inline constexpr UINT LVM_HITTEST = LVM_FIRST + 18;
+inline constexpr UINT LVM_ENSUREVISIBLE = LVM_FIRST + 19;
+inline constexpr UINT LVM_GETCOLUMNA = LVM_FIRST + 25;
+inline constexpr UINT LVM_SETCOLUMNA = LVM_FIRST + 26;
+inline constexpr UINT LVM_INSERTCOLUMNA = LVM_FIRST + 27;
+inline constexpr UINT LVM_DELETECOLUMN = LVM_FIRST + 28;
+inline constexpr UINT LVM_GETCOLUMNWIDTH = LVM_FIRST + 29;
+inline constexpr UINT LVM_SETCOLUMNWIDTH = LVM_FIRST + 30;
+inline constexpr UINT LVM_GETTOPINDEX = LVM_FIRST + 39;
+inline constexpr UINT LVM_GETCOUNTPERPAGE = LVM_FIRST + 40;
+inline constexpr UINT LVM_SETITEMSTATE = LVM_FIRST + 43;
+inline constexpr UINT LVM_GETITEMSTATE = LVM_FIRST + 44;
+inline constexpr UINT LVM_GETITEMTEXTA = LVM_FIRST + 45;
+inline constexpr UINT LVM_SETITEMTEXTA = LVM_FIRST + 46;
+inline constexpr UINT LVM_GETSELECTEDCOUNT = LVM_FIRST + 50;
+inline constexpr UINT LVM_SETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 54;
+inline constexpr UINT LVM_GETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 55;
+inline constexpr UINT LVM_SUBITEMHITTEST = LVM_FIRST + 57;
+// Kept and reported, nothing more: rows always select whole.
+inline constexpr DWORD LVS_EX_FULLROWSELECT = 0x0020;
+
+inline constexpr UINT NM_CLICK = static_cast<UINT>(-2);
+inline constexpr UINT NM_DBLCLK = static_cast<UINT>(-3);
+inline constexpr UINT NM_RCLICK = static_cast<UINT>(-5);
+inline constexpr UINT NM_RDBLCLK = static_cast<UINT>(-6);
+inline constexpr UINT NM_SETFOCUS = static_cast<UINT>(-7);
+inline constexpr UINT NM_KILLFOCUS = static_cast<UINT>(-8);
+inline constexpr UINT LVN_ITEMCHANGED = static_cast<UINT>(-101);
+
+struct LVCOLUMNA {
+    UINT mask;
+    int fmt;
+    int cx;
+    LPSTR pszText;
+    int cchTextMax;
+    int iSubItem;
+};
+using LVCOLUMN = LVCOLUMNA;
+
+struct LVITEMA {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state;
+    UINT stateMask;
+    LPSTR pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+};
+using LVITEM = LVITEMA;
+
+struct LVHITTESTINFO {
+    POINT pt;
+    UINT flags;
+    int iItem;
+    int iSubItem;
+};
+
+struct NMLISTVIEW {
+    NMHDR hdr;
+    int iItem;
+    int iSubItem;
+    UINT uNewState;
+    UINT uOldState;
+    UINT uChanged;
+    POINT ptAction;
+    LPARAM lParam;
+};
+
+struct NMITEMACTIVATE {
+    NMHDR hdr;
+    int iItem;
+    int iSubItem;
+    UINT uNewState;
+    UINT uOldState;
+    UINT uChanged;
+    POINT ptAction;  // where the click was, client coordinates of the list
+    LPARAM lParam;
+    UINT uKeyFlags;
+};

@@ -16,6 +16,7 @@ void EnsureStandardClasses()
         RegisterEditClass();
         RegisterListBoxClasses();
         RegisterComboBoxClass();
+        RegisterListViewClass();
     });
 }
 

@@ -13,6 +13,7 @@ void RegisterDialogClass();
 void RegisterEditClass();
 void RegisterListBoxClasses();
 void RegisterComboBoxClass();
+void RegisterListViewClass();
 
 // Registers every standard class the first time it is called.
 void EnsureStandardClasses();
