@@ -3,7 +3,7 @@
 #include "platform/ui/controls/Classes.h"
 #include "platform/ui/controls/ControlBase.h"
 #include "platform/ui/controls/DropList.h"
-#include "platform/ui/controls/ScrollCore.h"
+#include "platform/ui/controls/ScrolledRows.h"
 
 #include <algorithm>
 
@@ -11,36 +11,20 @@ namespace platform::ui::controls {
 
 namespace {
 
-constexpr int kBarWidth = 16;
 constexpr int kTextIndent = 2;
 constexpr int kDefaultTabDlu = 32;
-constexpr int kWheelRows = 3;
 
-class CListBoxControl : public CControl {
+class CListBoxControl : public CScrolledRows {
 public:
-    CListBoxControl(HWND hwnd, const CREATESTRUCTA* /*cs*/) : CControl(hwnd), m_bar(true)
-    {
-        m_bar.m_send = [this](WORD code, int pos) { Scroll(code, pos); };
-    }
+    CListBoxControl(HWND hwnd, const CREATESTRUCTA* /*cs*/) : CScrolledRows(hwnd) {}
 
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (LRESULT result = 0; RowMessage(message, wParam, lParam, &result)) {
+            return result;
+        }
         switch (message) {
-        case WM_GETDLGCODE:
-            return DLGC_WANTARROWS | DLGC_WANTCHARS;
-        case WM_SETFONT:
-            CControl::Handle(message, wParam, lParam);
-            Relayout();
-            return 0;
-        case WM_SIZE:
-            Relayout();
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT:
-            Paint();
-            return 0;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
             Redraw();
@@ -76,14 +60,8 @@ public:
             return 0;
         case WM_CAPTURECHANGED:
             if (reinterpret_cast<HWND>(lParam) != m_hwnd) {
-                m_bar.CancelTracking(m_hwnd);
                 m_bDragging = false;
             }
-            return 0;
-        case WM_TIMER:
-            return m_bar.Timer(m_hwnd, wParam) ? 0 : Default(message, wParam, lParam);
-        case WM_MOUSEWHEEL:
-            SetTop(m_nTop - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * kWheelRows);
             return 0;
         case WM_KEYDOWN:
             return Key(static_cast<UINT>(wParam)) ? 0 : Default(message, wParam, lParam);
@@ -107,7 +85,7 @@ public:
         }
     }
     int Highlighted() const { return m_nSel; }
-    int Rows() const { return std::max(1, static_cast<int>((Client().bottom - Client().top) / m_nItemHeight)); }
+    int Rows() const { return std::max(1, static_cast<int>((Client().bottom - Client().top) / m_nLineHeight)); }
 
 protected:
     virtual CItemList& Items() { return m_items; }
@@ -122,7 +100,7 @@ protected:
             return -1;
         }
         const int rows = Rows();
-        const int row = pt.y / m_nItemHeight;
+        const int row = pt.y / m_nLineHeight;
         if (row >= rows) {
             return -1;
         }
@@ -145,7 +123,7 @@ protected:
         if (row < 0 || row >= rows || left >= area.right || right <= area.left) {
             return RECT{0, 0, 0, 0};
         }
-        return RECT{left, row * m_nItemHeight, right, (row + 1) * m_nItemHeight};
+        return RECT{left, row * m_nLineHeight, right, (row + 1) * m_nLineHeight};
     }
 
     // A selection the user made: tells the parent when it changed.
@@ -172,78 +150,33 @@ protected:
         SelectByUser(ItemAt(pt));
     }
 
-    void Relayout()
+    void Relayout() override
     {
-        HDC dc = GetDC(m_hwnd);
-        HGDIOBJ old = SelectObject(dc, Font());
-        TEXTMETRIC tm{};
-        GetTextMetrics(dc, &tm);
-        m_nItemHeight = std::max<int>(1, tm.tmHeight);
+        MeasureLine();
         // Tab stops are dialog units of this font.
         m_nAverageWidth = std::max<int>(1, platform::gdi::GetFontBaseUnits(static_cast<HFONT>(Font())).cx);
-        SelectObject(dc, old);
-        ReleaseDC(m_hwnd, dc);
         ItemsChanged();
     }
 
     void ItemsChanged()
     {
         const RECT client = Client();
-        m_bar.SetBounds(RECT{client.right - kBarWidth, client.top, client.right, client.bottom});
-        SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE, 0, std::max(0, Items().Count() - 1),
-                        static_cast<UINT>(Rows()), 0, 0};
-        m_bar.SetInfo(info);
-        SetTop(m_nTop);
+        UpdateBar(RECT{client.right - kBarWidth, client.top, client.right, client.bottom}, Items().Count(), Rows());
     }
+
+    int LastTop() const override
+    {
+        return MultiColumn() ? (Items().Count() - 1) / Rows() : Items().Count() - Rows();
+    }
+    int PageStep() const override { return std::max(1, Rows() - 1); }
 
     void EnsureVisible(int index)
     {
-        const int rows = Rows();
         if (MultiColumn()) {
-            const int columns = std::max(1, static_cast<int>(ItemsArea().right) / ColumnWidth());
-            const int column = index / rows;
-            SetTop(column < m_nTop ? column : (column >= m_nTop + columns ? column - columns + 1 : m_nTop));
+            Reveal(index / Rows(), std::max(1, static_cast<int>(ItemsArea().right) / ColumnWidth()));
         } else {
-            SetTop(index < m_nTop ? index : (index >= m_nTop + rows ? index - rows + 1 : m_nTop));
+            Reveal(index, Rows());
         }
-    }
-
-    void SetTop(int top)
-    {
-        const int last = MultiColumn() ? (Items().Count() - 1) / Rows() : Items().Count() - Rows();
-        top = std::clamp(top, 0, std::max(0, last));
-        if (top != m_nTop) {
-            m_nTop = top;
-            Redraw();
-        }
-        SCROLLINFO info{sizeof info, SIF_POS, 0, 0, 0, m_nTop, 0};
-        m_bar.SetInfo(info);
-    }
-
-    void Scroll(WORD code, int pos)
-    {
-        const int page = std::max(1, Rows() - 1);
-        switch (code) {
-        case SB_LINEUP:
-            SetTop(m_nTop - 1);
-            break;
-        case SB_LINEDOWN:
-            SetTop(m_nTop + 1);
-            break;
-        case SB_PAGEUP:
-            SetTop(m_nTop - page);
-            break;
-        case SB_PAGEDOWN:
-            SetTop(m_nTop + page);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            SetTop(pos);
-            break;
-        default:
-            break;
-        }
-        Redraw();
     }
 
     bool Key(UINT vk)
@@ -332,7 +265,7 @@ protected:
         }
     }
 
-    void Paint()
+    void Paint() override
     {
         PAINTSTRUCT ps{};
         HDC dc = BeginPaint(m_hwnd, &ps);
@@ -424,7 +357,7 @@ protected:
             Redraw();
             return 0;
         case LB_GETITEMHEIGHT:
-            return m_nItemHeight;
+            return m_nLineHeight;
         case LB_GETITEMRECT:
             if (!items.Valid(index) || lParam == 0) {
                 return LB_ERR;
@@ -442,12 +375,9 @@ protected:
     }
 
     CItemList m_items;
-    CScrollCore m_bar;
     CTypeAhead m_typeAhead;
     std::vector<int> m_tabStops;  // dialog units
-    int m_nSel = -1;
-    int m_nTop = 0;  // first row shown, or first column with LBS_MULTICOLUMN
-    int m_nItemHeight = 16;
+    int m_nSel = -1;  // m_nTop is the first column shown with LBS_MULTICOLUMN
     int m_nAverageWidth = 8;
     int m_nColumnWidth = 0;
     bool m_bDragging = false;

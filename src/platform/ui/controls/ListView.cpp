@@ -3,7 +3,7 @@
 
 #include "platform/ui/controls/Classes.h"
 #include "platform/ui/controls/ControlBase.h"
-#include "platform/ui/controls/ScrollCore.h"
+#include "platform/ui/controls/ScrolledRows.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,9 +14,7 @@ namespace platform::ui::controls {
 
 namespace {
 
-constexpr int kBarWidth = 16;
 constexpr int kCellIndent = 6;
-constexpr int kWheelRows = 3;
 
 struct CColumn {
     std::string m_strText;
@@ -30,31 +28,17 @@ struct CRow {
     UINT m_uState = 0;
 };
 
-class CListViewControl final : public CControl {
+class CListViewControl final : public CScrolledRows {
 public:
-    CListViewControl(HWND hwnd, const CREATESTRUCTA* /*cs*/) : CControl(hwnd), m_bar(true)
-    {
-        m_bar.m_send = [this](WORD code, int pos) { Scroll(code, pos); };
-    }
+    CListViewControl(HWND hwnd, const CREATESTRUCTA* /*cs*/) : CScrolledRows(hwnd) {}
 
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (LRESULT result = 0; RowMessage(message, wParam, lParam, &result)) {
+            return result;
+        }
         switch (message) {
-        case WM_GETDLGCODE:
-            return DLGC_WANTARROWS | DLGC_WANTCHARS;
-        case WM_SETFONT:
-            CControl::Handle(message, wParam, lParam);
-            Relayout();
-            return 0;
-        case WM_SIZE:
-            Relayout();
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT:
-            Paint();
-            return 0;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
             Redraw();
@@ -75,14 +59,8 @@ public:
             return 0;
         case WM_CAPTURECHANGED:
             if (reinterpret_cast<HWND>(lParam) != m_hwnd) {
-                m_bar.CancelTracking(m_hwnd);
                 m_nPressedItem = kNoPress;
             }
-            return 0;
-        case WM_TIMER:
-            return m_bar.Timer(m_hwnd, wParam) ? 0 : Default(message, wParam, lParam);
-        case WM_MOUSEWHEEL:
-            SetTop(m_nTop - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * kWheelRows);
             return 0;
         case WM_KEYDOWN:
             return Key(static_cast<UINT>(wParam)) ? 0 : Default(message, wParam, lParam);
@@ -172,74 +150,21 @@ private:
         return HitTest(&info);
     }
 
-    void Relayout()
+    void Relayout() override
     {
-        HDC dc = GetDC(m_hwnd);
-        HGDIOBJ old = SelectObject(dc, Font());
-        TEXTMETRIC tm{};
-        GetTextMetrics(dc, &tm);
-        m_nLineHeight = std::max<int>(1, tm.tmHeight);
-        SelectObject(dc, old);
-        ReleaseDC(m_hwnd, dc);
+        MeasureLine();
         RowsChanged();
     }
 
     void RowsChanged()
     {
         const RECT client = Client();
-        m_bar.SetBounds(RECT{client.right - kBarWidth, HeaderHeight(), client.right, client.bottom});
-        SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE, 0, std::max(0, Count() - 1),
-                        static_cast<UINT>(PerPage()), 0, 0};
-        m_bar.SetInfo(info);
-        SetTop(m_nTop);
-        Redraw();
+        UpdateBar(RECT{client.right - kBarWidth, HeaderHeight(), client.right, client.bottom}, Count(), PerPage());
     }
 
-    void SetTop(int top)
-    {
-        top = std::clamp(top, 0, std::max(0, Count() - PerPage()));
-        if (top != m_nTop) {
-            m_nTop = top;
-            Redraw();
-        }
-        SCROLLINFO info{sizeof info, SIF_POS, 0, 0, 0, m_nTop, 0};
-        m_bar.SetInfo(info);
-    }
-
-    void EnsureVisible(int index)
-    {
-        if (index < m_nTop) {
-            SetTop(index);
-        } else if (index >= m_nTop + PerPage()) {
-            SetTop(index - PerPage() + 1);
-        }
-    }
-
-    void Scroll(WORD code, int pos)
-    {
-        const int page = std::max(1, PerPage() - 1);
-        switch (code) {
-        case SB_LINEUP:
-            SetTop(m_nTop - 1);
-            break;
-        case SB_LINEDOWN:
-            SetTop(m_nTop + 1);
-            break;
-        case SB_PAGEUP:
-            SetTop(m_nTop - page);
-            break;
-        case SB_PAGEDOWN:
-            SetTop(m_nTop + page);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            SetTop(pos);
-            break;
-        default:
-            break;
-        }
-        Redraw();
-    }
+    int LastTop() const override { return Count() - PerPage(); }
+    int PageStep() const override { return std::max(1, PerPage() - 1); }
+    void EnsureVisible(int index) { Reveal(index, PerPage()); }
 
     // WM_NOTIFY to the parent; its answer.
     LRESULT SendNotify(NMHDR* header, UINT code) const
@@ -393,7 +318,7 @@ private:
         DrawText(dc, text.c_str(), -1, &cell, align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
 
-    void Paint()
+    void Paint() override
     {
         PAINTSTRUCT ps{};
         HDC dc = BeginPaint(m_hwnd, &ps);
@@ -712,9 +637,6 @@ private:
 
     std::vector<CColumn> m_columns;
     std::vector<CRow> m_rows;
-    CScrollCore m_bar;
-    int m_nTop = 0;
-    int m_nLineHeight = 16;
     int m_nPressedItem = kNoPress;  // the row a press landed on, until released
     DWORD m_dwExtended = 0;
 };
