@@ -38,7 +38,8 @@ int CItemList::Add(const char* text, bool sorted)
                                             std::tolower(static_cast<unsigned char>(y)); });
         });
     }
-    return static_cast<int>(m_items.insert(at, item) - m_items.begin());
+    const auto placed = m_items.insert(at, item);  // may move the items: begin() only after
+    return static_cast<int>(placed - m_items.begin());
 }
 
 int CItemList::Insert(int index, const char* text)
@@ -47,7 +48,8 @@ int CItemList::Insert(int index, const char* text)
         return -1;
     }
     const auto at = index < 0 ? m_items.end() : m_items.begin() + index;
-    return static_cast<int>(m_items.insert(at, CListItem{text != nullptr ? text : "", 0}) - m_items.begin());
+    const auto placed = m_items.insert(at, CListItem{text != nullptr ? text : "", 0});
+    return static_cast<int>(placed - m_items.begin());
 }
 
 bool CItemList::Remove(int index)
