@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <set>
+#include <vector>
 
 struct HCURSOR__ {
     platform::ui::CursorImage m_image;
@@ -160,11 +161,17 @@ void SetCursorResourceLoader(CursorResourceLoader loader)
 
 HCURSOR CreateSharedCursor(const CursorImage& image)
 {
-    HCURSOR cursor = CreateCursorFromImage(image);
-    if (cursor != nullptr) {
-        cursor->m_bShared = true;
+    if (image.m_nWidth <= 0 || image.m_nHeight <= 0 ||
+        image.m_pixels.size() != static_cast<std::size_t>(image.m_nWidth * image.m_nHeight)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
     }
-    return cursor;
+    // Kept, like the system cursors, until the process ends.
+    static std::vector<std::unique_ptr<HCURSOR__>> shared;
+    std::lock_guard lock(CursorMutex());
+    shared.push_back(std::make_unique<HCURSOR__>(HCURSOR__{image, true}));
+    LiveCursors().insert(shared.back().get());
+    return shared.back().get();
 }
 
 const CursorImage* CurrentCursorImage()
