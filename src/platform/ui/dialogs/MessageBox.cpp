@@ -17,12 +17,12 @@ namespace {
 
 using platform::ui::controls::MessageFont;
 
-struct CButtonSpec {
+struct CBoxButton {
     int m_nId;
     const char* m_pszText;
 };
 
-std::vector<CButtonSpec> ButtonsOf(UINT type)
+std::vector<CBoxButton> ButtonsOf(UINT type)
 {
     switch (type & MB_TYPEMASK) {
     case MB_OKCANCEL:
@@ -43,7 +43,7 @@ std::vector<CButtonSpec> ButtonsOf(UINT type)
 // What the box's procedure needs, kept under DWLP_USER.
 struct CBoxInfo {
     UINT m_uType = MB_OK;
-    std::vector<CButtonSpec> m_buttons;
+    std::vector<CBoxButton> m_buttons;
     RECT m_rcIcon{};
     int m_nDefault = 0;
 };
@@ -100,7 +100,7 @@ INT_PTR BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             return FALSE;
         }
         const int id = LOWORD(wParam);
-        for (const CButtonSpec& button : info->m_buttons) {
+        for (const CBoxButton& button : info->m_buttons) {
             if (button.m_nId == id) {
                 EndDialog(hwnd, id);
                 return TRUE;
@@ -228,10 +228,10 @@ int ShowMessageBoxWindow(const MessageBoxRequest& request)
     int left = (width - rowWidth) / 2;
     const int top = height - margin - buttonHeight;
     for (int i = 0; i < count; ++i) {
-        const CButtonSpec& spec = info.m_buttons[static_cast<std::size_t>(i)];
+        const CBoxButton& choice = info.m_buttons[static_cast<std::size_t>(i)];
         const DWORD kind = (i == info.m_nDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP |
                            (i == 0 ? WS_GROUP : 0);
-        make(WC_BUTTONA, spec.m_pszText, kind, RECT{left, top, left + buttonWidth, top + buttonHeight}, spec.m_nId);
+        make(WC_BUTTONA, choice.m_pszText, kind, RECT{left, top, left + buttonWidth, top + buttonHeight}, choice.m_nId);
         left += buttonWidth + gap;
     }
     if (!InitDialog(box, reinterpret_cast<LPARAM>(&info))) {
