@@ -17,6 +17,7 @@
 
 #include "log/Elog.h"
 #include "platform/Messages.h"
+#include "support/MessageBoxRecorder.h"
 
 struct ParsedEntry {
     std::time_t m_time = 0;

@@ -4,13 +4,17 @@
 #include "platform/ui/AfxWin.h"
 
 #include <cstring>
+#include <map>
 #include <memory>
+#include <typeindex>
 #include <unordered_map>
 
 namespace {
 
 struct CGdiMaps {
-    std::unordered_map<HGDIOBJ, std::unique_ptr<CGdiObject>> m_objects;
+    // One temporary per handle and wrapper class, so a handle asked for as
+    // a CFont is given a CFont even when it was wrapped before as another.
+    std::map<std::pair<HGDIOBJ, std::type_index>, std::unique_ptr<CGdiObject>> m_objects;
     std::unordered_map<HDC, std::unique_ptr<CDC>> m_dcs;
 
     // At thread exit the wrappers left go without looking at the maps.
@@ -31,24 +35,21 @@ CGdiMaps& Maps()
     return maps;
 }
 
-// Wraps `object` in a temporary of type T (whose destructor deletes nothing).
-template <class T>
-T* Temporary(HGDIOBJ object)
+}  // namespace
+
+CGdiObject* CGdiObject::FromHandleOfType(HGDIOBJ object, const std::type_info& type, CGdiObject* (*make)())
 {
     if (object == nullptr) {
         return nullptr;
     }
     auto& objects = Maps().m_objects;
-    auto it = objects.find(object);
-    if (it == objects.end()) {
-        auto wrapper = std::make_unique<T>();
-        wrapper->m_hObject = object;
-        it = objects.emplace(object, std::move(wrapper)).first;
+    auto& slot = objects[{object, std::type_index(type)}];
+    if (!slot) {
+        slot.reset(make());
+        slot->m_hObject = object;
     }
-    return static_cast<T*>(it->second.get());
+    return slot.get();
 }
-
-}  // namespace
 
 BOOL CGdiObject::Attach(HGDIOBJ object)
 {
@@ -73,7 +74,8 @@ BOOL CGdiObject::DeleteObject()
         return FALSE;
     }
     auto& objects = Maps().m_objects;
-    if (auto it = objects.find(m_hObject); it != objects.end() && it->second.get() == this) {
+    if (auto it = objects.find({m_hObject, std::type_index(typeid(*this))});
+        it != objects.end() && it->second.get() == this) {
         m_hObject = nullptr;  // a temporary owns nothing
         return FALSE;
     }
@@ -92,7 +94,7 @@ BOOL CGdiObject::CreateStockObject(int index)
 
 CGdiObject* CGdiObject::FromHandle(HGDIOBJ object)
 {
-    return Temporary<CGdiObject>(object);
+    return TypedFromHandle<CGdiObject>(object);
 }
 
 void CGdiObject::DeleteTempMap()
@@ -197,37 +199,37 @@ BOOL CDC::DeleteDC()
 
 CPen* CDC::SelectObject(CPen* pen)
 {
-    return Temporary<CPen>(::SelectObject(m_hDC, pen != nullptr ? pen->m_hObject : nullptr));
+    return TypedFromHandle<CPen>(::SelectObject(m_hDC, pen != nullptr ? pen->m_hObject : nullptr));
 }
 
 CBrush* CDC::SelectObject(CBrush* brush)
 {
-    return Temporary<CBrush>(::SelectObject(m_hDC, brush != nullptr ? brush->m_hObject : nullptr));
+    return TypedFromHandle<CBrush>(::SelectObject(m_hDC, brush != nullptr ? brush->m_hObject : nullptr));
 }
 
 CFont* CDC::SelectObject(CFont* font)
 {
-    return Temporary<CFont>(::SelectObject(m_hDC, font != nullptr ? font->m_hObject : nullptr));
+    return TypedFromHandle<CFont>(::SelectObject(m_hDC, font != nullptr ? font->m_hObject : nullptr));
 }
 
 CBitmap* CDC::SelectObject(CBitmap* bitmap)
 {
-    return Temporary<CBitmap>(::SelectObject(m_hDC, bitmap != nullptr ? bitmap->m_hObject : nullptr));
+    return TypedFromHandle<CBitmap>(::SelectObject(m_hDC, bitmap != nullptr ? bitmap->m_hObject : nullptr));
 }
 
 CGdiObject* CDC::SelectObject(CGdiObject* object)
 {
-    return Temporary<CGdiObject>(::SelectObject(m_hDC, object != nullptr ? object->m_hObject : nullptr));
+    return TypedFromHandle<CGdiObject>(::SelectObject(m_hDC, object != nullptr ? object->m_hObject : nullptr));
 }
 
 CGdiObject* CDC::SelectStockObject(int index)
 {
-    return Temporary<CGdiObject>(::SelectObject(m_hDC, ::GetStockObject(index)));
+    return TypedFromHandle<CGdiObject>(::SelectObject(m_hDC, ::GetStockObject(index)));
 }
 
 CPalette* CDC::SelectPalette(CPalette* palette, BOOL background)
 {
-    return Temporary<CPalette>(
+    return TypedFromHandle<CPalette>(
         ::SelectPalette(m_hDC, palette != nullptr ? static_cast<HPALETTE>(palette->m_hObject) : nullptr, background));
 }
 
