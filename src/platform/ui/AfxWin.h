@@ -76,6 +76,9 @@ public:
     // Called by message loops for every message of this window or its
     // children before translation; TRUE swallows it.
     virtual BOOL PreTranslateMessage(MSG* msg);
+    // A message the parent hands back to the control it is about (an
+    // owner-drawn button's WM_DRAWITEM); TRUE when the control took it.
+    virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     // The default handling of the message being handled now.
     LRESULT Default();
     // The message being handled now on this thread (null outside any).
@@ -92,6 +95,21 @@ public:
     }
     CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
     CWnd* GetDlgItem(int id) const { return FromHandle(::GetDlgItem(m_hWnd, id)); }
+    // The control as an object of the wrapper class T (CButton, CEdit, ...):
+    // its own object when it has one of that class, else a temporary one.
+    template <class T>
+    T* GetDlgItemAs(int id) const
+    {
+        return afx::As<T>(::GetDlgItem(m_hWnd, id));
+    }
+    void SetFont(CFont* font, BOOL redraw = TRUE)
+    {
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font != nullptr ? font->m_hObject : nullptr), redraw);
+    }
+    CFont* GetFont() const
+    {
+        return CFont::FromHandle(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+    }
     CWnd* GetWindow(UINT command) const { return FromHandle(::GetWindow(m_hWnd, command)); }
     CWnd* GetTopLevelParent() const { return FromHandle(::GetAncestor(m_hWnd, GA_ROOT)); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
@@ -192,6 +210,9 @@ protected:
     void OnShowWindow(BOOL, UINT) { Default(); }
     void OnEnable(BOOL) { Default(); }
     HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
+    // Hands the message to the control's own object (OnChildNotify), or
+    // does the default handling.
+    void OnDrawItem(int id, LPDRAWITEMSTRUCT item);
 
     WNDPROC m_pfnSuper = nullptr;
 
