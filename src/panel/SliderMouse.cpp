@@ -5,6 +5,8 @@
 
 #include "panel/SliderControl.h"
 
+#include "platform/ui/AfxCtrl.h"
+
 #include <algorithm>
 #include <atomic>
 
@@ -12,6 +14,9 @@ namespace {
 
 // One count for every slider: only one is ever dragged at a time.
 std::atomic<int> g_nFineCounter{0};
+
+// The right-click menu's one item.
+constexpr UINT kDefaultCommand = 1;
 
 // Where the pointer shows again after a drag, from the thumb's top-left.
 constexpr int kReleaseDx = 15;
@@ -106,4 +111,26 @@ void CSliderControl::OnLButtonUp(UINT, CPoint)
     }
     ::ReleaseCapture();
     RedrawThumb(m_nThumbY);
+}
+
+void CSliderControl::OnRButtonDown(UINT, CPoint point)
+{
+    if (m_bDragging) {
+        return;
+    }
+    CMenu menu;
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_STRING, kDefaultCommand, "Default");
+    POINT at{point.x - 5, point.y - 10};
+    ClientToScreen(&at);
+    const BOOL chosen = menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, this);
+    if (chosen != static_cast<BOOL>(kDefaultCommand) || !m_bHasDefault) {
+        return;
+    }
+    // The owner hears it as a finished change, like the end of a drag.
+    SetValue(m_nDefault);
+    UpdateValueField();
+    if (m_pfnChanged != nullptr) {
+        m_pfnChanged(m_pChangedContext, m_nIndex, GetValue(), 0);
+    }
 }
