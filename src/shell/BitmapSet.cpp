@@ -1,6 +1,9 @@
 #include "shell/BitmapSet.h"
 
-CBitmapSet g_Bitmaps;
+#include "shell/IntonaraApp.h"
+
+// Made before the module's start-up fills it (see IntonaraApp.cpp).
+CBitmapSet g_Bitmaps __attribute__((init_priority(kShellInitPriority)));
 
 namespace {
 

@@ -4,11 +4,14 @@
 #include "platform/media/BaseModule.h"
 #include "shell/BitmapSet.h"
 
-CIntonaraApp theApp;
+// The module's load hook runs the start-up from the module's own
+// initialisers, whose order against these is not otherwise fixed: these are
+// made first.
+CIntonaraApp theApp __attribute__((init_priority(kShellInitPriority)));
 
-CFont g_fontSmall;
-CFont g_fontMedium;
-CFont g_fontLarge;
+CFont g_fontSmall __attribute__((init_priority(kShellInitPriority)));
+CFont g_fontMedium __attribute__((init_priority(kShellInitPriority)));
+CFont g_fontLarge __attribute__((init_priority(kShellInitPriority)));
 
 namespace {
 

@@ -8,6 +8,10 @@
 
 #include "platform/ui/AfxWin.h"
 
+// The shell's globals are constructed ahead of every initialiser without a
+// priority, so the module's start-up finds them made.
+inline constexpr int kShellInitPriority = 200;
+
 class CIntonaraApp : public CWinApp {
 public:
     CIntonaraApp();
