@@ -4,6 +4,7 @@
 #include "HostTestSupport.h"
 
 #include "log/Elog.h"
+#include "support/MessageBoxRecorder.h"
 #include "settings/ParameterIds.h"
 
 #include <gtest/gtest.h>

@@ -16,6 +16,7 @@
 
 #include "log/Elog.h"
 #include "platform/Messages.h"
+#include "support/MessageBoxRecorder.h"
 
 struct ParsedEntry {
     std::tm m_time{};

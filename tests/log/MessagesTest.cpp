@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Messages.h"
+#include "support/MessageBoxRecorder.h"
 
 TEST(RegisteredMessages, OneIdentifierPerNameForTheWholeProcess)
 {

@@ -73,6 +73,10 @@ class CDC;
 class CBitmap : public CGdiObject {
 public:
     BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
+    // A bitmap resource of the module whose resources are in force
+    // (AfxGetResourceHandle).
+    BOOL LoadBitmap(UINT id);
+    BOOL LoadBitmap(LPCSTR name);
     BOOL GetBitmap(BITMAP* info) const { return GetObject(sizeof(BITMAP), info) != 0; }
     operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
     static CBitmap* FromHandle(HBITMAP bitmap) { return static_cast<CBitmap*>(CGdiObject::FromHandle(bitmap)); }

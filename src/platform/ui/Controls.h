@@ -193,3 +193,48 @@ inline constexpr LRESULT DLGC_RADIOBUTTON = 0x0040;
 inline constexpr LRESULT DLGC_WANTCHARS = 0x0080;
 inline constexpr LRESULT DLGC_STATIC = 0x0100;
 inline constexpr LRESULT DLGC_BUTTON = 0x2000;
+
+// ---------------------------------------------------------------------------
+// Statics: text, frames and filled rectangles. A static lets clicks
+// through to what is under it unless it has SS_NOTIFY; frames and etched
+// lines also let what is below them show (WS_EX_TRANSPARENT), so they can
+// surround other controls.
+
+inline constexpr DWORD SS_LEFT = 0x0000;
+inline constexpr DWORD SS_CENTER = 0x0001;
+inline constexpr DWORD SS_RIGHT = 0x0002;
+inline constexpr DWORD SS_BLACKRECT = 0x0004;
+inline constexpr DWORD SS_GRAYRECT = 0x0005;
+inline constexpr DWORD SS_WHITERECT = 0x0006;
+inline constexpr DWORD SS_BLACKFRAME = 0x0007;
+inline constexpr DWORD SS_GRAYFRAME = 0x0008;
+inline constexpr DWORD SS_WHITEFRAME = 0x0009;
+inline constexpr DWORD SS_SIMPLE = 0x000B;
+inline constexpr DWORD SS_LEFTNOWORDWRAP = 0x000C;
+inline constexpr DWORD SS_OWNERDRAW = 0x000D;
+inline constexpr DWORD SS_BITMAP = 0x000E;
+inline constexpr DWORD SS_ETCHEDHORZ = 0x0010;
+inline constexpr DWORD SS_ETCHEDVERT = 0x0011;
+inline constexpr DWORD SS_ETCHEDFRAME = 0x0012;
+inline constexpr DWORD SS_TYPEMASK = 0x001F;
+inline constexpr DWORD SS_NOPREFIX = 0x0080;
+inline constexpr DWORD SS_NOTIFY = 0x0100;
+inline constexpr DWORD SS_CENTERIMAGE = 0x0200;
+inline constexpr DWORD SS_SUNKEN = 0x1000;
+inline constexpr DWORD SS_ENDELLIPSIS = 0x4000;
+
+// A bitmap for SS_BITMAP (wParam IMAGE_BITMAP, lParam the HBITMAP, which
+// stays the caller's); returns the previous one.
+inline constexpr UINT STM_SETIMAGE = 0x0172;
+inline constexpr UINT STM_GETIMAGE = 0x0173;
+inline constexpr WPARAM IMAGE_BITMAP = 0;
+
+inline constexpr WORD STN_CLICKED = 0;
+inline constexpr WORD STN_DBLCLK = 1;
+
+// ---------------------------------------------------------------------------
+// Edit controls (single line)
+
+inline constexpr UINT EM_GETSEL = 0x00B0;
+// Selects from wParam to lParam (characters); 0, -1 selects all.
+inline constexpr UINT EM_SETSEL = 0x00B1;

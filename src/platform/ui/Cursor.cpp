@@ -17,7 +17,7 @@ namespace platform::ui::detail {
 
 namespace {
 
-std::atomic<CursorResourceLoader> g_pfnResourceLoader{nullptr};
+std::atomic<CursorResourceLoader> g_pfnResourceLoader{&LoadModuleCursor};
 
 std::mutex& CursorMutex()
 {
@@ -155,7 +155,16 @@ const CursorImage* CursorImageOf(HCURSOR cursor)
 
 void SetCursorResourceLoader(CursorResourceLoader loader)
 {
-    g_pfnResourceLoader.store(loader);
+    g_pfnResourceLoader.store(loader != nullptr ? loader : &LoadModuleCursor);
+}
+
+HCURSOR CreateSharedCursor(const CursorImage& image)
+{
+    HCURSOR cursor = CreateCursorFromImage(image);
+    if (cursor != nullptr) {
+        cursor->m_bShared = true;
+    }
+    return cursor;
 }
 
 const CursorImage* CurrentCursorImage()

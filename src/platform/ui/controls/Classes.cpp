@@ -11,6 +11,8 @@ void EnsureStandardClasses()
         RegisterButtonClass();
         RegisterScrollBarClass();
         RegisterMenuClass();
+        RegisterStaticClass();
+        RegisterDialogClass();
     });
 }
 

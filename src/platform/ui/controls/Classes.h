@@ -8,6 +8,8 @@ namespace platform::ui::controls {
 void RegisterButtonClass();
 void RegisterScrollBarClass();
 void RegisterMenuClass();
+void RegisterStaticClass();
+void RegisterDialogClass();
 
 // Registers every standard class the first time it is called.
 void EnsureStandardClasses();

@@ -44,6 +44,8 @@ protected:
 
     // WM_COMMAND to the parent with `code` and the control's ID.
     void Notify(WORD code) const;
+    // WM_DRAWITEM to the parent for the whole control.
+    void AskParentToDraw(UINT type, UINT state, HDC dc) const;
     // WM_CTLCOLORxxx to the parent; sets the context's colours and gives
     // the brush for the background.
     HBRUSH ParentColors(HDC dc, UINT message) const;
