@@ -5,6 +5,7 @@
 
 #include "shell/BitmapSet.h"
 
+#include <string>
 #include <vector>
 
 using shelltest::kBlack;
@@ -54,7 +55,10 @@ INSTANTIATE_TEST_SUITE_P(Table, SlotPictures,
                          ::testing::Values(SlotCase{0, 157, false}, SlotCase{1, 625, false}, SlotCase{2, 625, false},
                                            SlotCase{3, 626, true}, SlotCase{4, 626, true}, SlotCase{5, 621, false},
                                            SlotCase{6, 622, true}, SlotCase{7, 125, false}, SlotCase{14, 136, false},
-                                           SlotCase{15, 139, false}, SlotCase{22, 146, false}));
+                                           SlotCase{15, 139, false}, SlotCase{22, 146, false}),
+                         [](const ::testing::TestParamInfo<SlotCase>& info) {
+                             return "Slot" + std::to_string(info.param.slot);
+                         });
 
 TEST(BitmapSet, EveryStencilIsBlackExactlyUnderItsPicture)
 {

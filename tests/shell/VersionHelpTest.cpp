@@ -42,6 +42,21 @@ TEST(Version, TheLoadedPlugInModuleGivesTheSameText)
     EXPECT_EQ(text, ExpectedVersionText());
 }
 
+TEST(Version, TheTextIsTheMajorAndMinorPartsOfTheFileVersion)
+{
+    // A module of version 1.2.3.4 that answers to "Gadget.ax".
+    HMODULE gadget = LoadLibraryA(INTONARA_TEST_MODULE);
+    ASSERT_NE(gadget, nullptr) << ModuleLoadError();
+    std::string text;
+    GetVersionText(text, "Gadget.ax");
+    EXPECT_EQ(text, "Version: 1.2\n");
+    CModuleVersion version;
+    ASSERT_TRUE(version.Load("Gadget.ax"));
+    EXPECT_EQ(version.dwFileVersionMS, (1u << 16) | 2u);
+    EXPECT_EQ(version.dwFileVersionLS, (3u << 16) | 4u);
+    FreeLibrary(gadget);
+}
+
 TEST(Version, AModuleThatIsNotLoadedLeavesTheTextEmpty)
 {
     std::string text = "stale";
