@@ -1,8 +1,7 @@
 #pragma once
 
-// A fader on the headless display: an owner window with the value field the
-// fader writes into, the fader at one of the panel's rectangles, and every
-// callback it makes.
+// A fader on the headless display with an owner window, the value field it
+// writes into, and every callback it makes.
 
 #include "support/ui/UiTestSupport.h"
 

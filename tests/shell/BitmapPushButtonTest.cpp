@@ -86,29 +86,25 @@ TEST_F(PictureButtons, AMomentaryButtonIsDownOnlyWhileHeld)
 
 TEST_F(PictureButtons, TheFaceIsRaisedWhenUpAndSunkWithItsPictureWhenDown)
 {
-    const COLORREF white = RGB(255, 255, 255);
-    // Raised: a white inner top-left edge, the 24 x 24 picture centred at (4, 4).
-    EXPECT_EQ(m_ui.Pixel(m_tool, 1, 1), white);
-    CDC* picture = g_Bitmaps.GetMemDC(kBitmapToolFirst);
-    CDC* latched = g_Bitmaps.GetMemDC(kBitmapToolLatchedFirst);
-    int matching = 0;
-    for (int y = 0; y < 24; ++y) {
-        for (int x = 0; x < 24; ++x) {
-            matching += m_ui.Pixel(m_tool, 4 + x, 4 + y) == picture->GetPixel(x, y) ? 1 : 0;
+    // Pixels of the button that show picture `slot` with its top-left at x, y.
+    auto showing = [&](int slot, int at) {
+        CDC* picture = g_Bitmaps.GetMemDC(slot);
+        int same = 0;
+        for (int y = 0; y < 24; ++y) {
+            for (int x = 0; x < 24; ++x) {
+                same += m_ui.Pixel(m_tool, at + x, at + y) == picture->GetPixel(x, y) ? 1 : 0;
+            }
         }
-    }
-    EXPECT_EQ(matching, 24 * 24);
-    // Latched down: a dark top-left edge and the latched picture one pixel
-    // lower and further right.
+        return same;
+    };
+    const COLORREF white = RGB(255, 255, 255);
+    // Up: a white inner top-left edge, the 24 x 24 picture centred at (4, 4).
+    EXPECT_EQ(m_ui.Pixel(m_tool, 1, 1), white);
+    EXPECT_EQ(showing(kBitmapToolFirst, 4), 24 * 24);
+    // Latched down: sunk, the latched picture one pixel down and right.
     m_tool.Click(1);
     EXPECT_NE(m_ui.Pixel(m_tool, 1, 1), white);
-    matching = 0;
-    for (int y = 0; y < 24; ++y) {
-        for (int x = 0; x < 24; ++x) {
-            matching += m_ui.Pixel(m_tool, 5 + x, 5 + y) == latched->GetPixel(x, y) ? 1 : 0;
-        }
-    }
-    EXPECT_EQ(matching, 24 * 24);
+    EXPECT_EQ(showing(kBitmapToolLatchedFirst, 5), 24 * 24);
     m_tool.Reset();
     EXPECT_EQ(m_ui.Pixel(m_tool, 1, 1), white) << "Reset shows it up again";
 }

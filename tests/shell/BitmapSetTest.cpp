@@ -6,11 +6,11 @@
 #include "shell/BitmapSet.h"
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using shelltest::kBlack;
 using shelltest::kWhite;
-using shelltest::ResourcePixel;
 
 namespace {
 
@@ -21,44 +21,28 @@ BitmapResourceData Resource(WORD id)
     return data;
 }
 
-struct SlotCase {
-    int slot;
-    WORD resource;
-    bool inverted;
-};
-
-class SlotPictures : public ::testing::TestWithParam<SlotCase> {
-protected:
-    void SetUp() override { shelltest::StartApp(); }
-};
-
-TEST_P(SlotPictures, ShowTheirResourceAndStencilsTheInverse)
+TEST(BitmapSet, SlotsShowTheirResourceAndStencilSlotsItsInverse)
 {
-    const SlotCase c = GetParam();
-    const BitmapResourceData data = Resource(c.resource);
-    ASSERT_EQ(g_Bitmaps.GetBitmapWidth(c.slot), data.m_nWidth);
-    ASSERT_EQ(g_Bitmaps.GetBitmapHeight(c.slot), data.m_nHeight);
-    CDC* dc = g_Bitmaps.GetMemDC(c.slot);
-    ASSERT_NE(dc, nullptr);
-    int differing = 0;
-    for (int y = 0; y < data.m_nHeight; ++y) {
-        for (int x = 0; x < data.m_nWidth; ++x) {
-            const COLORREF stored = ResourcePixel(data, x, y);
-            const COLORREF expected = c.inverted ? (stored ^ 0xFFFFFF) : stored;
-            differing += dc->GetPixel(x, y) != expected ? 1 : 0;
+    shelltest::StartApp();
+    // (slot, resource, inverted) from the slot table.
+    for (auto [slot, id, inverted] : {std::tuple{0, 157, false}, std::tuple{1, 625, false}, std::tuple{2, 625, false},
+                                      std::tuple{3, 626, true}, std::tuple{4, 626, true}, std::tuple{5, 621, false},
+                                      std::tuple{6, 622, true}, std::tuple{7, 125, false}, std::tuple{14, 136, false},
+                                      std::tuple{15, 139, false}, std::tuple{22, 146, false}}) {
+        const BitmapResourceData data = Resource(static_cast<WORD>(id));
+        ASSERT_EQ(g_Bitmaps.GetBitmapWidth(slot), data.m_nWidth) << slot;
+        ASSERT_EQ(g_Bitmaps.GetBitmapHeight(slot), data.m_nHeight) << slot;
+        CDC* dc = g_Bitmaps.GetMemDC(slot);
+        int differing = 0;
+        for (int y = 0; y < data.m_nHeight; ++y) {
+            for (int x = 0; x < data.m_nWidth; ++x) {
+                const COLORREF stored = shelltest::ResourcePixel(data, x, y);
+                differing += dc->GetPixel(x, y) != (inverted ? stored ^ 0xFFFFFF : stored) ? 1 : 0;
+            }
         }
+        EXPECT_EQ(differing, 0) << "slot " << slot;
     }
-    EXPECT_EQ(differing, 0) << "slot " << c.slot;
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, SlotPictures,
-                         ::testing::Values(SlotCase{0, 157, false}, SlotCase{1, 625, false}, SlotCase{2, 625, false},
-                                           SlotCase{3, 626, true}, SlotCase{4, 626, true}, SlotCase{5, 621, false},
-                                           SlotCase{6, 622, true}, SlotCase{7, 125, false}, SlotCase{14, 136, false},
-                                           SlotCase{15, 139, false}, SlotCase{22, 146, false}),
-                         [](const ::testing::TestParamInfo<SlotCase>& info) {
-                             return "Slot" + std::to_string(info.param.slot);
-                         });
 
 TEST(BitmapSet, EveryStencilIsBlackExactlyUnderItsPicture)
 {
@@ -68,74 +52,54 @@ TEST(BitmapSet, EveryStencilIsBlackExactlyUnderItsPicture)
         ASSERT_EQ(g_Bitmaps.GetBitmapHeight(picture), g_Bitmaps.GetBitmapHeight(stencil));
         CDC* p = g_Bitmaps.GetMemDC(picture);
         CDC* s = g_Bitmaps.GetMemDC(stencil);
-        int shapePixels = 0;
+        int shape = 0;
         for (int y = 0; y < g_Bitmaps.GetBitmapHeight(picture); ++y) {
             for (int x = 0; x < g_Bitmaps.GetBitmapWidth(picture); ++x) {
                 const COLORREF mask = s->GetPixel(x, y);
-                ASSERT_TRUE(mask == kBlack || mask == kWhite) << "stencil " << stencil << " at " << x << "," << y;
-                if (mask == kWhite) {
-                    // Where the background shows, the picture must add nothing.
-                    ASSERT_EQ(p->GetPixel(x, y), kBlack) << "picture " << picture << " at " << x << "," << y;
-                } else {
-                    ++shapePixels;
-                }
+                ASSERT_TRUE(mask == kBlack || mask == kWhite) << stencil << " at " << x << "," << y;
+                // Where the background shows, the picture must add nothing.
+                ASSERT_TRUE(mask == kBlack || p->GetPixel(x, y) == kBlack) << picture << " at " << x << "," << y;
+                shape += mask == kBlack ? 1 : 0;
             }
         }
-        EXPECT_GT(shapePixels, 0) << "stencil " << stencil << " hides nothing";
+        EXPECT_GT(shape, 0) << "stencil " << stencil << " hides nothing";
     }
 }
 
-TEST(BitmapSet, FaderPicturesFitTheFader)
+TEST(BitmapSet, PicturesFitTheFaderAndTheButtons)
 {
     shelltest::StartApp();
-    // The thumb is drawn at x 17 inside a frame whose right line is 4 pixels
-    // from the right of the narrowest (45-pixel) fader, and travels 101
-    // pixels down a 130-pixel fader whose bottom line is 6 from its bottom.
+    // The thumb is drawn at x 17 and travels 101 pixels; the track sits at
+    // (15, 5); the frame's right line is 4 pixels from the right of the
+    // narrowest (45-pixel) fader, its bottom line 6 from the bottom of 130.
     EXPECT_LE(17 + g_Bitmaps.GetBitmapWidth(kBitmapThumb), 45 - 4);
     EXPECT_LE(101 + g_Bitmaps.GetBitmapHeight(kBitmapThumb), 130 - 6);
-    // The track sits at (15, 5) inside the 66 x 165 picture.
     EXPECT_LE(15 + g_Bitmaps.GetBitmapWidth(kBitmapTrack), 45 - 4);
     EXPECT_LE(5 + g_Bitmaps.GetBitmapHeight(kBitmapTrack), 130 - 6);
-    // Tool pictures fit the smaller (30 x 32) tool buttons, zoom pictures
-    // theirs, each inside a 2-pixel bevel.
-    for (int slot = kBitmapToolFirst; slot < kBitmapToolLatchedFirst + 4; ++slot) {
-        EXPECT_LE(g_Bitmaps.GetBitmapWidth(slot), 30 - 4) << slot;
-        EXPECT_LE(g_Bitmaps.GetBitmapHeight(slot), 32 - 4) << slot;
+    // Button pictures leave a 2-pixel bevel: tools in 30 x 32, pitch zooms
+    // 21 x 18, envelope zooms 21 x 17, time zooms 21 x 36.
+    for (auto [slot, width, height] : {std::tuple{11, 30, 32}, std::tuple{18, 30, 32}, std::tuple{9, 21, 18},
+                                       std::tuple{19, 21, 17}, std::tuple{8, 21, 36}}) {
+        EXPECT_LE(g_Bitmaps.GetBitmapWidth(slot), width - 4) << slot;
+        EXPECT_LE(g_Bitmaps.GetBitmapHeight(slot), height - 4) << slot;
     }
-    EXPECT_LE(g_Bitmaps.GetBitmapHeight(kBitmapZoomPitchIn), 18 - 4);
-    EXPECT_LE(g_Bitmaps.GetBitmapHeight(kBitmapZoomAmplitudeIn), 17 - 4);
-    EXPECT_LE(g_Bitmaps.GetBitmapHeight(kBitmapZoomTimeIn), 36 - 4);
-}
-
-TEST(BitmapSet, SlotsOutsideTheTableGiveNothing)
-{
-    shelltest::StartApp();
     EXPECT_EQ(g_Bitmaps.GetMemDC(23), nullptr);
     EXPECT_EQ(g_Bitmaps.GetMemDC(-1), nullptr);
     EXPECT_EQ(g_Bitmaps.GetBitmapWidth(23), 0);
-    EXPECT_EQ(g_Bitmaps.GetBitmapHeight(23), 0);
-    EXPECT_EQ(g_Bitmaps.GetBitmapWidth(-1), 0);
-    EXPECT_NE(g_Bitmaps.GetMemDC(22), nullptr);
+    EXPECT_EQ(g_Bitmaps.GetBitmapHeight(-1), 0);
 }
 
-TEST(BitmapSet, AModuleWithoutTheBitmapsLeavesEverySlotEmpty)
+TEST(BitmapSet, MissingResourcesLeaveSlotsEmptyAndReleasingFreesEveryBitmap)
 {
-    CBitmapSet set;
-    set.Load(reinterpret_cast<HINSTANCE>(0x10));  // no such module
-    for (int slot = 0; slot < CBitmapSet::kSlotCount; ++slot) {
-        EXPECT_EQ(set.GetBitmapWidth(slot), 0);
-        EXPECT_EQ(set.GetBitmapHeight(slot), 0);
-    }
-}
+    CBitmapSet empty;
+    empty.Load(reinterpret_cast<HINSTANCE>(0x10));  // no such module
+    EXPECT_EQ(empty.GetBitmapWidth(0) + empty.GetBitmapHeight(22), 0);
 
-TEST(BitmapSet, ReleasingGivesEveryContextItsBitmapBackAndFreesTheBitmaps)
-{
     CBitmapSet set;
     set.Load(nullptr);
     std::vector<HGDIOBJ> bitmaps;
     for (int slot = 0; slot < CBitmapSet::kSlotCount; ++slot) {
         bitmaps.push_back(GetCurrentObject(*set.GetMemDC(slot), OBJ_BITMAP));
-        ASSERT_NE(bitmaps.back(), nullptr);
     }
     set.Release();
     EXPECT_EQ(set.GetMemDC(0), nullptr);
@@ -146,38 +110,26 @@ TEST(BitmapSet, ReleasingGivesEveryContextItsBitmapBackAndFreesTheBitmaps)
     }
 }
 
-TEST(LoadDIBitmap, AFourBitBitmapGetsItsSixteenColoursAsAPalette)
+TEST(LoadDIBitmap, IndexedBitmapsGetTheirColourTableAsAPaletteTrueColourNone)
 {
-    HPALETTE palette = nullptr;
-    HBITMAP bitmap = LoadDIBitmap(nullptr, MAKEINTRESOURCE(621), &palette);
-    ASSERT_NE(bitmap, nullptr);
-    ASSERT_NE(palette, nullptr);
-    ASSERT_EQ(GetPaletteEntries(palette, 0, 0, nullptr), 16u);
-    const BitmapResourceData data = Resource(621);
-    ASSERT_EQ(data.m_nBitCount, 4);
-    PALETTEENTRY entries[16];
-    ASSERT_EQ(GetPaletteEntries(palette, 0, 16, entries), 16u);
-    for (int i = 0; i < 16; ++i) {
-        const BYTE* q = data.m_pInfo + 40 + 4 * i;
-        EXPECT_EQ(RGB(entries[i].peRed, entries[i].peGreen, entries[i].peBlue), RGB(q[2], q[1], q[0])) << i;
-        EXPECT_EQ(entries[i].peFlags, 0);
+    for (auto [id, bits, entries] : {std::tuple{621, 4, 16u}, std::tuple{625, 8, 256u}}) {
+        const BitmapResourceData data = Resource(static_cast<WORD>(id));
+        ASSERT_EQ(data.m_nBitCount, bits);
+        HPALETTE palette = nullptr;
+        HBITMAP bitmap = LoadDIBitmap(nullptr, MAKEINTRESOURCE(id), &palette);
+        ASSERT_NE(bitmap, nullptr);
+        ASSERT_EQ(GetPaletteEntries(palette, 0, 0, nullptr), entries) << id;
+        std::vector<PALETTEENTRY> got(entries);
+        GetPaletteEntries(palette, 0, entries, got.data());
+        for (unsigned i = 0; i < entries; ++i) {
+            const BYTE* q = data.m_pInfo + 40 + 4 * i;  // blue, green, red, reserved
+            EXPECT_EQ(std::make_tuple(got[i].peRed, got[i].peGreen, got[i].peBlue, got[i].peFlags),
+                      std::make_tuple(q[2], q[1], q[0], BYTE{0}));
+        }
+        DeleteObject(palette);
+        DeleteObject(bitmap);
     }
-    DeleteObject(palette);
-    DeleteObject(bitmap);
-}
-
-TEST(LoadDIBitmap, AnEightBitBitmapGetsTwoHundredFiftySixEntries)
-{
-    HPALETTE palette = nullptr;
-    HBITMAP bitmap = LoadDIBitmap(nullptr, MAKEINTRESOURCE(625), &palette);
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(GetPaletteEntries(palette, 0, 0, nullptr), 256u);
-    DeleteObject(palette);
-    DeleteObject(bitmap);
-}
-
-TEST(LoadDIBitmap, ATrueColourBitmapGetsNoPaletteAndIsStillMade)
-{
+    // 9001 is 3 x 2 at 24 bits: red, green, blue over white, black, (40, 80, 120).
     HPALETTE palette = reinterpret_cast<HPALETTE>(1);
     HBITMAP bitmap = LoadDIBitmap(nullptr, MAKEINTRESOURCE(9001), &palette);
     ASSERT_NE(bitmap, nullptr);
@@ -185,18 +137,14 @@ TEST(LoadDIBitmap, ATrueColourBitmapGetsNoPaletteAndIsStillMade)
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
-    EXPECT_EQ(GetPixel(dc, 2, 0), RGB(0, 0, 255));
     EXPECT_EQ(GetPixel(dc, 2, 1), RGB(40, 80, 120));
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(bitmap);
-}
 
-TEST(LoadDIBitmap, AMissingResourceGivesNeitherBitmapNorPalette)
-{
-    HPALETTE palette = reinterpret_cast<HPALETTE>(1);
+    palette = reinterpret_cast<HPALETTE>(1);
     EXPECT_EQ(LoadDIBitmap(nullptr, MAKEINTRESOURCE(9999), &palette), nullptr);
-    EXPECT_EQ(palette, nullptr);
+    EXPECT_EQ(palette, nullptr) << "a missing resource gives neither";
 }
 
 }  // namespace

@@ -3,24 +3,20 @@
 
 #include "platform/resources/DialogTemplate.h"
 #include "platform/resources/ImageResources.h"
-#include "platform/ui/WinUser.h"
+#include "platform/ui/Controls.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// Control styles, with the window system's values.
-constexpr DWORD kButtonTypeMask = 0x0F;
-constexpr DWORD kPushButton = 0x0;
-constexpr DWORD kAutoCheckBox = 0x3;
-constexpr DWORD kGroupBox = 0x7;
-constexpr DWORD kAutoRadioButton = 0x9;
-constexpr DWORD kPushLike = 0x1000;
+// Styles of the controls still to come, with the window system's values.
 constexpr DWORD kEditRight = 0x0002;
 constexpr DWORD kEditReadOnly = 0x0800;
 constexpr DWORD kDropDownList = 0x0003;
@@ -94,22 +90,21 @@ TEST(PanelTemplates, HoldEveryControlOfBothModes)
                 EXPECT_EQ(it->second.m_strText, e.text) << e.id;
             }
         }
-        // Value fields are read-only numbers aligned right.
-        for (int field : {1028, 1029, 1030, 1031, 1032, 1033, 1035, 1036}) {
-            EXPECT_EQ(items.at(field).m_dwStyle & (kEditRight | kEditReadOnly), kEditRight | kEditReadOnly) << field;
+        // Value fields are read-only and right-aligned; the lists drop down;
+        // the switches are push-like check boxes; the mode is a radio pair.
+        const std::pair<std::vector<int>, std::pair<DWORD, DWORD>> styles[] = {
+            {{1028, 1029, 1030, 1031, 1032, 1033, 1035, 1036}, {kEditRight | kEditReadOnly, kEditRight | kEditReadOnly}},
+            {{1023, 1024, 1027}, {0x3, kDropDownList}},
+            {{1120, 1117}, {BS_TYPEMASK, BS_GROUPBOX}},
+            {{1121, 1122}, {BS_TYPEMASK, BS_AUTORADIOBUTTON}},
+            {{1155, 1058, 1060, 1080, 1081}, {BS_TYPEMASK | BS_PUSHLIKE, BS_AUTOCHECKBOX | BS_PUSHLIKE}},
+            {{1071, 1026}, {BS_TYPEMASK, BS_PUSHBUTTON}},
+        };
+        for (const auto& [ids, mask] : styles) {
+            for (int control : ids) {
+                EXPECT_EQ(items.at(control).m_dwStyle & mask.first, mask.second) << control;
+            }
         }
-        for (int list : {1023, 1024, 1027}) {
-            EXPECT_EQ(items.at(list).m_dwStyle & 0x3, kDropDownList) << list;
-        }
-        EXPECT_EQ(items.at(1120).m_dwStyle & kButtonTypeMask, kGroupBox);
-        EXPECT_EQ(items.at(1117).m_dwStyle & kButtonTypeMask, kGroupBox);
-        EXPECT_EQ(items.at(1121).m_dwStyle & kButtonTypeMask, kAutoRadioButton);
-        EXPECT_EQ(items.at(1122).m_dwStyle & kButtonTypeMask, kAutoRadioButton);
-        for (int pushLike : {1155, 1058, 1060, 1080, 1081}) {
-            EXPECT_EQ(items.at(pushLike).m_dwStyle & (kButtonTypeMask | kPushLike), kAutoCheckBox | kPushLike)
-                << pushLike;
-        }
-        EXPECT_EQ(items.at(1071).m_dwStyle & kButtonTypeMask, kPushButton);
     }
     EXPECT_NE(Load(101).m_dwStyle & WS_POPUP, 0u);
     EXPECT_NE(Load(102).m_dwStyle & WS_CHILD, 0u) << "the property page shows 102 inside the host's window";
@@ -123,9 +118,9 @@ TEST(PanelTemplates, TheWindowAndTheChildTemplateAgreeControlForControl)
     for (std::size_t i = 0; i < a.m_items.size(); ++i) {
         const DialogItemTemplate& x = a.m_items[i];
         const DialogItemTemplate& y = b.m_items[i];
-        EXPECT_TRUE(x.m_nId == y.m_nId && x.m_strClass == y.m_strClass && x.m_strText == y.m_strText &&
-                    x.m_dwStyle == y.m_dwStyle && x.m_dwExStyle == y.m_dwExStyle && x.m_x == y.m_x &&
-                    x.m_y == y.m_y && x.m_cx == y.m_cx && x.m_cy == y.m_cy)
+        EXPECT_TRUE(std::tie(x.m_nId, x.m_strClass, x.m_strText, x.m_dwStyle, x.m_dwExStyle, x.m_x, x.m_y, x.m_cx,
+                             x.m_cy) == std::tie(y.m_nId, y.m_strClass, y.m_strText, y.m_dwStyle, y.m_dwExStyle,
+                                                 y.m_x, y.m_y, y.m_cx, y.m_cy))
             << "item " << i << " (" << x.m_nId << ")";
     }
 }
@@ -146,28 +141,23 @@ TEST(ScaleEditorTemplate, HasItsListsButtonsAndLabels)
     EXPECT_EQ(list.m_cx, 225);
     EXPECT_EQ(list.m_cy, 100);
     EXPECT_EQ(list.m_dwStyle & (kListViewReport | kListViewNoSortHeader), kListViewReport | kListViewNoSortHeader);
-    EXPECT_EQ(items.at(1).m_strText, "OK");
-    EXPECT_EQ(items.at(2).m_strText, "Cancel");
-    EXPECT_EQ(items.at(1049).m_strText, "Set &Major Scale");
-    EXPECT_EQ(items.at(1050).m_strText, "Set Mi&nor Scale");
-    EXPECT_EQ(items.at(1175).m_strText, "Edit Scale:");
-    EXPECT_EQ(items.at(1177).m_strText, "Key:");
-    EXPECT_EQ(items.at(1176).m_strText, "Microtonal Tuning Data");
-    EXPECT_EQ(items.at(1051).m_strClass, "Static");
-    EXPECT_EQ(items.at(1052).m_strClass, "Static");
+    const std::pair<int, const char*> texts[] = {{1, "OK"}, {2, "Cancel"}, {1049, "Set &Major Scale"},
+                                                 {1050, "Set Mi&nor Scale"}, {1175, "Edit Scale:"}, {1177, "Key:"},
+                                                 {1176, "Microtonal Tuning Data"}, {1051, ""}, {1052, ""}};
+    for (const auto& [control, text] : texts) {
+        EXPECT_EQ(items.at(control).m_strText, text) << control;
+    }
     for (int box : {1054, 1072, 1076}) {
         EXPECT_EQ(items.at(box).m_strClass, "ListBox") << box;
         EXPECT_NE(items.at(box).m_dwStyle & kListBoxTabStops, 0u) << box;
     }
     std::multiset<std::string> headings;
     for (const DialogItemTemplate& item : dialog.m_items) {
-        if (item.m_nId == -1) {
-            headings.insert(item.m_strText);
-        }
+        headings.insert(item.m_nId == -1 ? item.m_strText : "");
     }
-    EXPECT_EQ(headings.count("Interval"), 3u);
-    EXPECT_EQ(headings.count("Ratio"), 3u);
-    EXPECT_EQ(headings.count("Cents"), 3u);
+    for (const char* heading : {"Interval", "Ratio", "Cents"}) {
+        EXPECT_EQ(headings.count(heading), 3u) << heading;
+    }
     // The short form of the dialog (160 units) must not cut the note list.
     EXPECT_LE(list.m_y + list.m_cy, 160);
 }

@@ -60,23 +60,6 @@ TEST(Artwork, EveryPictureTheScriptNamesIsGenerated)
     EXPECT_EQ(referenced, generated);
 }
 
-TEST(Artwork, BitmapsAreFourOrEightBitsWithTheFortyByteHeader)
-{
-    for (const artwork::ArtworkFile& file : artwork::DrawArtwork()) {
-        if (file.m_strPath.rfind("bitmaps/", 0) != 0) {
-            continue;
-        }
-        const std::string& b = file.m_strBytes;
-        ASSERT_GE(b.size(), 54u);
-        EXPECT_EQ(b.substr(0, 2), "BM") << file.m_strPath;
-        EXPECT_EQ(static_cast<unsigned char>(b[14]), 40) << file.m_strPath;
-        const int bits = static_cast<unsigned char>(b[28]);
-        EXPECT_TRUE(bits == 4 || bits == 8) << file.m_strPath;
-        const std::size_t offset = static_cast<unsigned char>(b[10]) | static_cast<unsigned char>(b[11]) << 8;
-        EXPECT_EQ(offset, 54u + 4u * (1u << bits)) << file.m_strPath << ": a full colour table";
-    }
-}
-
 TEST(Artwork, TheProgramWritesTheFilesAndChecksThem)
 {
     const fs::path dir = fs::temp_directory_path() / ("intonara-artwork-" + std::to_string(::getpid()));
