@@ -13,6 +13,10 @@ void EnsureStandardClasses()
         RegisterMenuClass();
         RegisterStaticClass();
         RegisterDialogClass();
+        RegisterEditClass();
+        RegisterListBoxClasses();
+        RegisterComboBoxClass();
+        RegisterListViewClass();
     });
 }
 

@@ -91,7 +91,7 @@ void CControl::AskParentToDraw(UINT type, UINT state, HDC dc) const
 
 HBRUSH CControl::ParentColors(HDC dc, UINT message) const
 {
-    HWND parent = Parent();
+    HWND parent = m_hColorParent != nullptr ? m_hColorParent : Parent();
     HBRUSH brush = nullptr;
     if (parent != nullptr) {
         brush = reinterpret_cast<HBRUSH>(

@@ -52,6 +52,7 @@ protected:
 
     HWND m_hwnd;
     HFONT m_hFont = nullptr;  // null: the system font
+    HWND m_hColorParent = nullptr;  // asked for colours instead of the parent
 
 private:
     friend LRESULT ControlWindowProc(CControl* (*make)(HWND, const CREATESTRUCTA*), HWND hwnd, UINT message,
