@@ -16,14 +16,6 @@
 
 namespace {
 
-// Styles of the controls still to come, with the window system's values.
-constexpr DWORD kEditRight = 0x0002;
-constexpr DWORD kEditReadOnly = 0x0800;
-constexpr DWORD kDropDownList = 0x0003;
-constexpr DWORD kListViewReport = 0x0001;
-constexpr DWORD kListViewNoSortHeader = 0x8000;
-constexpr DWORD kListBoxTabStops = 0x0080;
-
 DialogTemplate Load(WORD id)
 {
     DialogTemplate dialog;
@@ -93,8 +85,8 @@ TEST(PanelTemplates, HoldEveryControlOfBothModes)
         // Value fields are read-only and right-aligned; the lists drop down;
         // the switches are push-like check boxes; the mode is a radio pair.
         const std::pair<std::vector<int>, std::pair<DWORD, DWORD>> styles[] = {
-            {{1028, 1029, 1030, 1031, 1032, 1033, 1035, 1036}, {kEditRight | kEditReadOnly, kEditRight | kEditReadOnly}},
-            {{1023, 1024, 1027}, {0x3, kDropDownList}},
+            {{1028, 1029, 1030, 1031, 1032, 1033, 1035, 1036}, {ES_RIGHT | ES_READONLY, ES_RIGHT | ES_READONLY}},
+            {{1023, 1024, 1027}, {0x3, CBS_DROPDOWNLIST}},
             {{1120, 1117}, {BS_TYPEMASK, BS_GROUPBOX}},
             {{1121, 1122}, {BS_TYPEMASK, BS_AUTORADIOBUTTON}},
             {{1155, 1058, 1060, 1080, 1081}, {BS_TYPEMASK | BS_PUSHLIKE, BS_AUTOCHECKBOX | BS_PUSHLIKE}},
@@ -140,7 +132,7 @@ TEST(ScaleEditorTemplate, HasItsListsButtonsAndLabels)
     EXPECT_EQ(list.m_y, 41);
     EXPECT_EQ(list.m_cx, 225);
     EXPECT_EQ(list.m_cy, 100);
-    EXPECT_EQ(list.m_dwStyle & (kListViewReport | kListViewNoSortHeader), kListViewReport | kListViewNoSortHeader);
+    EXPECT_EQ(list.m_dwStyle & (LVS_REPORT | LVS_NOSORTHEADER), LVS_REPORT | LVS_NOSORTHEADER);
     const std::pair<int, const char*> texts[] = {{1, "OK"}, {2, "Cancel"}, {1049, "Set &Major Scale"},
                                                  {1050, "Set Mi&nor Scale"}, {1175, "Edit Scale:"}, {1177, "Key:"},
                                                  {1176, "Microtonal Tuning Data"}, {1051, ""}, {1052, ""}};
@@ -149,7 +141,7 @@ TEST(ScaleEditorTemplate, HasItsListsButtonsAndLabels)
     }
     for (int box : {1054, 1072, 1076}) {
         EXPECT_EQ(items.at(box).m_strClass, "ListBox") << box;
-        EXPECT_NE(items.at(box).m_dwStyle & kListBoxTabStops, 0u) << box;
+        EXPECT_NE(items.at(box).m_dwStyle & LBS_USETABSTOPS, 0u) << box;
     }
     std::multiset<std::string> headings;
     for (const DialogItemTemplate& item : dialog.m_items) {
