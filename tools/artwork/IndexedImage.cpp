@@ -25,6 +25,23 @@ bool InDisc(int dx, int dy, int r)
     return 4 * (dx * dx + dy * dy) <= (2 * r + 1) * (2 * r + 1);
 }
 
+// Calls plot(x, y) for every pixel of the disc, or with `ring` only for those
+// with a side neighbour outside it.
+template <class Plot>
+void WalkDisc(int cx, int cy, int r, bool ring, Plot plot)
+{
+    for (int y = cy - r; y <= cy + r; ++y) {
+        for (int x = cx - r; x <= cx + r; ++x) {
+            const int dx = x - cx;
+            const int dy = y - cy;
+            if (InDisc(dx, dy, r) && (!ring || !InDisc(dx + 1, dy, r) || !InDisc(dx - 1, dy, r) ||
+                                      !InDisc(dx, dy + 1, r) || !InDisc(dx, dy - 1, r))) {
+                plot(x, y);
+            }
+        }
+    }
+}
+
 // Calls plot(x, y) for every pixel of the line, both ends included.
 template <class Plot>
 void WalkLine(int x0, int y0, int x1, int y1, Plot plot)
@@ -91,27 +108,12 @@ void IndexedImage::Line(int x0, int y0, int x1, int y1, int index)
 
 void IndexedImage::Disc(int cx, int cy, int r, int index)
 {
-    for (int y = cy - r; y <= cy + r; ++y) {
-        for (int x = cx - r; x <= cx + r; ++x) {
-            if (InDisc(x - cx, y - cy, r)) {
-                Set(x, y, index);
-            }
-        }
-    }
+    WalkDisc(cx, cy, r, false, [&](int x, int y) { Set(x, y, index); });
 }
 
 void IndexedImage::Circle(int cx, int cy, int r, int index)
 {
-    for (int y = cy - r; y <= cy + r; ++y) {
-        for (int x = cx - r; x <= cx + r; ++x) {
-            const int dx = x - cx;
-            const int dy = y - cy;
-            if (InDisc(dx, dy, r) && (!InDisc(dx + 1, dy, r) || !InDisc(dx - 1, dy, r) || !InDisc(dx, dy + 1, r) ||
-                                      !InDisc(dx, dy - 1, r))) {
-                Set(x, y, index);
-            }
-        }
-    }
+    WalkDisc(cx, cy, r, true, [&](int x, int y) { Set(x, y, index); });
 }
 
 void IndexedImage::Bevel(int left, int top, int right, int bottom, int light, int dark)
@@ -222,27 +224,12 @@ void CursorPicture::FillRect(int left, int top, int right, int bottom, char pixe
 
 void CursorPicture::Circle(int cx, int cy, int r, char pixel)
 {
-    for (int y = cy - r; y <= cy + r; ++y) {
-        for (int x = cx - r; x <= cx + r; ++x) {
-            const int dx = x - cx;
-            const int dy = y - cy;
-            if (InDisc(dx, dy, r) && (!InDisc(dx + 1, dy, r) || !InDisc(dx - 1, dy, r) || !InDisc(dx, dy + 1, r) ||
-                                      !InDisc(dx, dy - 1, r))) {
-                Set(x, y, pixel);
-            }
-        }
-    }
+    WalkDisc(cx, cy, r, true, [&](int x, int y) { Set(x, y, pixel); });
 }
 
 void CursorPicture::Disc(int cx, int cy, int r, char pixel)
 {
-    for (int y = cy - r; y <= cy + r; ++y) {
-        for (int x = cx - r; x <= cx + r; ++x) {
-            if (InDisc(x - cx, y - cy, r)) {
-                Set(x, y, pixel);
-            }
-        }
-    }
+    WalkDisc(cx, cy, r, false, [&](int x, int y) { Set(x, y, pixel); });
 }
 
 void CursorPicture::Outline()
