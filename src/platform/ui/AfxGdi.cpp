@@ -11,6 +11,13 @@
 
 namespace {
 
+// Set while this thread's maps exist. Lookups that only look go through it,
+// so deleting or detaching an object never creates the maps: a module that
+// frees its objects while it is being unloaded must not leave a thread-exit
+// destructor behind in code about to disappear.
+struct CGdiMaps;
+thread_local CGdiMaps* t_pMaps = nullptr;
+
 struct CGdiMaps {
     // One temporary per handle and wrapper class, so a handle asked for as
     // a CFont is given a CFont even when it was wrapped before as another.
@@ -20,6 +27,7 @@ struct CGdiMaps {
     // At thread exit the wrappers left go without looking at the maps.
     ~CGdiMaps()
     {
+        t_pMaps = nullptr;
         for (auto& [handle, wrapper] : m_objects) {
             wrapper->m_hObject = nullptr;
         }
@@ -32,7 +40,13 @@ struct CGdiMaps {
 CGdiMaps& Maps()
 {
     thread_local CGdiMaps maps;
+    t_pMaps = &maps;
     return maps;
+}
+
+CGdiMaps* ExistingMaps()
+{
+    return t_pMaps;
 }
 
 }  // namespace
@@ -73,11 +87,13 @@ BOOL CGdiObject::DeleteObject()
     if (m_hObject == nullptr) {
         return FALSE;
     }
-    auto& objects = Maps().m_objects;
-    if (auto it = objects.find({m_hObject, std::type_index(typeid(*this))});
-        it != objects.end() && it->second.get() == this) {
-        m_hObject = nullptr;  // a temporary owns nothing
-        return FALSE;
+    if (CGdiMaps* maps = ExistingMaps(); maps != nullptr) {
+        auto& objects = maps->m_objects;
+        if (auto it = objects.find({m_hObject, std::type_index(typeid(*this))});
+            it != objects.end() && it->second.get() == this) {
+            m_hObject = nullptr;  // a temporary owns nothing
+            return FALSE;
+        }
     }
     const BOOL deleted = ::DeleteObject(m_hObject);
     m_hObject = nullptr;
@@ -143,11 +159,13 @@ HDC CDC::Detach()
     HDC dc = m_hDC;
     m_hDC = nullptr;
     m_bOwned = false;
-    auto& dcs = Maps().m_dcs;
-    if (auto it = dcs.find(dc); it != dcs.end() && it->second.get() == this) {
-        // A temporary wrapper is done with once its context goes back.
-        std::unique_ptr<CDC> self = std::move(it->second);
-        dcs.erase(it);
+    if (CGdiMaps* maps = ExistingMaps(); maps != nullptr) {
+        auto& dcs = maps->m_dcs;
+        if (auto it = dcs.find(dc); it != dcs.end() && it->second.get() == this) {
+            // A temporary wrapper is done with once its context goes back.
+            std::unique_ptr<CDC> self = std::move(it->second);
+            dcs.erase(it);
+        }
     }
     return dc;
 }

@@ -432,3 +432,27 @@ HDC GetDC(HWND hwnd);
 HDC GetWindowDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC dc);
 HWND WindowFromDC(HDC dc);
+
+// ---------------------------------------------------------------------------
+// Help
+
+inline constexpr UINT HELP_CONTEXT = 0x0001;
+inline constexpr UINT HELP_QUIT = 0x0002;
+inline constexpr UINT HELP_CONTENTS = 0x0003;
+inline constexpr UINT HELP_FINDER = 0x000B;
+
+// Hands the request to the help viewer a program installs
+// (platform::ui::SetHelpViewer). With none installed there is no help
+// window: HELP_QUIT succeeds, as there is nothing to close, and every other
+// command fails.
+BOOL WinHelpA(HWND window, LPCSTR helpFile, UINT command, std::uintptr_t data);
+inline BOOL WinHelp(HWND window, LPCSTR helpFile, UINT command, std::uintptr_t data)
+{
+    return WinHelpA(window, helpFile, command, data);
+}
+
+namespace platform::ui {
+// Shows, or closes, the help file for WinHelpA. Null removes the viewer.
+using HelpViewer = BOOL (*)(HWND window, LPCSTR helpFile, UINT command, std::uintptr_t data);
+void SetHelpViewer(HelpViewer viewer);
+}  // namespace platform::ui
