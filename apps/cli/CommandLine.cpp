@@ -2,11 +2,14 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "job/CorrectionSettings.h"
 #include "job/JobError.h"
 #include "job/OptionParsing.h"
+#include "job/Suggest.h"
 #include "job/TextFormat.h"
 #include "settings/RetuneTaper.h"
 #include "settings/ScaleSet.h"
@@ -31,16 +34,47 @@ CLI::Option* AddText(CLI::App* app, const std::string& names, std::string& targe
 // copy the ones given into the command line.
 struct RawTexts
 {
-    std::string correct[10];
-    CLI::Option* correctOptions[10] = {};
-    std::string notes[3];
-    CLI::Option* notesOptions[3] = {};
+    static constexpr int kCorrect = 11;
+    static constexpr int kNotes = 5;
+    std::string correct[kCorrect];
+    CLI::Option* correctOptions[kCorrect] = {};
+    std::string notes[kNotes];
+    CLI::Option* notesOptions[kNotes] = {};
 };
 
 std::string DefaultScaleText(const job::AutomaticRanges& r)
 {
     return Printf("%d (\"%s\")", r.scale.nDefault, CScaleSet::GetDisplayName(r.scale.nDefault));
 }
+
+std::string ScaleHelp(const job::AutomaticRanges& r, const char* purpose)
+{
+    return Printf("The scale %s: its index, 0 to %d, or its name as \"intonara scales\" lists it; case and "
+                  "punctuation do not matter, the beginning of a name is enough when only one scale has it, "
+                  "and chromatic, major, minor, meantone, just major, just minor and 19-tet (24, 31, 53) "
+                  "are understood. Default: %s.",
+                  purpose, r.scale.nHigh, DefaultScaleText(r).c_str());
+}
+
+std::string KeyHelp(const job::AutomaticRanges& r)
+{
+    return Printf("The key note of the scale: C, D-flat, D, E-flat, E, F, F-sharp, G, A-flat, A, B-flat or B, "
+                  "also written C#, Db, Fs, Bb, F sharp, with or without the \u266F and \u266D signs, "
+                  "case-insensitive; or an index, 0 (C) to 11 (B). A mode after the note (Am, F# minor, "
+                  "Ebmaj) also chooses the Minor or Major scale, unless --scale is given. Default: %s.",
+                  CScaleSet::GetKeyName(r.key.nDefault));
+}
+
+std::string DetuneHelp(const job::AutomaticRanges& r)
+{
+    return Printf("Move every note of the scale by this many cents, %d to %d (whole cents; -20 tunes A to about "
+                  "435 Hz). Default: %d.",
+                  r.detune.nLow - 100, r.detune.nHigh - 100, r.detune.nDefault - 100);
+}
+
+const char* const kA4Help =
+    "Tune the scale to this pitch of A4 instead of 440 Hz, 415.3 to 466.2 Hz: the same as --detune with "
+    "the nearest whole number of cents, which the summary states.";
 
 const char* const kProgramHelp =
     "Corrects the pitch of a solo voice or a solo instrument in a sound file: every note is pulled "
@@ -107,23 +141,11 @@ void AddCorrect(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Auto
         ->group("Files");
 
     const std::string tuning = "Tuning";
-    options[0] = AddText(correct, "--scale", texts[0], "NAME|INDEX",
-                         Printf("The scale to correct toward: its name (case does not matter) or index, "
-                                "0 to %d, as \"intonara scales\" lists them. Default: %s.",
-                                r.scale.nHigh, DefaultScaleText(r).c_str()),
-                         tuning);
-    options[1] = AddText(correct, "--key", texts[1], "NAME|INDEX",
-                         Printf("The key note of the scale: C, D-flat, D, E-flat, E, F, F-sharp, G, A-flat, "
-                                "A, B-flat or B, also written C#, Db, Fs, Bb, F sharp, with or without the "
-                                "\u266F and \u266D signs, case-insensitive; or an index, 0 (C) to 11 (B). "
-                                "Default: %s.",
-                                CScaleSet::GetKeyName(r.key.nDefault)),
-                         tuning);
-    options[2] = AddText(correct, "--detune", texts[2], "CENTS",
-                         Printf("Move every note of the scale by this many cents, %d to %d (whole cents; "
-                                "-20 tunes A to about 435 Hz). Default: %d.",
-                                r.detune.nLow - 100, r.detune.nHigh - 100, r.detune.nDefault - 100),
-                         tuning);
+    options[0] = AddText(correct, "--scale", texts[0], "NAME|INDEX", ScaleHelp(r, "to correct toward"), tuning);
+    options[1] = AddText(correct, "--key", texts[1], "NAME|INDEX", KeyHelp(r), tuning);
+    options[2] = AddText(correct, "--detune", texts[2], "CENTS", DetuneHelp(r), tuning);
+    options[10] = AddText(correct, "--a4", texts[10], "HZ", kA4Help, tuning);
+    options[2]->excludes(options[10]);
 
     const std::string speed = "Correction";
     options[3] = AddText(correct, "--retune", texts[3], "MS",
@@ -176,12 +198,12 @@ void AddCorrect(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Auto
     // Only the options actually given reach the controller.
     correct->final_callback([&line, &raw] {
         line.eCommand = CommandLine::Command::Correct;
-        std::optional<std::string>* targets[10] = {
+        std::optional<std::string>* targets[RawTexts::kCorrect] = {
             &line.correct.scale,       &line.correct.key,       &line.correct.detune,
             &line.correct.retuneMs,    &line.correct.retuneIndex, &line.correct.threshold,
             &line.correct.vibrato,     &line.correct.depth,     &line.correct.rate,
-            &line.correct.delay};
-        for (int i = 0; i < 10; ++i)
+            &line.correct.delay,       &line.correct.a4};
+        for (int i = 0; i < RawTexts::kCorrect; ++i)
             if (raw.correctOptions[i]->count() > 0)
                 *targets[i] = raw.correct[i];
     });
@@ -223,34 +245,157 @@ void AddNotes(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Automa
 {
     CLI::App* notes = app.add_subcommand(
         "notes", "List the notes of a scale in a key: name, cents above the key note, frequency, and the "
-                 "target period and capture range the engine works with at a sample rate.");
-    notes->footer("A note is corrected toward its target period when the detected period falls in its "
-                  "capture range. Notes marked \"not tracked\" keep their range but are never a target; "
-                  "\"removed\" notes give their range to their neighbours.");
+                 "range of pitches each note captures.");
+    notes->footer("A voice is pulled toward a note when its pitch lies in the note's capture range (listed in the "
+                  "octave from the key note up; the same ranges repeat in every octave). Notes marked \"not "
+                  "tracked\" keep their range but are never a target; \"removed\" notes give their range to "
+                  "their neighbours.");
 
-    raw.notesOptions[0] = notes->add_option("--scale", raw.notes[0],
-                                    Printf("The scale, by name or index 0 to %d, as for \"correct\". "
-                                           "Default: %s.",
-                                           r.scale.nHigh, DefaultScaleText(r).c_str()))
-                      ->type_name("NAME|INDEX");
-    raw.notesOptions[1] = notes->add_option("--key", raw.notes[1],
-                                  Printf("The key note, as for \"correct\" (C, C#, Db, D-flat, ... or 0 to "
-                                         "11). Default: %s.",
-                                         CScaleSet::GetKeyName(r.key.nDefault)))
-                    ->type_name("NAME|INDEX");
+    raw.notesOptions[0] =
+        notes->add_option("--scale", raw.notes[0], ScaleHelp(r, "to list"))->type_name("NAME|INDEX");
+    raw.notesOptions[1] = notes->add_option("--key", raw.notes[1], KeyHelp(r))->type_name("NAME|INDEX");
     raw.notesOptions[2] = notes->add_option("--sample-rate", raw.notes[2],
-                                   Printf("Sample rate in hertz the periods are computed for, %d to %d. "
-                                          "Default: %d.",
+                                   Printf("Sample rate in hertz the engine's periods are computed for (see "
+                                          "--raw), %d to %d. Default: %d.",
                                           job::kMinListingSampleRate, job::kMaxListingSampleRate,
                                           job::InitialSampleRate()))
                      ->type_name("HZ");
+    raw.notesOptions[3] =
+        notes->add_option("--detune", raw.notes[3], DetuneHelp(r) + " It moves the frequencies listed.")
+            ->type_name("CENTS");
+    raw.notesOptions[4] = notes->add_option("--a4", raw.notes[4], kA4Help)->type_name("HZ");
+    raw.notesOptions[3]->excludes(raw.notesOptions[4]);
+    notes->add_flag("--raw", line.bRawNotes,
+                    "Show each note's target period and capture range as the engine receives them, integers in "
+                    "its scaled units, instead of frequencies.");
     notes->final_callback([&line, &raw] {
         line.eCommand = CommandLine::Command::Notes;
-        std::optional<std::string>* targets[3] = {&line.scale, &line.key, &line.sampleRate};
-        for (int i = 0; i < 3; ++i)
+        std::optional<std::string>* targets[RawTexts::kNotes] = {&line.scale, &line.key, &line.sampleRate,
+                                                                 &line.detune, &line.a4};
+        for (int i = 0; i < RawTexts::kNotes; ++i)
             if (raw.notesOptions[i]->count() > 0)
                 *targets[i] = raw.notes[i];
     });
+}
+
+// "-20" and "-0.5" are values, not options.
+bool IsNumber(const std::string& word)
+{
+    bool digits = false;
+    for (std::size_t i = 1; i < word.size(); ++i) {
+        if (word[i] >= '0' && word[i] <= '9')
+            digits = true;
+        else if (word[i] != '.')
+            return false;
+    }
+    return digits;
+}
+
+std::vector<const CLI::App*> Subcommands(const CLI::App& app)
+{
+    return app.get_subcommands([](const CLI::App*) { return true; });
+}
+
+// "--scale", "-o": every way an option of app is written.
+std::vector<std::string> OptionSpellings(const CLI::App& app)
+{
+    std::vector<std::string> spellings;
+    for (const CLI::Option* option : app.get_options()) {
+        for (const std::string& name : option->get_lnames())
+            spellings.push_back("--" + name);
+        for (const std::string& name : option->get_snames())
+            spellings.push_back("-" + name);
+    }
+    return spellings;
+}
+
+const CLI::Option* FindOption(const CLI::App& app, const std::string& spelling)
+{
+    for (const CLI::Option* option : app.get_options()) {
+        for (const std::string& name : option->get_lnames())
+            if (spelling == "--" + name)
+                return option;
+        for (const std::string& name : option->get_snames())
+            if (spelling == "-" + name)
+                return option;
+    }
+    return nullptr;
+}
+
+// The subcommands that have an option of that spelling, for a message.
+std::string OwnersOf(const CLI::App& top, const std::string& spelling)
+{
+    std::string owners;
+    for (const CLI::App* sub : Subcommands(top))
+        if (FindOption(*sub, spelling))
+            owners += (owners.empty() ? "" : " and ") + sub->get_name();
+    return owners;
+}
+
+[[noreturn]] void RejectSubcommand(const CLI::App& top, const std::string& word)
+{
+    std::vector<std::string> names;
+    std::string list;
+    for (const CLI::App* sub : Subcommands(top)) {
+        names.push_back(sub->get_name());
+        list += (list.empty() ? "" : ", ") + sub->get_name();
+    }
+    const std::string guess = job::DidYouMean(word, names);
+    job::ThrowUsage("unknown subcommand \"" + word + "\"" +
+                    (guess.empty() ? "; the subcommands are " + list : guess) + " (see intonara --help)");
+}
+
+[[noreturn]] void RejectOption(const CLI::App& top, const CLI::App& scope, const std::string& spelling)
+{
+    const bool topLevel = &scope == &top;
+    const std::string where = topLevel ? "intonara" : "intonara " + scope.get_name();
+    const std::string owners = OwnersOf(top, spelling);
+    if (!owners.empty())
+        job::ThrowUsage(spelling + " is an option of " + owners + (topLevel ? ", given before the subcommand" : "") +
+                        "; " + where + " has no such option (see " + where + " --help)");
+    job::ThrowUsage(where + " has no option " + spelling + job::DidYouMean(spelling, OptionSpellings(scope)) +
+                    " (see " + where + " --help)");
+}
+
+// Walks the words the way the parser will, so that a word the tool does
+// not know is named, with the nearest valid one, before the parser would
+// report something vaguer ("A subcommand is required").
+void CheckWords(const CLI::App& top, int argc, char** argv)
+{
+    const CLI::App* scope = &top;
+    bool onlyValues = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (!onlyValues && word == "--") {
+            onlyValues = true;
+            continue;
+        }
+        if (onlyValues || word.size() < 2 || word[0] != '-' || IsNumber(word)) {
+            if (scope == &top) {
+                const auto subs = Subcommands(top);
+                const auto found =
+                    std::find_if(subs.begin(), subs.end(), [&](const CLI::App* s) { return s->get_name() == word; });
+                if (found == subs.end())
+                    RejectSubcommand(top, word);
+                scope = *found;
+            }
+            continue;
+        }
+        // "--scale=Major", and "-oOUT" for a short option that takes a value.
+        std::string spelling = word.substr(0, word.find('='));
+        bool attached = spelling.size() < word.size();
+        if (word[1] != '-' && word.size() > 2) {
+            spelling = word.substr(0, 2);
+            attached = true;
+        }
+        const CLI::Option* option = FindOption(*scope, spelling);
+        if (!option && scope != &top)
+            option = FindOption(top, spelling); // --help-all, --version
+        if (!option)
+            RejectOption(top, *scope, spelling);
+        if (!attached && option->get_items_expected_max() > 0)
+            ++i;
+    }
 }
 
 } // namespace
@@ -274,6 +419,7 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv)
     AddRegistration(app, line);
 
     try {
+        CheckWords(app, argc, argv);
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
         app.exit(e);

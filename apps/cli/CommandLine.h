@@ -33,6 +33,9 @@ struct CommandLine
     std::optional<std::string> scale;
     std::optional<std::string> key;
     std::optional<std::string> sampleRate;
+    std::optional<std::string> detune;
+    std::optional<std::string> a4;
+    bool bRawNotes = false;
 };
 
 // Returns the parsed command line, or nothing when the request was for help

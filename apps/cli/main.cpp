@@ -70,14 +70,21 @@ int RunCorrect(const CommandLine& line)
 int RunNotes(const CommandLine& line)
 {
     const job::AutomaticRanges& ranges = job::GetAutomaticRanges();
-    const int scale = line.scale ? job::ParseScale(*line.scale) : ranges.scale.nDefault;
-    const int key = line.key ? job::ParseKey(*line.key) : ranges.key.nDefault;
+    const job::KeyName key = line.key ? job::ParseKey(*line.key) : job::KeyName{ranges.key.nDefault, {}};
+    const int scale = line.scale ? job::ParseScale(*line.scale) : key.nModeScale.value_or(ranges.scale.nDefault);
     const int rate = line.sampleRate ? job::ParseWholeNumber(*line.sampleRate, "--sample-rate",
                                                              job::kMinListingSampleRate,
                                                              job::kMaxListingSampleRate, "Hz")
                                      : job::InitialSampleRate();
+    int detune = 0;
+    if (line.detune)
+        detune = job::ParseWholeNumber(*line.detune, "--detune", ranges.detune.nLow - 100,
+                                       ranges.detune.nHigh - 100, "cents");
+    if (line.a4)
+        detune = job::ParseA4(*line.a4) - 100;
     CScaleSet scales;
-    std::fputs(job::FormatNoteList(job::ListNotes(scales, scale, key, rate)).c_str(), stdout);
+    std::fputs(job::FormatNoteList(job::ListNotes(scales, scale, key.nKey, rate, detune), line.bRawNotes).c_str(),
+               stdout);
     return 0;
 }
 

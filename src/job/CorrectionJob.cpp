@@ -169,6 +169,7 @@ CorrectionSummary PlanCorrection(const CorrectionRequest& request, const SoundFo
     summary.nOutputFormat =
         ChooseOutputFormat(request.sOutPath, format.nFormat, format.nSampleRate, summary.path);
     summary.bBypass = request.settings.bBypass;
+    summary.dA4Hz = request.settings.dA4Hz;
     return summary;
 }
 
@@ -220,9 +221,10 @@ std::string FormatSummary(const CorrectionSummary& s)
     if (s.bBypass) {
         line += ", bypassed (only delayed)";
     } else {
-        line += Printf(", scale \"%s\", key %s, detune %s cents, retune %d ms, threshold %d, vibrato %s",
+        const std::string a4 = s.dA4Hz ? Printf(" (for A4 = %g Hz)", *s.dA4Hz) : "";
+        line += Printf(", scale \"%s\", key %s, detune %s cents%s, retune %d ms, threshold %d, vibrato %s",
                        CScaleSet::GetDisplayName(a[0]), CScaleSet::GetKeyName(a[1]),
-                       a[2] == 100 ? "0" : Printf("%+d", a[2] - 100).c_str(),
+                       a[2] == 100 ? "0" : Printf("%+d", a[2] - 100).c_str(), a4.c_str(),
                        retune_taper::IndexToMs(a[3]), a[8], VibratoTypeName(a[4]));
         if (a[4] != 0)
             line += Printf(" (%d cents, %d.%d Hz, after %d ms)", a[5], a[6] / 10, a[6] % 10, a[7]);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "job/CorrectionSettings.h"
@@ -42,6 +43,7 @@ struct CorrectionSummary
     int64_t nFrames = 0;   // processed, and written
     SettingsBlock applied{}; // IDs 2 to 10 as the controller holds them afterwards
     bool bBypass = false;
+    std::optional<double> dA4Hz; // when the detune was given as a pitch for A4
     double dWallSeconds = 0.0;
 };
 

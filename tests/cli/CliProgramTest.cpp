@@ -210,3 +210,59 @@ TEST_F(CliProgram, ListsScalesAndNotes)
     }
     EXPECT_EQ(names, (std::vector<std::string>{"D", "E", "F#", "G", "A", "B", "C#"}));
 }
+
+TEST_F(CliProgram, TyposAreNamedWithTheNearestChoice)
+{
+    const std::string in = Path("in.wav"), out = Path("out.wav");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
+    ExpectRefusal({"corect", in, "-o", out}, 2, "unknown subcommand \"corect\"; did you mean \"correct\"?");
+    ExpectRefusal({"nots"}, 2, "\"notes\"");
+    ExpectRefusal({"xyzzy"}, 2, "correct, scales, notes");
+    ExpectRefusal({"correct", in, "-o", out, "--scael", "Major"}, 2, "no option --scael; did you mean \"--scale\"?");
+    ExpectRefusal({"correct", "--vibrto=sine", in, "-o", out}, 2, "\"--vibrato\"");
+    ExpectRefusal({"notes", "--vibrato", "sine"}, 2, "--vibrato is an option of correct");
+    ExpectRefusal({"--scale", "major", "notes"}, 2, "before the subcommand");
+    ExpectRefusal({"correct", in, "-o", out, "--scale", "Majr"}, 2, "did you mean \"Major\"?");
+    ExpectRefusal({"correct", in, "-o", out, "--scale", "greek"}, 2, "Greek Enharmonic Genus");
+    // Values that look like options are still values.
+    EXPECT_EQ(Run({"correct", in, "-o", out, "--detune", "-5", "--quiet"}).nStatus, 0);
+}
+
+TEST_F(CliProgram, AliasesGiveTheSameOutputAsTheNamesTheyStandFor)
+{
+    const std::string in = Path("in.wav");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 452.0, 0.3));
+    const clitest::ProgramResult alias = Run({"correct", in, "-o", Path("alias.wav"), "--key", "Am", "--a4", "442"});
+    ASSERT_EQ(alias.nStatus, 0) << alias.sErr;
+    EXPECT_NE(alias.sOut.find("scale \"Minor\", key A, detune +8 cents (for A4 = 442 Hz)"), std::string::npos)
+        << alias.sOut;
+    const clitest::ProgramResult named =
+        Run({"correct", in, "-o", Path("named.wav"), "--scale", "Minor", "--key", "A", "--detune", "8"});
+    ASSERT_EQ(named.nStatus, 0) << named.sErr;
+    const clitest::SoundData a = clitest::ReadSound(Path("alias.wav")), n = clitest::ReadSound(Path("named.wav"));
+    ASSERT_EQ(a.floats.size(), n.floats.size());
+    EXPECT_EQ(a.floats, n.floats);
+    // The tone is corrected (452 Hz is not a note of A minor at 442).
+    EXPECT_NE(a.floats, clitest::ReadSound(in).floats);
+
+    const clitest::ProgramResult chromatic = Run({"correct", in, "-o", Path("c.wav"), "--scale", "chromatic"});
+    EXPECT_NE(chromatic.sOut.find("\"Equal Tempered Chrom.\""), std::string::npos) << chromatic.sOut;
+}
+
+TEST_F(CliProgram, NotesInHertzOrInTheEnginesUnits)
+{
+    const clitest::ProgramResult notes = Run({"notes", "--key", "Am", "--a4", "442"});
+    ASSERT_EQ(notes.nStatus, 0) << notes.sErr;
+    EXPECT_NE(notes.sOut.find("\"Minor\" in key A, detune +8 cents, A4 = 442.04 Hz"), std::string::npos)
+        << notes.sOut;
+    EXPECT_NE(notes.sOut.find("captures from Hz"), std::string::npos);
+    EXPECT_EQ(notes.sOut.find("1/4096"), std::string::npos);
+    EXPECT_EQ(Lines(notes.sOut), 3 + 7);
+
+    const clitest::ProgramResult raw = Run({"notes", "--scale", "2", "--raw"});
+    ASSERT_EQ(raw.nStatus, 0) << raw.sErr;
+    EXPECT_NE(raw.sOut.find("in 1/4096 sample"), std::string::npos) << raw.sOut;
+    // C's period and capture range at 44.1 kHz, as the engine has them.
+    EXPECT_NE(raw.sOut.find("690428"), std::string::npos) << raw.sOut;
+    EXPECT_NE(raw.sOut.find("710955"), std::string::npos) << raw.sOut;
+}
