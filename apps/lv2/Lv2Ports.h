@@ -47,7 +47,6 @@ struct CLv2SettingPort {
     Lv2Unit eUnit;
     bool bInteger;
     bool bEnumeration;
-    bool bLogarithmic;
 };
 
 // Symbols and display properties, in settings-block order; the names are

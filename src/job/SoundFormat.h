@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/SampleRates.h"
+
 namespace job {
 
 struct SoundFormat
@@ -29,14 +31,6 @@ std::string DescribeContainer(int format);
 // "mono 16-bit PCM WAV", "stereo 24-bit PCM FLAC", "5-channel 32-bit float WAV"
 std::string DescribeFormat(const SoundFormat& format);
 const char* DescribePath(ProcessingPath path);
-
-// The sample rates a file may have to be corrected. The engine's detector
-// works in samples (it follows periods of about 14 to 850 of them), so the
-// rate decides which pitches it can follow: from 9 to 560 Hz at 8 kHz, from
-// 224 Hz up at 192 kHz. Outside this range almost no voice would be
-// followed, and the file would come back merely delayed.
-inline constexpr int kMinCorrectionSampleRate = 8000;
-inline constexpr int kMaxCorrectionSampleRate = 192000;
 
 // Throws a failure naming the file's rate and the range above, or saying
 // that the file holds no sample frames: correcting nothing is a mistake
