@@ -92,8 +92,10 @@ const char* const kCorrectFooter =
     "renamed to OUT only once it is complete and flushed to disk; after an error or an interrupt "
     "no partial file is left and an existing OUT is unchanged. The input is only read; OUT may not "
     "be the input file or a link to it, nor a directory, device or pipe.\n"
-    "The file runs through the plug-in's own filter, loaded from the plug-in module (INTONARA_MODULE, "
-    "else ../lib/intonara-filter.so beside this program).\n"
+    "The file runs through the plug-in's own filter, loaded from the plug-in module: INTONARA_MODULE "
+    "when set, else the first intonara-filter.so in ../lib/intonara, ../lib or the folder of this "
+    "program, the prefix it was built to install to, ~/.local/lib/intonara, /usr/local/lib/intonara "
+    "or /usr/lib/intonara.\n"
     "Exit status: 0 on success, 1 when a file cannot be read, refused or written, 2 for a mistake "
     "on the command line.";
 
@@ -218,8 +220,8 @@ void AddScales(CLI::App& app, CommandLine& line)
 
 const char* const kRegistryFooter =
     "The registry is the file named by INTONARA_REGISTRY, else $XDG_CONFIG_HOME/intonara/registry, else "
-    "~/.config/intonara/registry. The plug-in module is INTONARA_MODULE, else ../lib/intonara-filter.so "
-    "beside this program.";
+    "~/.config/intonara/registry. The plug-in module is found as for \"correct\" (see intonara correct "
+    "--help).";
 
 void AddRegistration(CLI::App& app, CommandLine& line)
 {
