@@ -1,11 +1,15 @@
 #include "job/SoundIo.h"
 
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "job/JobError.h"
 
@@ -112,7 +116,7 @@ int64_t CSoundReader::ReadFloat(float* pFrames, int64_t nFrames)
 }
 
 CSoundWriter::CSoundWriter(int fd, const std::string& displayPath, int format, int sampleRate)
-    : m_sPath(displayPath)
+    : m_sPath(displayPath), m_nFd(fd), m_nFormat(format)
 {
     SF_INFO info{};
     info.channels = 1;
@@ -153,6 +157,58 @@ void CSoundWriter::Close()
     // only sign of a failed final write.
     if (sf_close(file) != 0)
         ThrowFailure("cannot finish " + m_sPath + ": " + OneLine(sf_strerror(nullptr)));
+    if ((m_nFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV && !WidenFloatWaveFormatChunk(m_nFd))
+        ThrowFailure("cannot finish " + m_sPath + ": " + std::strerror(errno));
+}
+
+bool WidenFloatWaveFormatChunk(int fd)
+{
+    auto readAt = [fd](void* p, size_t n, off_t at) { return ::pread(fd, p, n, at) == static_cast<ssize_t>(n); };
+    auto writeAt = [fd](const void* p, size_t n, off_t at) {
+        return ::pwrite(fd, p, n, at) == static_cast<ssize_t>(n);
+    };
+    auto le32 = [](const unsigned char* p) {
+        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+               static_cast<uint32_t>(p[3]) << 24;
+    };
+    struct stat st{};
+    unsigned char riff[12];
+    if (::fstat(fd, &st) != 0 || !readAt(riff, sizeof riff, 0))
+        return false;
+    if (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0)
+        return true;
+
+    // The format chunk, wherever it is.
+    off_t at = 12;
+    unsigned char chunk[10];
+    for (;;) {
+        if (at + 10 > st.st_size || !readAt(chunk, sizeof chunk, at))
+            return true;
+        if (std::memcmp(chunk, "fmt ", 4) == 0)
+            break;
+        at += 8 + static_cast<off_t>(le32(chunk + 4)) + (le32(chunk + 4) & 1);
+    }
+    constexpr uint16_t kFloatTag = 3;
+    if (le32(chunk + 4) != 16 || (chunk[8] | chunk[9] << 8) != kFloatTag)
+        return true;
+
+    // Everything after the chunk's 16 bytes moves up by two, from the end.
+    const off_t insert = at + 8 + 16;
+    std::vector<unsigned char> block(1 << 16);
+    for (off_t end = st.st_size; end > insert;) {
+        const off_t start = std::max(insert, end - static_cast<off_t>(block.size()));
+        const size_t n = static_cast<size_t>(end - start);
+        if (!readAt(block.data(), n, start) || !writeAt(block.data(), n, start + 2))
+            return false;
+        end = start;
+    }
+    const unsigned char extensionSize[2] = {0, 0};
+    const unsigned char chunkSize[4] = {18, 0, 0, 0};
+    const uint32_t riffSize = le32(riff + 4) + 2;
+    const unsigned char newRiffSize[4] = {static_cast<unsigned char>(riffSize), static_cast<unsigned char>(riffSize >> 8),
+                                          static_cast<unsigned char>(riffSize >> 16),
+                                          static_cast<unsigned char>(riffSize >> 24)};
+    return writeAt(extensionSize, 2, insert) && writeAt(chunkSize, 4, at + 4) && writeAt(newRiffSize, 4, 4);
 }
 
 } // namespace job

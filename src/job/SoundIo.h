@@ -68,6 +68,16 @@ private:
 
     std::string m_sPath;
     sf_private_tag* m_pFile = nullptr;
+    int m_nFd = -1;
+    int m_nFormat = 0;
 };
+
+// libsndfile gives a float WAV file a 16-byte format chunk; the format's
+// rule for data other than integer PCM asks for the 18-byte form that ends
+// in the size of an extension (0), and readers that follow the rule (sox
+// among them) complain without it. Widens that chunk in place in the
+// finished file behind fd; any other file is left as it is. Returns false
+// when the file could not be read or rewritten.
+bool WidenFloatWaveFormatChunk(int fd);
 
 } // namespace job

@@ -266,3 +266,16 @@ TEST_F(CliProgram, NotesInHertzOrInTheEnginesUnits)
     EXPECT_NE(raw.sOut.find("690428"), std::string::npos) << raw.sOut;
     EXPECT_NE(raw.sOut.find("710955"), std::string::npos) << raw.sOut;
 }
+
+TEST_F(CliProgram, FloatWaveOutputReadsCleanlyInSox)
+{
+    const std::string sox = clitest::FindProgram("sox");
+    ASSERT_FALSE(sox.empty()) << "sox is not installed";
+    const std::string in = Path("in.wav"), out = Path("out.wav");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
+    ASSERT_EQ(Run({"correct", in, "-o", out, "--quiet"}).nStatus, 0);
+    const clitest::ProgramResult stat = clitest::RunProgram(sox, {out, "-n", "stat"});
+    EXPECT_EQ(stat.nStatus, 0);
+    EXPECT_EQ(stat.sErr.find("WARN"), std::string::npos) << stat.sErr;
+    EXPECT_NE(stat.sErr.find("Samples read:              4410"), std::string::npos) << stat.sErr;
+}

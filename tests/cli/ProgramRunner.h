@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -28,6 +29,23 @@ struct ProgramResult
 inline std::filesystem::path OwnDirectory()
 {
     return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+// A program on the PATH, or empty when there is none of that name.
+inline std::string FindProgram(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin";
+    for (size_t start = 0; start <= dirs.size();) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        const std::string dir = dirs.substr(start, end - start);
+        if (!dir.empty() && ::access((dir + "/" + name).c_str(), X_OK) == 0)
+            return dir + "/" + name;
+        start = end + 1;
+    }
+    return {};
 }
 
 inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments)

@@ -3,6 +3,11 @@
 
 #include "CliTestSupport.h"
 
+#include <fcntl.h>
+
+#include <fstream>
+#include <iterator>
+
 #include "job/JobError.h"
 #include "job/SoundFormat.h"
 #include "job/SoundIo.h"
@@ -93,4 +98,57 @@ TEST_F(SoundFormatTest, OutputContainerFollowsTheExtensionOrTheInput)
         EXPECT_EQ(e.ExitCode(), 2);
         EXPECT_NE(std::string(e.what()).find(".wav"), std::string::npos) << e.what();
     }
+}
+
+namespace {
+
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+uint32_t Le32(const std::string& bytes, size_t at)
+{
+    return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
+           static_cast<uint8_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
+}
+
+} // namespace
+
+// The WAVE rule for data other than integer PCM: an 18-byte format chunk
+// ending in the extension's size.
+TEST_F(SoundFormatTest, FloatWaveGetsTheFormatChunksExtensionSize)
+{
+    std::vector<float> samples(3001);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<float>(i % 97) / 97.0f - 0.5f;
+    const std::string path = Path("f.wav");
+    clitest::WriteFloats(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, samples);
+    const std::string before = FileBytes(path);
+    ASSERT_EQ(Le32(before, 16), 16u);
+
+    const int fd = ::open(path.c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(job::WidenFloatWaveFormatChunk(fd));
+    ::close(fd);
+    const std::string after = FileBytes(path);
+    ASSERT_EQ(after.size(), before.size() + 2);
+    EXPECT_EQ(after.substr(12, 4), "fmt ");
+    EXPECT_EQ(Le32(after, 16), 18u);
+    EXPECT_EQ(after.substr(36, 2), std::string(2, '\0'));
+    EXPECT_EQ(Le32(after, 4), after.size() - 8);
+    // The chunks after it are the same bytes, two later.
+    EXPECT_EQ(after.substr(38), before.substr(36));
+    const clitest::SoundData data = clitest::ReadSound(path);
+    EXPECT_EQ(data.floats, samples);
+
+    // A 16-bit file needs no extension and is left alone.
+    const std::string pcm = Path("p.wav");
+    clitest::WriteShorts(pcm, 8000, std::vector<int16_t>(100, 7));
+    const std::string pcmBefore = FileBytes(pcm);
+    const int pcmFd = ::open(pcm.c_str(), O_RDWR);
+    EXPECT_TRUE(job::WidenFloatWaveFormatChunk(pcmFd));
+    ::close(pcmFd);
+    EXPECT_EQ(FileBytes(pcm), pcmBefore);
 }

@@ -18,17 +18,8 @@
 
 namespace {
 
+using clitest::FindProgram;
 using clitest::RunProgram;
-
-std::string FindProgram(const std::string& name)
-{
-    std::stringstream path(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin");
-    std::string dir;
-    while (std::getline(path, dir, ':'))
-        if (!dir.empty() && ::access((dir + "/" + name).c_str(), X_OK) == 0)
-            return dir + "/" + name;
-    return {};
-}
 
 // A sanitized plug-in loaded by an uninstrumented program needs the
 // sanitizer's runtime loaded first.
