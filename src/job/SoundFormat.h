@@ -3,7 +3,9 @@
 // job's three ways through the engine it takes.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/SampleRates.h"
 
@@ -46,5 +48,36 @@ ProcessingPath ChoosePath(const SoundFormat& format, bool bMixdown, const std::s
 // none), holding 16-bit PCM or 32-bit float as the path requires. Throws a
 // usage error when that container cannot hold it.
 int ChooseOutputFormat(const std::string& outPath, int inputFormat, int sampleRate, ProcessingPath path);
+
+// The output's format as the command line asks for it, known before the
+// input is opened.
+struct OutputRequest
+{
+    int nContainer = 0; // libsndfile's major format, with the codec of the
+                        // containers that have only one; 0: the input's
+    int nEncoding = 0;  // from --bits; 0: keep the input's
+    std::string sBits;  // --bits as given, for messages
+};
+
+// The containers the tool writes, by --format name and extension: WAV,
+// AIFF, FLAC, Ogg Vorbis, Opus, MP3, CAF, W64, RF64 and AU. "-" (standard
+// output) is WAV.
+std::vector<std::string> OutputFormatNames();
+
+// From --format (which wins), else OUT's extension; with neither, the
+// input's container. --bits is 8, 16, 24, 32, float or double. Throws a
+// usage error for an extension or name it does not know (".raw" and ".xyz"
+// alike), and for --bits on a container that has no bit depth.
+OutputRequest ParseOutputRequest(const std::string& outPath, const std::optional<std::string>& format,
+                                 const std::optional<std::string>& bits);
+
+// The libsndfile format word the output of this input gets: the container
+// asked for, holding the encoding asked for, else the input's, else the
+// nearest the container can hold (24-bit, float or 16-bit PCM, in that
+// order for deep input, 16-bit first for the rest). Throws a usage error
+// naming OUT when the container cannot take the audio at all (an encoding
+// --bits asks for, the rate for Opus and MP3, too many channels).
+int ResolveOutputFormat(const OutputRequest& request, const SoundFormat& input, int channels,
+                        const std::string& outPath);
 
 } // namespace job

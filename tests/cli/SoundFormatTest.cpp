@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "job/JobError.h"
 #include "job/SoundFormat.h"
@@ -98,6 +99,99 @@ TEST_F(SoundFormatTest, OutputContainerFollowsTheExtensionOrTheInput)
         EXPECT_EQ(e.ExitCode(), 2);
         EXPECT_NE(std::string(e.what()).find(".wav"), std::string::npos) << e.what();
     }
+}
+
+namespace {
+
+// The usage error a call throws, or "" when it throws none.
+template <class F>
+std::string UsageError(F call)
+{
+    try {
+        call();
+    } catch (const job::CJobError& e) {
+        EXPECT_EQ(e.ExitCode(), 2) << e.what();
+        EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos);
+        return e.what();
+    }
+    return "";
+}
+
+job::SoundFormat Input(int format, int rate = 44100, int channels = 1)
+{
+    return {channels, format, rate, 1000};
+}
+
+} // namespace
+
+TEST(OutputFormat, ContainerFromFormatOrExtension)
+{
+    auto container = [](const std::string& path, std::optional<std::string> format = {}) {
+        return job::ParseOutputRequest(path, format, std::nullopt).nContainer;
+    };
+    EXPECT_EQ(container("o.wav"), SF_FORMAT_WAV);
+    EXPECT_EQ(container("dir.x/o.AIF"), SF_FORMAT_AIFF);
+    EXPECT_EQ(container("o.flac"), SF_FORMAT_FLAC);
+    EXPECT_EQ(container("o.ogg"), SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    EXPECT_EQ(container("o.opus"), SF_FORMAT_OGG | SF_FORMAT_OPUS);
+    EXPECT_EQ(container("o.mp3"), SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);
+    EXPECT_EQ(container("o.caf"), SF_FORMAT_CAF);
+    EXPECT_EQ(container("o.w64"), SF_FORMAT_W64);
+    EXPECT_EQ(container("o.rf64"), SF_FORMAT_RF64);
+    EXPECT_EQ(container("-"), SF_FORMAT_WAV);
+    EXPECT_EQ(container("no-extension"), 0); // the input's
+    EXPECT_EQ(container("o.wav", "FLAC"), SF_FORMAT_FLAC);
+    EXPECT_EQ(container("-", "vorbis"), SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+
+    for (const char* path : {"o.xyz", "o.raw", "take.2"}) {
+        const std::string message = UsageError([&] { container(path); });
+        EXPECT_NE(message.find(path), std::string::npos) << message;
+        EXPECT_NE(message.find("--format"), std::string::npos) << message;
+    }
+    EXPECT_NE(UsageError([&] { container("o.wav", "flca"); }).find("did you mean \"flac\""), std::string::npos);
+
+    EXPECT_EQ(job::ParseOutputRequest("o.wav", std::nullopt, "24").nEncoding, SF_FORMAT_PCM_24);
+    EXPECT_EQ(job::ParseOutputRequest("o.wav", std::nullopt, "Float").nEncoding, SF_FORMAT_FLOAT);
+    EXPECT_NE(UsageError([] { job::ParseOutputRequest("o.wav", std::nullopt, "12"); }).find("--bits"),
+              std::string::npos);
+    EXPECT_NE(UsageError([] { job::ParseOutputRequest("o.ogg", std::nullopt, "16"); }).find("no bit depth"),
+              std::string::npos);
+}
+
+TEST(OutputFormat, KeepsTheInputsEncodingWhereTheContainerCan)
+{
+    auto resolve = [](const std::string& path, const job::SoundFormat& input, std::optional<std::string> bits = {},
+                      int channels = 1) {
+        return job::ResolveOutputFormat(job::ParseOutputRequest(path, std::nullopt, bits), input, channels, path);
+    };
+    const job::SoundFormat pcm24 = Input(SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    const job::SoundFormat pcm16 = Input(SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    const job::SoundFormat floats = Input(SF_FORMAT_AIFF | SF_FORMAT_FLOAT);
+    EXPECT_EQ(resolve("o.wav", pcm24), SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    EXPECT_EQ(resolve("o.flac", pcm24), SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    EXPECT_EQ(resolve("o.flac", pcm16), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    EXPECT_EQ(resolve("plain", floats), SF_FORMAT_AIFF | SF_FORMAT_FLOAT);
+    // FLAC has no float: the deepest it has.
+    EXPECT_EQ(resolve("o.flac", floats), SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    // Encodings without a bit depth become 16-bit PCM.
+    EXPECT_EQ(resolve("o.flac", Input(SF_FORMAT_WAV | SF_FORMAT_ULAW)), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    EXPECT_EQ(resolve("o.wav", Input(SF_FORMAT_OGG | SF_FORMAT_VORBIS)), SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    EXPECT_EQ(resolve("o.wav", Input(SF_FORMAT_WAV | SF_FORMAT_ULAW)), SF_FORMAT_WAV | SF_FORMAT_ULAW);
+    // 8-bit is unsigned in WAV, signed in FLAC.
+    EXPECT_EQ(resolve("o.flac", Input(SF_FORMAT_WAV | SF_FORMAT_PCM_U8)), SF_FORMAT_FLAC | SF_FORMAT_PCM_S8);
+    EXPECT_EQ(resolve("o.wav", pcm16, "8"), SF_FORMAT_WAV | SF_FORMAT_PCM_U8);
+    EXPECT_EQ(resolve("o.wav", pcm16, "float"), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_EQ(resolve("o.ogg", pcm24, std::nullopt, 2), SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    EXPECT_EQ(resolve("o.opus", Input(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000)), SF_FORMAT_OGG | SF_FORMAT_OPUS);
+    EXPECT_EQ(resolve("o.mp3", pcm16), SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);
+
+    const std::string deep = UsageError([&] { resolve("o.flac", pcm16, "32"); });
+    EXPECT_NE(deep.find("FLAC"), std::string::npos) << deep;
+    EXPECT_NE(deep.find("--bits 8, 16, 24"), std::string::npos) << deep;
+    const std::string opus = UsageError([&] { resolve("o.opus", pcm16); });
+    EXPECT_NE(opus.find("48000"), std::string::npos) << opus;
+    EXPECT_NE(opus.find("44100"), std::string::npos) << opus;
+    EXPECT_NE(UsageError([&] { resolve("o.mp3", Input(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 96000)); }), "");
 }
 
 namespace {
