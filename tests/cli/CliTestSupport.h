@@ -12,7 +12,24 @@
 #include <string>
 #include <vector>
 
+#include "job/JobError.h"
+
 namespace clitest {
+
+// The message of the usage error a call throws (exit status 2, one line),
+// or "" when it throws none.
+template <class F>
+std::string UsageMessage(F call)
+{
+    try {
+        call();
+    } catch (const job::CJobError& e) {
+        EXPECT_EQ(e.ExitCode(), 2) << e.what();
+        EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos);
+        return e.what();
+    }
+    return "";
+}
 
 namespace fs = std::filesystem;
 

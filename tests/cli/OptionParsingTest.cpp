@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "CliTestSupport.h"
 #include "job/JobError.h"
 #include "job/OptionParsing.h"
 
@@ -26,19 +27,7 @@ job::AutomaticRanges TableRanges()
     return r;
 }
 
-// The message of the usage error a call throws, or "" when it throws none.
-template <class F>
-std::string UsageMessage(F call)
-{
-    try {
-        call();
-    } catch (const job::CJobError& e) {
-        EXPECT_EQ(e.ExitCode(), 2) << e.what();
-        EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos);
-        return e.what();
-    }
-    return "";
-}
+using clitest::UsageMessage;
 
 // The retune taper's inverse: index of a time on the exponential curve
 // through 0, 50 and 400 ms over 401 steps.

@@ -103,19 +103,7 @@ TEST_F(SoundFormatTest, OutputContainerFollowsTheExtensionOrTheInput)
 
 namespace {
 
-// The usage error a call throws, or "" when it throws none.
-template <class F>
-std::string UsageError(F call)
-{
-    try {
-        call();
-    } catch (const job::CJobError& e) {
-        EXPECT_EQ(e.ExitCode(), 2) << e.what();
-        EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos);
-        return e.what();
-    }
-    return "";
-}
+using clitest::UsageMessage;
 
 job::SoundFormat Input(int format, int rate = 44100, int channels = 1)
 {
@@ -144,17 +132,17 @@ TEST(OutputFormat, ContainerFromFormatOrExtension)
     EXPECT_EQ(container("-", "vorbis"), SF_FORMAT_OGG | SF_FORMAT_VORBIS);
 
     for (const char* path : {"o.xyz", "o.raw", "take.2"}) {
-        const std::string message = UsageError([&] { container(path); });
+        const std::string message = UsageMessage([&] { container(path); });
         EXPECT_NE(message.find(path), std::string::npos) << message;
         EXPECT_NE(message.find("--format"), std::string::npos) << message;
     }
-    EXPECT_NE(UsageError([&] { container("o.wav", "flca"); }).find("did you mean \"flac\""), std::string::npos);
+    EXPECT_NE(UsageMessage([&] { container("o.wav", "flca"); }).find("did you mean \"flac\""), std::string::npos);
 
     EXPECT_EQ(job::ParseOutputRequest("o.wav", std::nullopt, "24").nEncoding, SF_FORMAT_PCM_24);
     EXPECT_EQ(job::ParseOutputRequest("o.wav", std::nullopt, "Float").nEncoding, SF_FORMAT_FLOAT);
-    EXPECT_NE(UsageError([] { job::ParseOutputRequest("o.wav", std::nullopt, "12"); }).find("--bits"),
+    EXPECT_NE(UsageMessage([] { job::ParseOutputRequest("o.wav", std::nullopt, "12"); }).find("--bits"),
               std::string::npos);
-    EXPECT_NE(UsageError([] { job::ParseOutputRequest("o.ogg", std::nullopt, "16"); }).find("no bit depth"),
+    EXPECT_NE(UsageMessage([] { job::ParseOutputRequest("o.ogg", std::nullopt, "16"); }).find("no bit depth"),
               std::string::npos);
 }
 
@@ -185,13 +173,13 @@ TEST(OutputFormat, KeepsTheInputsEncodingWhereTheContainerCan)
     EXPECT_EQ(resolve("o.opus", Input(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000)), SF_FORMAT_OGG | SF_FORMAT_OPUS);
     EXPECT_EQ(resolve("o.mp3", pcm16), SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);
 
-    const std::string deep = UsageError([&] { resolve("o.flac", pcm16, "32"); });
+    const std::string deep = UsageMessage([&] { resolve("o.flac", pcm16, "32"); });
     EXPECT_NE(deep.find("FLAC"), std::string::npos) << deep;
     EXPECT_NE(deep.find("--bits 8, 16, 24"), std::string::npos) << deep;
-    const std::string opus = UsageError([&] { resolve("o.opus", pcm16); });
+    const std::string opus = UsageMessage([&] { resolve("o.opus", pcm16); });
     EXPECT_NE(opus.find("48000"), std::string::npos) << opus;
     EXPECT_NE(opus.find("44100"), std::string::npos) << opus;
-    EXPECT_NE(UsageError([&] { resolve("o.mp3", Input(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 96000)); }), "");
+    EXPECT_NE(UsageMessage([&] { resolve("o.mp3", Input(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 96000)); }), "");
 }
 
 namespace {
