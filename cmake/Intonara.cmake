@@ -49,3 +49,30 @@ function(intonara_bench name)
   target_compile_options(${name} PRIVATE ${INTONARA_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark Threads::Threads)
 endfunction()
+
+# intonara_resources(<target> SCRIPTS <files...>)
+# Compiles resource scripts with intonara-rescomp and links the result into
+# <target>, where FindResourceA, LoadStringA and GetFileVersionInfoA find it.
+# Scripts see ${PROJECT_VERSION}; bitmaps and cursors they name are tracked,
+# so editing one rebuilds the target. A target may take several sets (say
+# the module's and its own); each set keeps its IDs to itself and the first
+# set holding a resource wins.
+function(intonara_resources target)
+  cmake_parse_arguments(ARG "" "" "SCRIPTS" ${ARGN})
+  set(scripts "")
+  foreach(script ${ARG_SCRIPTS})
+    get_filename_component(script ${script} ABSOLUTE)
+    list(APPEND scripts ${script})
+  endforeach()
+  list(GET scripts 0 first)
+  get_filename_component(first ${first} NAME_WE)
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}_${first}_resources.cpp)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND intonara-rescomp -D PROJECT_VERSION=${PROJECT_VERSION} --depfile ${output}.d -o ${output} ${scripts}
+    DEPENDS intonara-rescomp ${scripts}
+    DEPFILE ${output}.d
+    COMMENT "Compiling the resources of ${target}"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${output})
+endfunction()

@@ -17,7 +17,7 @@
 #include "job/Listing.h"
 #include "job/OptionParsing.h"
 #include "job/PluginModule.h"
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "settings/ScaleSet.h"
 
 namespace {
@@ -62,8 +62,11 @@ int RunCorrect(const CommandLine& line)
     CatchInterrupts();
     const job::CorrectionSummary summary = job::RunGraphCorrection(request, options);
     bar.Erase();
-    if (!line.bQuiet)
+    if (!line.bQuiet) {
         std::printf("%s\n", job::FormatSummary(summary).c_str());
+        if (!summary.sWarning.empty())
+            std::fprintf(stderr, "intonara: warning: %s\n", summary.sWarning.c_str());
+    }
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "Lv2Uris.h"
 #include "engine/SampleRates.h"
 #include "host/Registration.h"
+#include "host/StreamStart.h"
 #include "settings/ParameterIds.h"
 #include "settings/RetuneTaper.h"
 
@@ -18,10 +19,6 @@
 
 namespace {
 
-// 100 * 1200 / ln 2, rounded, as the control panel's meter uses it: ln of
-// the ratio times this is the shift in hundredths of a cent.
-constexpr double kHundredthCentsPerNeper = 173120.0;
-
 // The filter's entry in the class table.
 const CFactoryTemplate* FilterTemplate()
 {
@@ -31,22 +28,6 @@ const CFactoryTemplate* FilterTemplate()
         }
     }
     return nullptr;
-}
-
-// The scale set and the retune taper keep per-thread scratch space, which
-// the C library allocates for a thread the first time the thread touches
-// it. The threads that create and activate instances touch it here, so
-// that a host running blocks on one of them never allocates there. (An
-// audio thread of its own still gets its block of this module's per-thread
-// storage, once, at its first change of scale, key or retune speed.)
-void TouchPerThreadStorage(CDspObject& dsp)
-{
-    short count = 0;
-    int key = 0;
-    dsp.GetParameter(PARAM_KEY, &key);
-    dsp.GetScaleSet().ComputeTargets(static_cast<short>(key), dsp.GetSampleRate(), &count, nullptr, nullptr);
-    retune_taper::IndexToMs(0);
-    retune_taper::MsToIndex(0);
 }
 
 } // namespace
@@ -97,7 +78,6 @@ CIntonaraLv2::CIntonaraLv2(IIntonaraControl* pControl, IPersistStream* pPersist,
     int bypass = 0;
     m_pDsp->GetControlValue(0, &bypass);
     m_nBypassSent.store(bypass, std::memory_order_relaxed);
-    TouchPerThreadStorage(*m_pDsp);
 }
 
 CIntonaraLv2::~CIntonaraLv2()
@@ -165,7 +145,6 @@ void CIntonaraLv2::ConnectPort(uint32_t port, void* pData)
 
 void CIntonaraLv2::Activate()
 {
-    TouchPerThreadStorage(*m_pDsp);
     // Hosts set their control values before activating, so the start can
     // usually be made here, off the audio thread. A host that connects its
     // ports later gets it at the first Run instead.
@@ -205,38 +184,54 @@ void CIntonaraLv2::Run(uint32_t nFrames)
 
 void CIntonaraLv2::Start()
 {
-    // The order a filter graph host gives the filter, which the tool keeps:
-    // the user's settings (IDs ascending, then the bypass switch), then the
-    // format's rate, then the reset of a graph run from stopped. The rate
-    // comes after the settings because a new rate re-applies the threshold
-    // without the step the store adds when the threshold itself changes.
-    SendChangedSettings();
-    m_pDsp->SetSampleRate(m_fSampleRate);
-    m_pDsp->ResetEngine();
+    CStartSettings start;
+    for (int i = 0; i < kSettingsCount; ++i) {
+        int value = 0;
+        if (ChangedSetting(i, &value)) {
+            start.values[static_cast<std::size_t>(i)] = value;
+        }
+    }
+    int bypass = 0;
+    start.bBypass = ChangedBypass(&bypass) && bypass != 0;
+    ApplyStartSettings(m_pControl, start);
+    StartWithoutGraph(m_pDsp, m_fSampleRate);
 }
 
+// A port whose value differs from what the processor was last given; the
+// new value then counts as given.
+bool CIntonaraLv2::ChangedSetting(int index, int* pValue)
+{
+    const float* pPort = m_pSettingPorts[index];
+    if (pPort == nullptr) {
+        return false;
+    }
+    *pValue = m_PortMap.ToSetting(index, *pPort);
+    return m_nSent[index].exchange(*pValue, std::memory_order_relaxed) != *pValue;
+}
+
+bool CIntonaraLv2::ChangedBypass(int* pBypass)
+{
+    if (m_pEnabled == nullptr) {
+        return false;
+    }
+    // NaN counts as enabled, the port's default.
+    *pBypass = *m_pEnabled < 0.5f ? 1 : 0;
+    return m_nBypassSent.exchange(*pBypass, std::memory_order_relaxed) != *pBypass;
+}
+
+// Between blocks, on the audio thread: straight into the store, which takes
+// no lock, as the control panel sends a change.
 void CIntonaraLv2::SendChangedSettings()
 {
     for (int i = 0; i < kSettingsCount; ++i) {
-        const float* pPort = m_pSettingPorts[i];
-        if (pPort == nullptr) {
-            continue;
-        }
-        const int value = m_PortMap.ToSetting(i, *pPort);
-        if (value != m_nSent[i].load(std::memory_order_relaxed)) {
-            m_nSent[i].store(value, std::memory_order_relaxed);
+        int value = 0;
+        if (ChangedSetting(i, &value)) {
             m_pDsp->SetParameter(PARAM_SCALE + i, value);
-            m_nSettingsSent.fetch_add(1, std::memory_order_relaxed);
         }
     }
-    if (m_pEnabled != nullptr) {
-        // NaN counts as enabled, the port's default.
-        const int bypass = *m_pEnabled < 0.5f ? 1 : 0;
-        if (bypass != m_nBypassSent.load(std::memory_order_relaxed)) {
-            m_nBypassSent.store(bypass, std::memory_order_relaxed);
-            m_pDsp->SetControlValue(0, bypass);
-            m_nSettingsSent.fetch_add(1, std::memory_order_relaxed);
-        }
+    int bypass = 0;
+    if (ChangedBypass(&bypass)) {
+        m_pDsp->SetControlValue(0, bypass);
     }
 }
 
@@ -246,16 +241,6 @@ void CIntonaraLv2::WriteOutputs()
         *m_pLatency = static_cast<float>(kLatencyFrames);
     }
     if (m_pPitchChange != nullptr) {
-        float ratio = 1.0f;
-        m_pDsp->m_Engine.GetStatus(&ratio, nullptr);
-        // The control panel's meter: whole cents, truncated toward zero
-        // twice (to hundredths, then to cents).
-        double hundredths = 0.0;
-        if (ratio > 0.0f && std::isfinite(ratio)) {
-            hundredths = std::trunc(std::log(static_cast<double>(ratio)) * kHundredthCentsPerNeper);
-        }
-        constexpr double kIntMax = std::numeric_limits<int>::max();
-        hundredths = hundredths > kIntMax ? kIntMax : (hundredths < -kIntMax ? -kIntMax : hundredths);
-        *m_pPitchChange = static_cast<float>(static_cast<int>(hundredths) / 100);
+        *m_pPitchChange = static_cast<float>(m_pDsp->PitchChangeCents());
     }
 }

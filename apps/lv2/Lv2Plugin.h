@@ -43,9 +43,6 @@ public:
     LV2_State_Status Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
                              const LV2_Feature* const* features);
 
-    // How many settings (bypass included) Run has handed to the processor
-    // since the instance was made; every one is a distinct change.
-    unsigned SettingsSent() const { return m_nSettingsSent.load(std::memory_order_relaxed); }
     // The nine settings as the processor holds them.
     SettingsBlock CurrentSettings();
 
@@ -57,6 +54,8 @@ private:
     // options), the stream's rate, a clean engine.
     void Start();
     void SendChangedSettings();
+    bool ChangedSetting(int index, int* pValue);
+    bool ChangedBypass(int* pBypass);
     void WriteOutputs();
     // The values the processor now holds count as sent.
     void RememberProcessorSettings();
@@ -80,7 +79,6 @@ private:
     std::atomic<int32_t> m_nSent[kSettingsCount] = {};
     std::atomic<int32_t> m_nBypassSent{0};
     std::atomic<bool> m_bStartPending{true};
-    std::atomic<unsigned> m_nSettingsSent{0};
 
     LV2_URID m_nUridChunk = 0;
     LV2_URID m_nUridSettings = 0;

@@ -11,7 +11,7 @@
 #include "Lv2Plugin.h"
 
 #include "host/Persist.h"
-#include "platform/Stream.h"
+#include "platform/com/Stream.h"
 
 LV2_State_Status CIntonaraLv2::Save(LV2_State_Store_Function store, LV2_State_Handle handle,
                                     const LV2_Feature* const* features)

@@ -11,7 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "job/CorrectionJob.h"
+#include "job/GraphCorrection.h"
 #include "voice/DemoPhrase.h"
 
 namespace fs = std::filesystem;
@@ -42,7 +42,7 @@ void CorrectFile(benchmark::State& state, int format)
     request.sOutPath = request.sInPath + ".out.wav";
     int64_t frames = 0;
     for (auto _ : state)
-        frames += job::RunCorrection(request).nFrames;
+        frames += job::RunGraphCorrection(request, {}).nFrames;
     state.counters["x_realtime"] =
         benchmark::Counter(static_cast<double>(frames) / kRate, benchmark::Counter::kIsRate);
     fs::remove(request.sInPath);

@@ -25,9 +25,9 @@
 #include <vector>
 
 #include "host/ActvPlug.h"
-#include "platform/FilterGraph.h"
-#include "platform/PushSource.h"
-#include "platform/SinkFilter.h"
+#include "platform/media/FilterGraph.h"
+#include "platform/media/PushSource.h"
+#include "platform/media/SinkFilter.h"
 #include "settings/ParameterIds.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "engine/DetectorStep.h"
 #include "engine/ShifterStep.h"
@@ -87,6 +88,8 @@ CPitchEngine::CPitchEngine()
     , m_fRing{}
     , m_pTrack(nullptr)
     , m_nTrackCapacity(0)
+    , m_nLoan(0)
+    , m_nLoanInUse(0)
     , m_bClearPending(0)
     , m_fRingReversed{}
 {
@@ -224,9 +227,43 @@ void CPitchEngine::SetTrackHigh(int /*on*/)
 
 void CPitchEngine::AttachTrackRecords(TrackRecord* p, int nCapacity)
 {
-    Store(m_pTrack, p);
-    Store(m_nTrackCapacity, nCapacity);
+    // Generations count modulo 2^31, so that the in-use mark never wraps
+    // onto 0, the mark of no block.
+    const uint32_t generation = (m_nLoan.load(std::memory_order_relaxed) + 1u) & 0x7FFFFFFFu;
+    TrackLoan& loan = m_Loans[generation & 1u];
+    loan.pRecords.store(p, std::memory_order_relaxed);
+    loan.nCapacity.store(nCapacity, std::memory_order_relaxed);
+    m_nLoan.store(generation, std::memory_order_seq_cst);
     Store(m_nFrameIndex, 0);
+    // Either the streaming thread sees the new generation when it checks
+    // again at the start of its block, or this load sees its announcement
+    // of the old one and waits for that block to end.
+    for (;;) {
+        const uint32_t inUse = m_nLoanInUse.load(std::memory_order_seq_cst);
+        if (inUse == 0 || inUse == InUseMark(generation))
+            break;
+        std::this_thread::yield();
+    }
+}
+
+void CPitchEngine::BeginBlock()
+{
+    uint32_t generation = m_nLoan.load(std::memory_order_acquire);
+    for (;;) {
+        m_nLoanInUse.store(InUseMark(generation), std::memory_order_seq_cst);
+        const uint32_t now = m_nLoan.load(std::memory_order_seq_cst);
+        if (now == generation)
+            break;
+        generation = now;
+    }
+    const TrackLoan& loan = m_Loans[generation & 1u];
+    m_pTrack = loan.pRecords.load(std::memory_order_relaxed);
+    m_nTrackCapacity = loan.nCapacity.load(std::memory_order_relaxed);
+}
+
+void CPitchEngine::EndBlock()
+{
+    m_nLoanInUse.store(0, std::memory_order_release);
 }
 
 float CPitchEngine::RingSample(int nIndex) const
@@ -358,8 +395,10 @@ void CPitchEngine::Process(const float* pIn, float* pOut, int nCount)
 {
     if (nCount <= 0)
         return;
+    BeginBlock();
     if (s_bWideCode.load(std::memory_order_relaxed))
         ProcessWide(pIn, pOut, nCount);
     else
         ProcessBaseline(pIn, pOut, nCount);
+    EndBlock();
 }

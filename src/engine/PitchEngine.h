@@ -32,7 +32,8 @@ public:
     CPitchEngine(const CPitchEngine&) = delete;
     CPitchEngine& operator=(const CPitchEngine&) = delete;
 
-    // Virtual operations, in slot order.
+    // Virtual operations. Their order is the object's table layout, which
+    // callers built against it rely on: new ones go after the last.
     virtual ~CPitchEngine();
     // Deferred: the ring belongs to the streaming thread, so the request is
     // carried out at the start of the next processed sample (see RingSample).
@@ -55,7 +56,14 @@ public:
     virtual void SetWaitForSignal(int on);
     virtual void SetTrackHigh(int on);
 
+    // Lends the engine the records of the graphical passes (null: none).
+    // The array and its capacity are handed over as one unit, and the call
+    // returns only once the streaming thread can no longer be reading the
+    // array lent before, so the caller may free that one straight away.
+    // Calls come from one thread at a time; the wait lasts at most the
+    // block being processed.
     void AttachTrackRecords(TrackRecord* p, int nCapacity);
+    const TrackRecord* LentTrackRecords() const { return PublishedLoan().pRecords.load(std::memory_order_relaxed); }
     void Process(const float* pIn, float* pOut, int nCount);
 
     // Single relaxed accesses for the controller, which reads and writes
@@ -63,7 +71,7 @@ public:
     int GetFrameIndex() const { return Load(m_nFrameIndex); }
     void SetFrameIndex(int n) { Store(m_nFrameIndex, n); }
     int GetFrameCount() const { return Load(m_nFrameCount); }
-    int GetTrackCapacity() const { return Load(m_nTrackCapacity); }
+    int GetTrackCapacity() const { return PublishedLoan().nCapacity.load(std::memory_order_relaxed); }
     int IsAutoCorrect() const { return Load(m_bAutoCorrect); }
     int IsTracking() const { return Load(m_bTracking); }
     int IsCorrecting() const { return Load(m_bCorrecting); }
@@ -96,6 +104,22 @@ private:
     void ProcessBaseline(const float* pIn, float* pOut, int nCount);
     void ProcessWide(const float* pIn, float* pOut, int nCount);
     static std::atomic<bool> s_bWideCode;
+
+    // The records lent for the graphical passes. Two slots: a new loan goes
+    // into the slot the streaming thread is not reading, and the generation
+    // names the slot in force. The streaming thread copies the loan at the
+    // start of each block and announces, in m_nLoanInUse, which generation
+    // it copied (0 between blocks); a hand-over waits until no block runs
+    // on an older one.
+    struct TrackLoan
+    {
+        std::atomic<TrackRecord*> pRecords{nullptr};
+        std::atomic<int32_t> nCapacity{0};
+    };
+    static uint32_t InUseMark(uint32_t nGeneration) { return (nGeneration << 1) | 1u; }
+    const TrackLoan& PublishedLoan() const { return m_Loans[m_nLoan.load(std::memory_order_acquire) & 1u]; }
+    void BeginBlock();
+    void EndBlock();
 
     // Per-sample steps; the hot ones are defined inline in the private
     // headers DetectorStep.h and ShifterStep.h, which only PitchEngine.cpp
@@ -204,8 +228,12 @@ private:
     alignas(32) float m_fFineCorr[kBankSize];
     float m_fCoarseRing[kCoarseRingSize];
     float m_fRing[kRingSize];
-    std::atomic<TrackRecord*> m_pTrack;
-    std::atomic<int32_t> m_nTrackCapacity;
+    // The loan in force for the block being processed (streaming thread).
+    TrackRecord* m_pTrack;
+    int32_t m_nTrackCapacity;
+    TrackLoan m_Loans[2];
+    std::atomic<uint32_t> m_nLoan;
+    std::atomic<uint32_t> m_nLoanInUse;
 
     // A ClearBuffer request, carried out by the streaming thread.
     std::atomic<int32_t> m_bClearPending;

@@ -26,10 +26,9 @@ inline void Put(float& field, float v)
 
 TrackRecord* CPitchEngine::RecordAt(int nIndex) const
 {
-    TrackRecord* records = Load(m_pTrack);
-    if (records == nullptr || nIndex < 0 || nIndex >= Load(m_nTrackCapacity))
+    if (m_pTrack == nullptr || nIndex < 0 || nIndex >= m_nTrackCapacity)
         return nullptr;
-    return records + nIndex;
+    return m_pTrack + nIndex;
 }
 
 void CPitchEngine::FrameTick(float x)
@@ -46,7 +45,7 @@ void CPitchEngine::FrameTick(float x)
         return;
 
     int index = Load(m_nFrameIndex) + 1;
-    const int capacity = Load(m_nTrackCapacity);
+    const int capacity = m_nTrackCapacity;
     if (index >= capacity) {
         // The array is full: stay on the last record (never overwrite it)
         // and end whichever pass was running.

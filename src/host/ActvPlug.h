@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // The plug-in as a host sees it: an audio transform filter with one input
 // and one output pin that runs every block of mono 16-bit or float audio
 // through the processor and delivers it downstream in the same format. It
@@ -14,8 +16,8 @@
 
 #include "host/HostPresets.h"
 #include "host/IntonaraControl.h"
-#include "platform/Stream.h"
-#include "platform/TransformFilter.h"
+#include "platform/com/Stream.h"
+#include "platform/media/TransformFilter.h"
 
 #include <atomic>
 
@@ -118,6 +120,10 @@ protected:
     // (when open) shows it and locks the buffer length.
     void StartCorrectionAutomatically();
     void FreeBuffers();
+    // 16-bit audio through the conversion buffers, a buffer's worth at a
+    // time, so that a media sample of any size streams without allocating.
+    HRESULT ProcessPcm16(const std::int16_t* pIn, std::int16_t* pOut, int nFrames, int* pConsumed,
+                         int* pProduced);
 
     WAVEFORMATEX m_InFormat{};
     WAVEFORMATEX m_OutFormat{};

@@ -4,7 +4,7 @@
 // interface. They are written into hosts' saved projects and registries, so
 // they never change.
 
-#include "platform/Com.h"
+#include "platform/com/Com.h"
 
 // {D048519C-F761-4B10-BB94-5F1381045587}
 constexpr CLSID CLSID_IntonaraPlugIn = {

@@ -5,7 +5,7 @@
 // the one the user picks. The interface and its identifier are the host's;
 // the plug-in only implements it.
 
-#include "platform/Com.h"
+#include "platform/com/Com.h"
 
 // {A4C31F5F-44AB-4973-9A6D-61CB01CB6151}
 constexpr IID IID_IHostPresets = {

@@ -5,7 +5,7 @@
 // connection formats, reaches the processor and hears about format changes.
 
 #include "host/HostIds.h"
-#include "platform/MediaType.h"
+#include "platform/media/MediaType.h"
 #include "platform/Messages.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "host/IntonaraControl.h"
 
-#include "platform/FilterTypes.h"
+#include "platform/media/FilterTypes.h"
 #include "platform/Messages.h"
 #include "settings/ParameterIds.h"
 

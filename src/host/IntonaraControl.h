@@ -11,8 +11,8 @@
 
 #include "host/IIntonaraControl.h"
 #include "modes/DspObject.h"
-#include "platform/Kernel.h"
-#include "platform/MediaType.h"
+#include "platform/kernel/Kernel.h"
+#include "platform/media/MediaType.h"
 
 #include <atomic>
 #include <cstdint>

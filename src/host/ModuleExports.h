@@ -3,7 +3,7 @@
 // The entry points the plug-in module exports. A host that loads the module
 // by file finds them by these names.
 
-#include "platform/Com.h"
+#include "platform/com/Com.h"
 
 #define INTONARA_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -21,8 +21,8 @@ INTONARA_EXPORT UINT IntonaraInitErrorLog();
 LONG ServerLockCount();
 
 // The start-up of the module: records the module for the error log's
-// string lookups and gives it its string table. Hosts that link the
-// plug-in in instead of loading it call it with their own handle (null
-// for the program).
+// string lookups. Hosts that link the plug-in in instead of loading it call
+// it with their own handle (null for the program) and link the module's
+// resources into themselves (intonara_resources in CMake).
 void IntonaraModuleStartup(HMODULE hModule);
 void IntonaraModuleShutdown(HMODULE hModule);

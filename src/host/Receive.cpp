@@ -1,12 +1,39 @@
 // The block path: every input sample runs through the processor into as
 // many output samples as the downstream buffers need. 16-bit audio goes
-// through the two float conversion buffers; float audio goes straight from
-// the input sample into the output sample.
+// through the two float conversion buffers, which keep the size they were
+// made with; float audio goes straight from the input sample into the
+// output sample.
 
 #include "host/ActvPlug.h"
 #include "host/SampleConversion.h"
 
 #include <algorithm>
+
+HRESULT CIntonaraPlugIn::ProcessPcm16(const std::int16_t* pIn, std::int16_t* pOut, int nFrames, int* pConsumed,
+                                      int* pProduced)
+{
+    *pConsumed = 0;
+    *pProduced = 0;
+    const int nChunk = static_cast<int>(m_cbBuffers / sizeof(float));
+    if (m_pInBuffer == nullptr || m_pOutBuffer == nullptr || nChunk <= 0) {
+        return E_OUTOFMEMORY;
+    }
+    for (int nDone = 0; nDone < nFrames;) {
+        const int n = std::min(nChunk, nFrames - nDone);
+        int nConsumed = 0;
+        int nProduced = 0;
+        ConvertPcm16ToFloat(pIn + nDone, m_pInBuffer, n);
+        const HRESULT hr = ProcessBlock(m_pInBuffer, m_pOutBuffer, n, &nConsumed, &nProduced);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        ConvertFloatToPcm16(m_pOutBuffer, pOut + nDone, nProduced);
+        nDone += n;
+        *pConsumed += nConsumed;
+        *pProduced += nProduced;
+    }
+    return S_OK;
+}
 
 HRESULT CIntonaraPlugIn::Receive(IMediaSample* pSample)
 {
@@ -52,17 +79,8 @@ HRESULT CIntonaraPlugIn::Receive(IMediaSample* pSample)
             int nProduced = 0;
 
             if (m_InFormat.wFormatTag == WAVE_FORMAT_PCM) {
-                hr = E_OUTOFMEMORY;
-                const DWORD cbInNeed = static_cast<DWORD>(nInput) * sizeof(float);
-                const DWORD cbOutNeed = static_cast<DWORD>(nCapacity) * sizeof(float);
-                if (cbInNeed > m_cbBuffers || cbOutNeed > m_cbBuffers) {
-                    ResizeBuffers(std::max(cbInNeed, cbOutNeed));
-                }
-                if (m_pInBuffer != nullptr && m_pOutBuffer != nullptr) {
-                    ConvertPcm16ToFloat(reinterpret_cast<const std::int16_t*>(pIn), m_pInBuffer, n);
-                    hr = ProcessBlock(m_pInBuffer, m_pOutBuffer, n, &nConsumed, &nProduced);
-                    ConvertFloatToPcm16(m_pOutBuffer, reinterpret_cast<std::int16_t*>(pTarget), nProduced);
-                }
+                hr = ProcessPcm16(reinterpret_cast<const std::int16_t*>(pIn), reinterpret_cast<std::int16_t*>(pTarget),
+                                  n, &nConsumed, &nProduced);
             } else if (m_InFormat.wFormatTag == WAVE_FORMAT_IEEE_FLOAT) {
                 hr = ProcessBlock(reinterpret_cast<const float*>(pIn), reinterpret_cast<float*>(pTarget), n,
                                   &nConsumed, &nProduced);

@@ -6,8 +6,8 @@
 #include "host/ModuleExports.h"
 #include "host/Registration.h"
 
-#include "platform/Module.h"
-#include "platform/Registry.h"
+#include "platform/com/Module.h"
+#include "platform/registry/Registry.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 // publishing the plug-in (a plug-in bundle's description, a listing) can be
 // generated from the same source.
 
-#include "platform/FilterTypes.h"
+#include "platform/media/FilterTypes.h"
 
 // Makes an object of a class; null with *phr set when it cannot.
 using LPFNNewCOMObject = CUnknown* (*)(LPUNKNOWN pUnkOuter, HRESULT* phr);

@@ -10,11 +10,9 @@
 #include "job/CorrectionSettings.h"
 #include "job/SoundFormat.h"
 
-class CDspObject;
-
 namespace job {
 
-// Frames per engine call. The engine gives the same output for any block
+// Frames per media sample. The engine gives the same output for any block
 // size; this only bounds the job's memory.
 inline constexpr int kDefaultBlockFrames = 8192;
 
@@ -45,14 +43,10 @@ struct CorrectionSummary
     bool bBypass = false;
     std::optional<double> dA4Hz; // when the detune was given as a pitch for A4
     double dWallSeconds = 0.0;
+    // A line for the user about what may have gone uncorrected; empty when
+    // there is nothing to say.
+    std::string sWarning;
 };
-
-// Brings a freshly constructed controller to the state the plug-in reaches
-// before its first buffer, and returns the settings it then holds.
-SettingsBlock PrepareController(CDspObject& dsp, const CorrectionSettings& settings, int sampleRate);
-
-// The user's part of that: the settings given, then the bypass switch.
-void ApplyUserSettings(CDspObject& dsp, const CorrectionSettings& settings);
 
 // --mixdown's one channel from many: the average of each frame.
 void AverageChannels(const float* pInterleaved, int nFrames, int nChannels, float* pOut);
@@ -65,13 +59,6 @@ void CheckRequest(const CorrectionRequest& request);
 // run: formats in and out, the processing path, bypass. Frames, settings
 // and time are filled in as the run goes.
 CorrectionSummary PlanCorrection(const CorrectionRequest& request, const SoundFormat& format);
-
-// The direct path: the file runs through a controller of the job's own,
-// without the plug-in module. The tool itself goes through the filter graph
-// (GraphCorrection.h); both give the same samples.
-// Throws CJobError; on any error an existing output is left as it was and
-// no temporary file remains.
-CorrectionSummary RunCorrection(const CorrectionRequest& request);
 
 // One line for the user.
 std::string FormatSummary(const CorrectionSummary& summary);

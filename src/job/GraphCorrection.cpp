@@ -10,15 +10,16 @@
 #include <vector>
 
 #include "host/IIntonaraControl.h"
+#include "host/StreamStart.h"
 #include "job/JobError.h"
 #include "job/OutputFile.h"
+#include "job/PitchRange.h"
 #include "job/PluginModule.h"
 #include "job/SoundFilters.h"
 #include "job/SoundIo.h"
 #include "job/TextFormat.h"
-#include "modes/DspObject.h"
-#include "platform/FilterGraph.h"
-#include "platform/Stream.h"
+#include "platform/media/FilterGraph.h"
+#include "platform/com/Stream.h"
 #include "settings/ScaleSet.h"
 
 namespace job {
@@ -123,8 +124,7 @@ CorrectionSummary RunGraphCorrection(const CorrectionRequest& request, const Gra
     if (options.bLog)
         EnableModuleLog(*module);
 
-    // The filter's constructor has run the processor's start-up and applied
-    // the "(Default)" preset: steps 1 and 2 of PrepareController.
+    // The start of the stream as host/StreamStart.h describes it.
     CComPtr<IBaseFilter> filter = CreatePlugInFilter(*module);
     CComPtr<IIntonaraControl> control;
     CComPtr<IPersistStream> persist;
@@ -133,15 +133,20 @@ CorrectionSummary RunGraphCorrection(const CorrectionRequest& request, const Gra
         ThrowFailure("the plug-in module " + module->Path() + " serves a filter without its control interface");
     if (!options.sPresetIn.empty())
         LoadPresetFile(persist, options.sPresetIn);
-    CDspObject* dsp = nullptr;
-    control->GetDspObject(&dsp);
-    // Steps 3 and 4; the graph's connection and start make 5 and 6.
-    ApplyUserSettings(*dsp, request.settings);
+    const CorrectionSettings& s = request.settings;
+    CStartSettings start;
+    start.values = {s.nScale,        s.nKey,          s.nDetune,        s.nRetuneIndex, s.nVibratoType,
+                    s.nVibratoDepth, s.nVibratoRate,  s.nVibratoDelay, s.nThreshold};
+    start.bBypass = s.bBypass;
+    if (FAILED(ApplyStartSettings(control, start)))
+        ThrowFailure("the plug-in module " + module->Path() + " refused the settings");
     control->GetSettings(summary.applied.data());
 
     CPendingOutput output(request.sOutPath);
     CSoundWriter writer(output.Descriptor(), request.sOutPath, summary.nOutputFormat, format.nSampleRate);
     CComPtr<CSoundFileSource> source(new CSoundFileSource(reader, summary.path, request.nBlockFrames));
+    CLowPitchCheck pitchCheck(format.nSampleRate);
+    source->SetPitchCheck(&pitchCheck);
     CComPtr<CSoundFileSink> sink(new CSoundFileSink(writer, summary.path));
 
     HRESULT hr = S_OK;
@@ -176,6 +181,7 @@ CorrectionSummary RunGraphCorrection(const CorrectionRequest& request, const Gra
         ThrowFailure("streaming " + request.sInPath + " through the plug-in failed (" + FormatResult(hr) + "); " +
                      request.sOutPath + " was not written");
     summary.nFrames = sink->FramesWritten();
+    summary.sWarning = pitchCheck.Warning();
 
     writer.Close();
     output.Commit();

@@ -1,9 +1,8 @@
 #pragma once
 // The correction as a host runs it: a filter graph from the sound file
 // through the plug-in's filter, made by the plug-in module loaded by file,
-// into the output file. The settings reach the filter's processor in the
-// same order as the direct path's (see PrepareController), so both give the
-// same samples.
+// into the output file. The settings reach the filter through its control
+// interface, in the order every host gives them (host/StreamStart.h).
 
 #include <string>
 
@@ -25,7 +24,8 @@ struct GraphOptions
     bool bLog = false;
 };
 
-// Throws CJobError like RunCorrection. A preset that cannot be read or is
+// Throws CJobError; on any error an existing output is left as it was and
+// no temporary file remains. A preset that cannot be read or is
 // not a settings stream is refused before any output is created.
 CorrectionSummary RunGraphCorrection(const CorrectionRequest& request, const GraphOptions& options);
 

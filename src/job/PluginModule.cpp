@@ -7,8 +7,8 @@
 #include "host/HostIds.h"
 #include "job/JobError.h"
 #include "job/TextFormat.h"
-#include "platform/FilterMapper.h"
-#include "platform/Registry.h"
+#include "platform/media/FilterMapper.h"
+#include "platform/registry/Registry.h"
 
 namespace job {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/FilterTypes.h"
-#include "platform/Module.h"
+#include "platform/media/FilterTypes.h"
+#include "platform/com/Module.h"
 
 namespace job {
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "job/CorrectionJob.h"
+#include "job/PitchRange.h"
 #include "job/SoundIo.h"
 
 namespace job {
@@ -41,6 +42,12 @@ HRESULT CSoundFileSource::FillBuffer(BYTE* pData, LONG cbMax, LONG* pcbFilled)
             AverageChannels(m_Interleaved.data(), static_cast<int>(got), channels, reinterpret_cast<float*>(pData));
         } else {
             got = m_Reader.ReadFloat(reinterpret_cast<float*>(pData), wanted);
+        }
+        if (m_pPitchCheck != nullptr) {
+            if (m_ePath == ProcessingPath::Pcm16)
+                m_pPitchCheck->Add(reinterpret_cast<const int16_t*>(pData), static_cast<int>(got));
+            else
+                m_pPitchCheck->Add(reinterpret_cast<const float*>(pData), static_cast<int>(got));
         }
         m_nFramesRead += got;
         *pcbFilled = static_cast<LONG>(got) * frameBytes;

@@ -13,11 +13,12 @@
 #include <mutex>
 
 #include "job/SoundFormat.h"
-#include "platform/PushSource.h"
-#include "platform/SinkFilter.h"
+#include "platform/media/PushSource.h"
+#include "platform/media/SinkFilter.h"
 
 namespace job {
 
+class CLowPitchCheck;
 class CSoundReader;
 class CSoundWriter;
 
@@ -40,6 +41,8 @@ public:
 
     // Rethrows what reading failed with, if anything did.
     void RethrowError();
+    // Shows every frame read to the check (not owned; set before running).
+    void SetPitchCheck(CLowPitchCheck* pCheck) { m_pPitchCheck = pCheck; }
 
 protected:
     HRESULT FillBuffer(BYTE* pData, LONG cbMax, LONG* pcbFilled) override;
@@ -56,6 +59,7 @@ private:
     std::vector<float> m_Interleaved;
     int64_t m_nFramesRead = 0;
     std::exception_ptr m_pError;
+    CLowPitchCheck* m_pPitchCheck = nullptr;
 };
 
 class CSoundFileSink : public CSinkFilter

@@ -8,6 +8,7 @@
 
 #include "log/Elog.h"
 #include "log/LogInternal.h"
+#include "platform/resources/Resources.h"
 
 namespace {
 

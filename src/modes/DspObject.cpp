@@ -3,6 +3,7 @@
 
 #include "modes/DspObject.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -130,27 +131,28 @@ void CDspObject::ResetEngine()
     m_Engine.Reset();
 }
 
-int CDspObject::PollStatus()
+int CDspObject::PitchChangeCents() const
 {
     float ratio = 1.0f;
-    int frames = 0;
-    m_Engine.GetStatus(&ratio, &frames);
+    m_Engine.GetStatus(&ratio, nullptr);
+    // The engine never produces a ratio that is not positive and finite; if
+    // it ever did, the meter shows no shift instead of a conversion of an
+    // infinity. Truncated toward zero twice: to hundredths, then to cents.
+    double hundredths = 0.0;
+    if (ratio > 0.0f && std::isfinite(ratio))
+        hundredths = std::trunc(std::log(static_cast<double>(ratio)) * kHundredthCentsPerNeper);
+    constexpr double kIntMax = std::numeric_limits<int>::max();
+    hundredths = std::clamp(hundredths, -kIntMax, kIntMax);
+    return static_cast<int>(hundredths) / 100;
+}
 
+int CDspObject::PollStatus()
+{
+    int frames = 0;
+    m_Engine.GetStatus(nullptr, &frames);
     IIntonaraDialog* dialog = Dialog();
-    if (Relaxed(m_nActiveMode) == 0 && dialog != nullptr) {
-        // The engine never produces a ratio that is not positive and finite;
-        // if it ever did, the meter shows no shift instead of a conversion of
-        // an infinity.
-        double hundredths = 0.0;
-        if (ratio > 0.0f && std::isfinite(ratio))
-            hundredths = std::trunc(std::log(static_cast<double>(ratio)) * kHundredthCentsPerNeper);
-        constexpr double kIntMax = std::numeric_limits<int>::max();
-        if (hundredths > kIntMax)
-            hundredths = kIntMax;
-        if (hundredths < -kIntMax)
-            hundredths = -kIntMax;
-        dialog->SetChangeMeter(static_cast<int>(hundredths) / 100);
-    }
+    if (Relaxed(m_nActiveMode) == 0 && dialog != nullptr)
+        dialog->SetChangeMeter(PitchChangeCents());
     return frames;
 }
 

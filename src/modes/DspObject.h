@@ -45,7 +45,7 @@ public:
     // the first block.
     void Initialise() override;
 
-    // --- The store's hooks and the pass operations, in slot order -----------
+    // --- The store's hooks and the pass operations, in table order ---------
     void Reserved1() override {}
     void Reserved2() override {}
     void UpdateTuning() override;
@@ -85,6 +85,8 @@ public:
     void ResetEngine() override;
 
     // --- Non-virtual --------------------------------------------------------
+    // The pitch-change meter: the engine's present shift in whole cents.
+    int PitchChangeCents() const;
     // Fills m_fVibratoTable with the waveform of the current vibrato type.
     void BuildVibratoTable();
     void SetStartTick(int nTick);
@@ -94,6 +96,10 @@ public:
     CPitchEngine m_Engine;
 
 protected:
+    // A pass still running on the old buffer ends: the engine can no longer
+    // reach its records.
+    void OnTrackBufferReplaced(TrackBufferHandle previous) override;
+
     // Milliseconds into the current UTC hour; the blinking status text runs
     // on it. Tests override it to drive the blink without waiting.
     virtual unsigned StatusClockMs() const;

@@ -69,6 +69,12 @@ void CDspObject::StartCorrecting(TrackRecord* p, int nCapacity)
     m_Engine.SetFrameIndex(-1);
 }
 
+void CDspObject::OnTrackBufferReplaced(TrackBufferHandle previous)
+{
+    if (m_Engine.LentTrackRecords() == previous)
+        m_Engine.AttachTrackRecords(nullptr, 0);
+}
+
 // Wall-clock milliseconds into the current UTC hour (minutes, seconds and
 // milliseconds of the time of day). The Unix epoch starts on a whole hour,
 // so this is the time since the epoch modulo one hour.

@@ -226,58 +226,6 @@ LRESULT CallHandler(HWND handle, CMessageWindow& window, UINT message, WPARAM wP
 }
 
 // ---------------------------------------------------------------------------
-// String resources
-
-class CStringResources {
-public:
-    void Add(HMODULE module, std::span<const StringResource> strings)
-    {
-        std::lock_guard lock(m_mutex);
-        auto& table = m_modules[module];
-        for (const StringResource& entry : strings) {
-            table[entry.m_nId] = entry.m_pszText != nullptr ? entry.m_pszText : "";
-        }
-    }
-
-    void Remove(HMODULE module)
-    {
-        std::lock_guard lock(m_mutex);
-        m_modules.erase(module);
-    }
-
-    int Load(HMODULE module, UINT id, char* buffer, int bufferMax)
-    {
-        if (buffer == nullptr || bufferMax <= 0) {
-            return 0;
-        }
-        buffer[0] = '\0';
-        std::lock_guard lock(m_mutex);
-        auto moduleIt = m_modules.find(module);
-        if (moduleIt == m_modules.end()) {
-            return 0;
-        }
-        auto it = moduleIt->second.find(id);
-        if (it == moduleIt->second.end()) {
-            return 0;
-        }
-        const std::size_t count = std::min(it->second.size(), static_cast<std::size_t>(bufferMax - 1));
-        std::memcpy(buffer, it->second.data(), count);
-        buffer[count] = '\0';
-        return static_cast<int>(count);
-    }
-
-private:
-    std::mutex m_mutex;
-    std::map<HMODULE, std::map<UINT, std::string>> m_modules;
-};
-
-CStringResources& StringResources()
-{
-    static CStringResources resources;
-    return resources;
-}
-
-// ---------------------------------------------------------------------------
 // Message-box sink
 
 int StderrSink(const MessageBoxRequest& request)
@@ -441,21 +389,6 @@ std::size_t DispatchPostedMessages(HWND window)
         CallHandler(window, *target, next.m_uMessage, next.m_wParam, next.m_lParam);
         ++count;
     }
-}
-
-void AddStringResources(HMODULE module, std::span<const StringResource> strings)
-{
-    StringResources().Add(module, strings);
-}
-
-void RemoveStringResources(HMODULE module)
-{
-    StringResources().Remove(module);
-}
-
-int LoadStringA(HMODULE module, UINT id, char* buffer, int bufferMax)
-{
-    return StringResources().Load(module, id, buffer, bufferMax);
 }
 
 MessageBoxSink SetMessageBoxSink(MessageBoxSink sink)

@@ -2,8 +2,8 @@
 
 // In-process stand-ins for the window system's message services: registered
 // window messages, the global atom table, message windows that can be sent or
-// posted to, string resources of a module, and message boxes that go to a
-// replaceable sink instead of a screen.
+// posted to, and message boxes that go to a replaceable sink instead of a
+// screen. String resources are in platform/resources/Resources.h.
 //
 // Everything here is process-wide and safe to call from any thread.
 
@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -95,23 +94,6 @@ bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Runs the window's queued messages in order on the calling thread, including
 // any posted while they run. Returns how many ran.
 std::size_t DispatchPostedMessages(HWND window);
-
-// ---------------------------------------------------------------------------
-// String resources
-
-struct StringResource {
-    UINT m_nId;
-    const char* m_pszText;
-};
-
-// Gives `module` these strings (added to, or replacing, what it had). The
-// texts are copied. A null module is a valid key, standing for the program.
-void AddStringResources(HMODULE module, std::span<const StringResource> strings);
-void RemoveStringResources(HMODULE module);
-// Copies string `id` of `module` into `buffer`, cut to bufferMax - 1
-// characters and terminated. Returns the number of characters copied; 0 when
-// the string is missing or empty, or the buffer has no room.
-int LoadStringA(HMODULE module, UINT id, char* buffer, int bufferMax);
 
 // ---------------------------------------------------------------------------
 // Message boxes

@@ -45,6 +45,7 @@ inline constexpr LONG ERROR_PATH_NOT_FOUND = 3;
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;
 inline constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr LONG ERROR_BAD_FORMAT = 11;
 inline constexpr LONG ERROR_OUTOFMEMORY = 14;
 inline constexpr LONG ERROR_WRITE_FAULT = 29;
 inline constexpr LONG ERROR_READ_FAULT = 30;
@@ -59,6 +60,9 @@ inline constexpr LONG ERROR_CANTOPEN = 1011;
 inline constexpr LONG ERROR_CANTREAD = 1012;
 inline constexpr LONG ERROR_CANTWRITE = 1013;
 inline constexpr LONG ERROR_KEY_DELETED = 1018;
+inline constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
+inline constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+inline constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 
 // The last error of the calling thread, set by the platform functions that
 // report failure through a return value of 0 or null.

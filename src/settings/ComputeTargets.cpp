@@ -6,11 +6,7 @@
 
 namespace {
 
-// One set per thread: a caller copies the table before its next call, and
-// the property page and a host's control thread never share a result.
-thread_local int32_t t_nDegrees[kMaxScaleEntries];
-thread_local int32_t t_nPeriods[kMaxScaleEntries];
-thread_local int32_t t_nBounds[kMaxScaleEntries];
+static_assert(kMaxScaleEntries == CScaleSet::kMaxEntries);
 
 // Sums of up to three doubled periods must stay within 32 bits.
 constexpr double kFoldLimit = 268435456.0;
@@ -86,40 +82,40 @@ int CScaleSet::ComputeTargets(short key, double sampleRate, short* count, const 
 
     const ScaleDefinition& def = g_ScaleDefinitions[scale];
     for (int i = 0; i < def.nEntries; ++i)
-        t_nDegrees[i] = def.pDegrees[i];
+        m_nDegrees[i] = def.pDegrees[i];
     int n = def.nEntries;
     int tonicNotTracked = 0;
-    ApplyNoteFlags(static_cast<short>(scale), &n, t_nDegrees, &tonicNotTracked);
+    ApplyNoteFlags(static_cast<short>(scale), &n, m_nDegrees, &tonicNotTracked);
     if (n <= 0)
         return 1;
 
     // Highest note first, so the periods ascend and the key note comes last.
     for (int i = 0; i < n; ++i) {
-        const int d = std::abs(t_nDegrees[n - 1 - i]);
-        t_nPeriods[i] =
+        const int d = std::abs(m_nDegrees[n - 1 - i]);
+        m_nPeriods[i] =
             static_cast<int32_t>(std::pow(2.0, (kOctaveDegree - d) / static_cast<double>(kOctaveDegree)) *
                                      fold +
                                  0.5);
     }
 
     for (int i = 1; i < n; ++i)
-        t_nBounds[i] = (t_nPeriods[i - 1] + t_nPeriods[i]) / 2;
-    t_nBounds[n] = (t_nPeriods[n - 1] + 2 * t_nPeriods[0]) / 2;
-    t_nBounds[0] = t_nBounds[n] / 2;
+        m_nBounds[i] = (m_nPeriods[i - 1] + m_nPeriods[i]) / 2;
+    m_nBounds[n] = (m_nPeriods[n - 1] + 2 * m_nPeriods[0]) / 2;
+    m_nBounds[0] = m_nBounds[n] / 2;
 
     // The zone stays (its boundaries were set above) but gets no target. The
     // period that belongs to degree j sits at n - 1 - j.
     for (int j = 0; j < n; ++j)
-        if (t_nDegrees[j] < 0)
-            t_nPeriods[n - 1 - j] = 0;
+        if (m_nDegrees[j] < 0)
+            m_nPeriods[n - 1 - j] = 0;
     if (tonicNotTracked)
-        t_nPeriods[n - 1] = 0;
+        m_nPeriods[n - 1] = 0;
 
     if (count)
         *count = static_cast<short>(n);
     if (periods)
-        *periods = t_nPeriods;
+        *periods = m_nPeriods;
     if (bounds)
-        *bounds = t_nBounds;
+        *bounds = m_nBounds;
     return 0;
 }

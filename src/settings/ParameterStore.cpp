@@ -124,6 +124,13 @@ void CParameterStore::AttachDialog(IIntonaraDialog* pDialog)
         SetRelaxed(m_nBufferSize, main->SetBufferSeconds(Relaxed(m_nBufferSize)));
 }
 
+void CParameterStore::SetTrackBuffer(TrackBufferHandle handle)
+{
+    const TrackBufferHandle previous = m_hTrackBuffer.exchange(handle, std::memory_order_relaxed);
+    if (previous != nullptr && previous != handle)
+        OnTrackBufferReplaced(previous);
+}
+
 void CParameterStore::SetSampleRate(float hz)
 {
     // A format without a usable rate would leave the note table and every

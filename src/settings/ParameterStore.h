@@ -32,7 +32,7 @@ public:
     CParameterStore(const CParameterStore&) = delete;
     CParameterStore& operator=(const CParameterStore&) = delete;
 
-    // --- Virtual operations, in slot order ---------------------------------
+    // --- Virtual operations; their order is the table layout callers rely on
     virtual ~CParameterStore();
     // The bypass switch. Returns -1 and changes nothing unless which is 0.
     virtual int SetControlValue(int which, int value);
@@ -40,8 +40,8 @@ public:
     virtual void UpdateCursor() {}
     virtual void Initialise();
 
-    // Implemented by the processing controller. The Reserved slots have no
-    // role; they keep the later operations in their places.
+    // Implemented by the processing controller. The Reserved entries have
+    // no role; they keep the later operations at their places in the table.
     virtual void Reserved1() = 0;
     virtual void Reserved2() = 0;
     virtual void UpdateTuning() = 0;
@@ -98,10 +98,9 @@ public:
     int GetControlValue(int which, int* value);
     int GetControlValue2(int which, int* value);
 
-    void SetTrackBuffer(TrackBufferHandle handle)
-    {
-        m_hTrackBuffer.store(handle, std::memory_order_relaxed);
-    }
+    // Whoever replaces the buffer frees the old one only after this call:
+    // by then the controller has taken it back from the engine.
+    void SetTrackBuffer(TrackBufferHandle handle);
     TrackBufferHandle GetTrackBuffer() const
     {
         return m_hTrackBuffer.load(std::memory_order_relaxed);
@@ -110,6 +109,10 @@ public:
     CScaleSet& GetScaleSet() { return *m_pScale; }
 
 protected:
+    // The buffer the store named until now is being replaced; the
+    // controller makes sure the engine no longer reads it.
+    virtual void OnTrackBufferReplaced(TrackBufferHandle /*previous*/) {}
+
     static int32_t Relaxed(const std::atomic<int32_t>& field)
     {
         return field.load(std::memory_order_relaxed);

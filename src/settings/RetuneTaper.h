@@ -22,10 +22,4 @@ int ValueToIndex(double value, int steps, double low, double middle, double high
 int IndexToMs(int index);
 int MsToIndex(int ms);
 
-// Each direction caches the curve constants for the last (low, middle, high)
-// it saw. The caches are per thread; these count how often the calling
-// thread had to derive the constants afresh.
-unsigned ForwardCacheMisses();
-unsigned InverseCacheMisses();
-
 } // namespace retune_taper

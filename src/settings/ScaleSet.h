@@ -15,6 +15,8 @@ public:
     // Periods are scaled by a power of two so the key note lands in this
     // range; integer arithmetic on them then keeps ample resolution.
     static constexpr double kFoldLow = 173130.0;
+    // The most entries a scale has, its octave included.
+    static constexpr int kMaxEntries = 54;
 
     CScaleSet();
     CScaleSet(const CScaleSet&) = delete;
@@ -33,7 +35,9 @@ public:
     // Returns 0 and reports one octave of target periods (count entries) and
     // capture boundaries (count + 1 entries); returns 1 and writes nothing
     // for a key outside 0..11, an unusable sample rate, or no notes left.
-    // The pointers stay valid until this thread's next call.
+    // The pointers point into this object and stay valid until the next
+    // call; settings change on one thread at a time, so no caller sees
+    // another's table.
     virtual int ComputeTargets(short key, double sampleRate, short* count,
                                const int** periods, const int** bounds);
     virtual void GetScaleTable(short scale, int* entries, const int** degrees);
@@ -67,4 +71,8 @@ private:
     int32_t* m_pRemove[kScaleCount] = {};
     int32_t m_nRemoveBytes[kScaleCount] = {};
     IScaleEditor* m_pEditor = nullptr;
+    // The last table computed; no call allocates, on any thread.
+    int32_t m_nDegrees[kMaxEntries] = {};
+    int32_t m_nPeriods[kMaxEntries] = {};
+    int32_t m_nBounds[kMaxEntries] = {};
 };

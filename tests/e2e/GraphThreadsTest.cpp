@@ -3,9 +3,10 @@
 // thread does everything a user and a host do at the same time: every
 // automatic-mode setting through SetParameter and through the control
 // interface's puts and SetSettings, mode switches, graphical passes armed,
-// drawn on and finished, status polled. Nothing takes a lock the design does
-// not name, so this is the program the thread sanitizer job watches; here it
-// also checks that the stream comes through whole and finite.
+// drawn on and finished, status polled. Only the control lock and the
+// graph's own locks are taken, so this is the program the thread sanitizer
+// job watches; here it also checks that the stream comes through whole and
+// finite.
 
 #include <gtest/gtest.h>
 
@@ -19,9 +20,9 @@
 #include <vector>
 
 #include "host/ActvPlug.h"
-#include "platform/FilterGraph.h"
-#include "platform/MemoryFilters.h"
-#include "platform/SinkFilter.h"
+#include "platform/media/FilterGraph.h"
+#include "support/MemoryFilters.h"
+#include "platform/media/SinkFilter.h"
 #include "settings/ParameterIds.h"
 
 namespace {

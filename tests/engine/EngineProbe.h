@@ -37,28 +37,16 @@ struct CEngineProbe
         e.m_fRatio.store(r, kRelaxed);
         e.m_fRatioSmoothed.store(r, kRelaxed);
     }
-    static void SetReadFrac(E& e, float f) { e.m_fReadFrac = f; }
     static void SetNoteFrames(E& e, int n) { e.m_nNoteFrames = n; }
 
-    static float TargetRatio(E& e, float fPeriod) { return e.TargetRatio(fPeriod); }
-    static void ApplyRatio(E& e, float fTarget) { e.ApplyRatio(fTarget); }
-
-    static bool FindCandidate(E& e, const std::vector<float>& energy, const std::vector<float>& corr, int maxLag,
-        int& start, int& index, int& period)
+    // As inside a block: with the loan of records in force.
+    static float TargetRatio(E& e, float fPeriod)
     {
-        std::copy(energy.begin(), energy.end(), e.m_fCoarseEnergy);
-        std::copy(corr.begin(), corr.end(), e.m_fCoarseCorr);
-        return e.FindCandidate(maxLag, start, index, period);
+        e.BeginBlock();
+        const float r = e.TargetRatio(fPeriod);
+        e.EndBlock();
+        return r;
     }
 
-    // Locked state with a hand-made bank, one sample before a period update;
-    // with the all-zero ring of a new engine a zero sample changes no sum.
-    static void PlantBank(E& e, int base, const float* energy, const float* corr)
-    {
-        e.m_nBaseLag = base;
-        std::copy(energy, energy + 8, e.m_fFineEnergy);
-        std::copy(corr, corr + 8, e.m_fFineCorr);
-        e.m_nUpdateCount = E::kUpdateInterval - 1;
-        e.m_bSearching.store(0, kRelaxed);
-    }
+
 };

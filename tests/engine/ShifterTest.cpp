@@ -77,25 +77,3 @@ TEST(Shifter, SplicesMoveByTheFractionalPeriodWithoutAClick)
     }
 }
 
-TEST(Shifter, FractionEdgesAndTheParabola)
-{
-    // +0.5 at r >= 1 takes the extra step; -0.5 at r < 1 does not.
-    for (float ratio : {1.5f, 0.5f}) {
-        CPitchEngine e;
-        NeverLock(e);
-        CEngineProbe::SetRatio(e, ratio);
-        ProcessAll(e, {0.0f});
-        EXPECT_EQ(CEngineProbe::Read(e), CPitchEngine::kInitialRead + (ratio > 1.0f ? 2 : 1));
-        EXPECT_EQ(CEngineProbe::ReadFrac(e), -0.5f);
-    }
-    // With the fraction held at 0.25 (ratio 1.0 never moves it) each output
-    // is the quadratic through the three samples around the read index,
-    // here in Lagrange form.
-    const auto in = Noise(0.8, 400, 21);
-    CPitchEngine e;
-    const double f = 0.25;
-    CEngineProbe::SetReadFrac(e, float(f));
-    const auto out = ProcessAll(e, in);
-    for (size_t n = 31; n < in.size(); ++n)
-        ASSERT_NEAR(out[n], in[n - 31] * f * (f - 1) / 2 + in[n - 30] * (1 - f * f) + in[n - 29] * f * (f + 1) / 2, 1e-6);
-}

@@ -72,40 +72,6 @@ TEST(TargetRatio, DoNotTrackDetuneAndNoTable)
     EXPECT_EQ(CEngineProbe::TargetRatio(none, 123.4f), 1.0f);
 }
 
-TEST(TargetRatio, PassesFollowTheirRecords)
-{
-    std::vector<TrackRecord> records(4, TrackRecord{0.0f, 0.0f, 3000.0f, -1.0f, 0.0f});
-    CPitchEngine e;
-    e.EnableAutoCorrect(0);
-    e.AttachTrackRecords(records.data(), 4);
-    e.EnableCorrecting(1);
-    e.SetFrameIndex(2);
-    const float p = 123.4f;
-    auto ratioFor = [&](float target) {
-        records[2].fTargetPeriod = target;
-        return CEngineProbe::TargetRatio(e, p);
-    };
-    // Toward the target's nearest octave: an octave either way is no shift.
-    EXPECT_EQ(ratioFor(2.0f * p), 1.0f);
-    EXPECT_EQ(ratioFor(0.5f * p), 1.0f);
-    EXPECT_EQ(ratioFor(0.0f), 1.0f);
-    EXPECT_NEAR(ratioFor(p * 3.0f), 2.0 / 3.0, 1e-6);
-    EXPECT_NEAR(ratioFor(p / 3.0f), 1.5, 1e-6);
-    EXPECT_NEAR(ratioFor(p * 0.9f), 1.0 / 0.9, 1e-6);
-    e.SetWaitForSignal(1); // nothing before the first sound
-    EXPECT_EQ(ratioFor(p * 0.9f), 1.0f);
-
-    // Tracking comes first, never corrects, and records the frame's period
-    // range once the wait is over.
-    e.EnableTracking(1);
-    CEngineProbe::TargetRatio(e, p);
-    EXPECT_EQ(records[2].fMaxPeriod, -1.0f);
-    e.SetWaitForSignal(0);
-    for (float q : {p, p + 2.0f, p - 1.0f})
-        EXPECT_EQ(CEngineProbe::TargetRatio(e, q), 1.0f);
-    EXPECT_EQ(std::pair(records[2].fMinPeriod, records[2].fMaxPeriod), std::pair(p - 1.0f, p + 2.0f));
-}
-
 TEST(Retune, ToneThirtyCentsSharpReachesTheNoteWithTheRetuneHalfLife)
 {
     const auto in = WithFloor(Tone(Shape::Harmonics, Sharp(69, 30.0), 0.4, 30000));
@@ -132,38 +98,6 @@ TEST(Retune, ToneThirtyCentsSharpReachesTheNoteWithTheRetuneHalfLife)
         }
         // Measured on its own, the output sits on A4.
         EXPECT_NEAR(MeasurePeriod(out, int(in.size()) - 6000, 5000, 60, 160), NotePeriod(69), 0.05);
-    }
-}
-
-TEST(Vibrato, OnsetGainAndClock)
-{
-    // Frames n since the note began, delay D: silent while 2n < D, then a
-    // straight line up to full depth at n = D.
-    const int delay = 20;
-    std::vector<float> table(1000, 0.05f);
-    CPitchEngine e;
-    e.SetVibrato(table.data(), 1000, 37.5f, 1.0f, delay);
-    e.EnableVibrato(1);
-    e.SetRetuneCoefficient(0.5f);
-    CEngineProbe::SetPeriod(e, 100.0f);
-    for (int n = 0; n <= 2 * delay; ++n) {
-        CEngineProbe::SetRatio(e, 1.0f);
-        CEngineProbe::SetNoteFrames(e, n);
-        CEngineProbe::ApplyRatio(e, 1.0f);
-        CEngineProbe::ApplyRatio(e, 1.0f);
-        EXPECT_NEAR((CEngineProbe::Ratio(e) - 1.0) / 0.05, std::clamp((n - delay / 2.0) / (delay / 2.0), 0.0, 1.0), 1e-5) << n;
-        EXPECT_EQ(CEngineProbe::RatioSmoothed(e), 1.0f) << "vibrato must not feed the smoothing";
-    }
-    // The clock moves once per frame, in automatic correction only (37.5
-    // and its multiples are exact in float).
-    for (int autoCorrect : {1, 0}) {
-        CPitchEngine c;
-        c.EnableAutoCorrect(autoCorrect);
-        c.SetVibrato(table.data(), 1000, 37.5f, 0.3f, 0);
-        c.EnableVibrato(1);
-        ProcessAll(c, std::vector<float>(45 * 200 + 199, 0.0f));
-        EXPECT_EQ(c.GetFrameCount(), 45);
-        EXPECT_EQ(CEngineProbe::VibPhase(c), autoCorrect ? std::fmod(45 * 37.5f, 1000.0f) : 0.0f);
     }
 }
 

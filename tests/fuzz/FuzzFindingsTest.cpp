@@ -22,7 +22,7 @@
 #include "host/ActvPlug.h"
 #include "host/Persist.h"
 #include "modes/DspObject.h"
-#include "platform/Stream.h"
+#include "platform/com/Stream.h"
 #include "settings/ParameterIds.h"
 
 namespace {

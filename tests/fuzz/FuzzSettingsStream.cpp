@@ -18,7 +18,7 @@
 #include "host/ActvPlug.h"
 #include "host/IIntonaraControl.h"
 #include "host/Persist.h"
-#include "platform/Stream.h"
+#include "platform/com/Stream.h"
 #include "settings/RetuneTaper.h"
 
 namespace {

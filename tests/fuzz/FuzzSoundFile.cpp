@@ -2,26 +2,23 @@
 // the file: the tool's reader opens them from memory (libsndfile's virtual
 // I/O), then the tool's probing and classification check the rate and
 // decide the path (trying --mixdown when the file is refused without it, as
-// a user would), the output format is chosen, the controller is prepared
-// for the file's rate and a short stretch is corrected and written. The job library may refuse a file only by throwing its own error
-// type; anything else (another exception, a crash, a sanitizer report, a
-// non-finite sample reaching the writer) is a fault.
+// a user would), the output format is chosen, and a short stretch runs
+// through the tool's filter graph into a writer. The job library may refuse
+// a file only by throwing its own error type; anything else (another
+// exception, a crash, a sanitizer report) is a fault.
 
-#include <algorithm>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include "FuzzInput.h"
-#include "job/CorrectionJob.h"
+#include "host/ActvPlug.h"
 #include "job/JobError.h"
-#include "job/SampleConversion.h"
+#include "job/SoundFilters.h"
 #include "job/SoundFormat.h"
 #include "job/SoundIo.h"
-#include "modes/DspObject.h"
+#include "platform/media/FilterGraph.h"
 
 namespace {
 
@@ -42,9 +39,6 @@ void CorrectStretch(job::CSoundReader& reader)
     }
     const int outputFormat = job::ChooseOutputFormat("out.wav", format.nFormat, format.nSampleRate, path);
 
-    auto dsp = std::make_unique<CDspObject>();
-    job::PrepareController(*dsp, job::CorrectionSettings{}, format.nSampleRate);
-
     const int memory = memfd_create("fuzz-out", 0);
     if (memory < 0)
         return;
@@ -55,32 +49,19 @@ void CorrectStretch(job::CSoundReader& reader)
     } closer{memory};
     job::CSoundWriter writer(memory, "out.wav", outputFormat, format.nSampleRate);
 
-    const size_t channels = static_cast<size_t>(format.nChannels);
-    std::vector<float> interleaved(kBlockFrames * channels);
-    std::vector<int16_t> pcm(kBlockFrames);
-    std::vector<float> in(kBlockFrames), out(kBlockFrames);
-    for (int64_t done = 0; done < kMaxFrames;) {
-        int n = 0;
-        if (path == job::ProcessingPath::Pcm16) {
-            n = static_cast<int>(reader.ReadPcm16(pcm.data(), kBlockFrames));
-            job::ConvertPcm16ToFloat(pcm.data(), in.data(), static_cast<size_t>(std::max(n, 0)));
-        } else {
-            n = static_cast<int>(reader.ReadFloat(interleaved.data(), kBlockFrames));
-            if (n > 0)
-                job::AverageChannels(interleaved.data(), n, format.nChannels, in.data());
-        }
-        if (n <= 0)
-            break;
-        dsp->m_Engine.Process(in.data(), out.data(), n);
-        fuzz::RequireFinite(out.data(), n, "sound file");
-        if (path == job::ProcessingPath::Pcm16) {
-            job::ConvertFloatToPcm16(out.data(), pcm.data(), static_cast<size_t>(n));
-            writer.WritePcm16(pcm.data(), n);
-        } else {
-            writer.WriteFloat(out.data(), n);
-        }
-        done += n;
+    // The tool's graph, with the filter made in the program.
+    HRESULT hr = S_OK;
+    CComPtr<CIntonaraPlugIn> filter(new CIntonaraPlugIn(nullptr, &hr));
+    CComPtr<job::CSoundFileSource> source(new job::CSoundFileSource(reader, path, kBlockFrames));
+    CComPtr<job::CSoundFileSink> sink(new job::CSoundFileSink(writer, path));
+    {
+        CFilterGraph graph;
+        if (SUCCEEDED(graph.ConnectChain({source, filter, sink})) && SUCCEEDED(graph.Run()))
+            graph.Step(kMaxFrames / kBlockFrames);
+        graph.Stop();
     }
+    source->RethrowError();
+    sink->RethrowError();
     writer.Close();
 }
 

@@ -5,7 +5,7 @@
 #include "HostTestSupport.h"
 
 #include "host/Persist.h"
-#include "platform/Stream.h"
+#include "platform/com/Stream.h"
 #include "settings/ParameterIds.h"
 #include "settings/RetuneTaper.h"
 
@@ -91,6 +91,25 @@ TEST(Control, APutDoesNotUndoWhatThePanelChangedMeanwhile)
     EXPECT_EQ(Parameter(pDsp, PARAM_KEY), 4);
 }
 
+// Applying a settings block ends a graphical pass, so a put that changes
+// nothing must not apply one: a host re-sending the key it read would
+// otherwise stop the user's tracking.
+TEST(Control, APutOfTheValueHeldChangesNothing)
+{
+    auto pFilter = MakeFilter();
+    CDspObject* pDsp = Processor(pFilter);
+    pDsp->SetParameter(PARAM_MODE, 1);
+    pDsp->SetParameter(PARAM_TRACK_PITCH, 1);
+    ASSERT_EQ(pFilter->put_Key(Parameter(pDsp, PARAM_KEY)), S_OK);
+    ASSERT_EQ(pFilter->put_Detune(250), S_OK);  // clamped to the 200 ...
+    ASSERT_EQ(pFilter->put_Detune(200), S_OK);  // ... that is then held
+    EXPECT_EQ(Parameter(pDsp, PARAM_TRACK_PITCH), 0) << "the first detune put changed a setting";
+    pDsp->SetParameter(PARAM_TRACK_PITCH, 1);
+    ASSERT_EQ(pFilter->put_Detune(200), S_OK);
+    ASSERT_EQ(pFilter->put_Scale(Parameter(pDsp, PARAM_SCALE)), S_OK);
+    EXPECT_EQ(Parameter(pDsp, PARAM_TRACK_PITCH), 1);
+}
+
 TEST(Control, WithThePanelOpenSettingsGoThroughItsControls)
 {
     auto pFilter = MakeFilter();
@@ -166,7 +185,7 @@ TEST(Control, WaveFormatsAreNotConnectedUntilSet)
     EXPECT_EQ(pFilter->GetWaveFormat(&wfx, 1), VFW_E_NOT_CONNECTED);
 }
 
-TEST(Persistence, SaveWritesTheDocumentedLayoutAndLoadRestoresIt)
+TEST(Persistence, SaveWrites56BytesAndLoadRestoresThem)
 {
     auto pSaver = MakeFilter();
     CDspObject* pDsp = Processor(pSaver);

@@ -6,9 +6,9 @@
 
 #include "host/ModuleExports.h"
 #include "host/Registration.h"
-#include "platform/FilterMapper.h"
-#include "platform/Module.h"
-#include "platform/Registry.h"
+#include "platform/media/FilterMapper.h"
+#include "platform/com/Module.h"
+#include "platform/registry/Registry.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 // does to it, test signals, and the engine run directly for comparison.
 
 #include "host/ActvPlug.h"
-#include "platform/FilterGraph.h"
-#include "platform/MemoryFilters.h"
+#include "platform/media/FilterGraph.h"
+#include "support/MemoryFilters.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@
 
 namespace hosttest {
 
-// The "(Default)" preset, as the product's documentation lists it.
+// The "(Default)" preset's settings block.
 inline constexpr int kDefaultBlock[9] = {2, 0, 100, 126, 0, 30, 55, 300, 25};
 
 inline CComPtr<CIntonaraPlugIn> MakeFilter()

@@ -42,10 +42,13 @@ TEST(Negotiation, TransformNeedsTheSameSampleFormatAndRateAndMonoOutput)
     // Accepting it also tells the processor the rate.
     EXPECT_EQ(Processor(pFilter)->GetSampleRate(), 48000.0f);
 
+    // A refusal leaves the rate alone, whatever the refused input's rate.
+    const CMediaType other = AudioType(WAVE_FORMAT_PCM, 1, 22050, 16);
     for (const CMediaType& out : {AudioType(WAVE_FORMAT_PCM, 1, 44100, 16),
-                                  AudioType(WAVE_FORMAT_IEEE_FLOAT, 1, 48000, 32),
-                                  AudioType(WAVE_FORMAT_PCM, 2, 48000, 16)}) {
-        EXPECT_EQ(pFilter->CheckTransform(&in, &out), E_INVALIDARG);
+                                  AudioType(WAVE_FORMAT_IEEE_FLOAT, 1, 22050, 32),
+                                  AudioType(WAVE_FORMAT_PCM, 2, 22050, 16)}) {
+        EXPECT_EQ(pFilter->CheckTransform(&other, &out), E_INVALIDARG);
+        EXPECT_EQ(Processor(pFilter)->GetSampleRate(), 48000.0f);
     }
 }
 

@@ -164,29 +164,3 @@ TEST(SampleConversion, EdgeValues)
     EXPECT_EQ(FloatToPcm16(0.5f), 16384);
     EXPECT_EQ(FloatToPcm16(std::nanf("")), 0);
 }
-
-// A filter whose conversion buffers can never be had.
-class CStarvedPlugIn : public CIntonaraPlugIn {
-public:
-    CStarvedPlugIn() : CIntonaraPlugIn(nullptr, nullptr) {}
-    BOOL ResizeBuffers(DWORD cbBytes) override
-    {
-        FreeBuffers();
-        m_cbBuffers = cbBytes;
-        return FALSE;
-    }
-};
-
-TEST(Streaming, PcmBlocksThatFindNoConversionBuffersAreNotDelivered)
-{
-    // 56000 frames in one sample: more than the 48000 floats a new filter
-    // has room for.
-    CComPtr<CMemorySource> pSource = CMemorySource::CreatePcm16(8000, ToPcm16(SungNote(8000, 7.0)));
-    pSource->SetFramesPerSample({56000});
-    CComPtr<CStarvedPlugIn> pFilter(new CStarvedPlugIn);
-    CComPtr<CMemorySink> pSink(new CMemorySink);
-    CFilterGraph graph;
-    ASSERT_EQ(graph.ConnectChain({pSource, pFilter, pSink}), S_OK);
-    EXPECT_EQ(graph.RunToCompletion(), E_OUTOFMEMORY);
-    EXPECT_TRUE(pSink->Data().empty());
-}

@@ -30,8 +30,8 @@ std::string Failure(const char* text, int line)
 // paid for at every throw.
 static_assert(std::is_empty_v<localException>);
 
-char g_moduleTag;
-const HMODULE kModule = reinterpret_cast<HMODULE>(&g_moduleTag);
+// The strings come from this program's own resources (LogStrings.rc).
+const HMODULE kModule = nullptr;
 
 }  // namespace
 
@@ -110,11 +110,7 @@ TEST_F(ElogLayout, LongMessagesAreCutToTheBuffer)
     const std::string huge(30000, 'q');
     LogText("%s", huge.c_str());
     ErrorTextBox(true, "f.cpp", 1, "%s", huge.c_str());
-    const std::string longFormat(600, 'r');
-    const StringResource longString{6, longFormat.c_str()};
-    AddStringResources(kModule, {&longString, 1});
-    LogId(kModule, 6);
-    RemoveStringResources(kModule);
+    LogId(kModule, 6);  // 600 r's
 
     const auto entries = LogEntries();
     ASSERT_EQ(entries.size(), 3u);
@@ -213,8 +209,6 @@ using ElogResources = LogDirTest;
 
 TEST_F(ElogResources, StringsComeFromTheModuleWithTheirOwnPrefix)
 {
-    const StringResource strings[] = {{7, "Gain %d out of range"}, {8, "Note %s"}};
-    AddStringResources(kModule, strings);
     const HWND owner = reinterpret_cast<HWND>(std::uintptr_t{0x1234});
 
     ErrorIdBox(false, "C:\\src\\Engine.cpp", 42, kModule, 7, 99);
@@ -226,7 +220,6 @@ TEST_F(ElogResources, StringsComeFromTheModuleWithTheirOwnPrefix)
     SetErrorFilter(0x8);
     ErrorId("Id.cpp", 11, 0x8, 7, 3);
     ErrorId("Id.cpp", 12, 0x1, 7, 4);
-    RemoveStringResources(kModule);
 
     const auto entries = LogEntries();
     ASSERT_EQ(entries.size(), 6u);
@@ -308,10 +301,7 @@ TEST_F(ElogFailures, ExceptionsOnTheWayAreCaughtAndReported)
     });
     EXPECT_NO_THROW(ErrorTextBox(false, "src/x.cpp", 12, "boom %d", 1));
     *throwing = true;
-    const StringResource string{3, "res"};
-    AddStringResources(kModule, {&string, 1});
     EXPECT_NO_THROW(ErrorIdBox(false, "y.cpp", 4, kModule, 3));
-    RemoveStringResources(kModule);
 
     // A listener that throws while the trace is announced.
     InitErrorLog();

@@ -134,22 +134,6 @@ TEST(MessageWindows, DestroyWaitsForAHandlerRunningElsewhere)
     EXPECT_FALSE(IsWindow(self));
 }
 
-TEST(StringResources, LoadedPerModuleAndCutToTheBuffer)
-{
-    static char tag;
-    const HMODULE module = reinterpret_cast<HMODULE>(&tag);
-    const StringResource strings[] = {{100, "Retune Speed"}, {101, ""}};
-    AddStringResources(module, strings);
-    char buffer[8];
-    EXPECT_EQ(LoadStringA(module, 100, buffer, sizeof buffer), 7);
-    EXPECT_STREQ(buffer, "Retune ");
-    EXPECT_EQ(LoadStringA(module, 101, buffer, sizeof buffer), 0);
-    EXPECT_EQ(LoadStringA(module, 102, buffer, sizeof buffer), 0);
-    EXPECT_EQ(LoadStringA(nullptr, 100, buffer, sizeof buffer), 0) << "another module's table";
-    RemoveStringResources(module);
-    EXPECT_EQ(LoadStringA(module, 100, buffer, sizeof buffer), 0);
-}
-
 TEST(MessageBoxes, RecorderSeesEveryBoxAndRestoresTheSinkBefore)
 {
     const HWND owner = reinterpret_cast<HWND>(std::uintptr_t{0x42});

@@ -1,13 +1,11 @@
 // The built bundle through the LV2 tools every Linux audio user has: lv2info
-// reads its description, lv2apply runs it over a file, and the file must
-// come out bit for bit as the intonara tool corrects it.
+// reads its description, sord_validate checks it against the LV2 schemas.
 
 #include "Lv2TestHost.h"
 #include "cli/CliTestSupport.h"
 #include "cli/ProgramRunner.h"
 
 #include "settings/ScaleSet.h"
-#include "voice/DemoPhrase.h"
 
 #include <algorithm>
 #include <cctype>
@@ -196,132 +194,5 @@ TEST(Lv2Bundle, DescriptionValidatesAgainstTheSchemas)
     const std::string text((std::istreambuf_iterator<char>(description)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("doap:license <http"), std::string::npos);
 }
-
-// ---------------------------------------------------------------------------
-// lv2apply against the tool
-
-std::vector<float> ReadFloats(const std::string& path, int* pRate = nullptr)
-{
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    EXPECT_NE(file, nullptr) << path << ": " << sf_strerror(nullptr);
-    if (file == nullptr)
-        return {};
-    EXPECT_EQ(info.channels, 1);
-    EXPECT_EQ(info.format & SF_FORMAT_SUBMASK, SF_FORMAT_FLOAT);
-    std::vector<float> samples(static_cast<size_t>(info.frames));
-    sf_readf_float(file, samples.data(), info.frames);
-    sf_close(file);
-    if (pRate)
-        *pRate = info.samplerate;
-    return samples;
-}
-
-struct Setting {
-    const char* symbol;  // lv2apply's control
-    const char* value;
-    const char* option;  // the tool's option and value
-    const char* optionValue;
-};
-
-struct ApplyCase {
-    const char* name;
-    int nRate;
-    std::vector<Setting> settings;
-    bool bCorrects;
-};
-
-void PrintTo(const ApplyCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class Lv2ApplyTest : public clitest::ScratchTest, public ::testing::WithParamInterface<ApplyCase>
-{
-};
-
-TEST_P(Lv2ApplyTest, OutputIsBitIdenticalToTheTool)
-{
-    const ApplyCase& c = GetParam();
-    const std::string lv2apply = FindProgram("lv2apply");
-    ASSERT_FALSE(lv2apply.empty()) << "lv2apply (lilv-utils) is not installed";
-
-    // The demo phrase, every note off pitch, as 32-bit float. All of it: a
-    // threshold one step off shows only in its second half.
-    const std::vector<float> input = voice::SynthesizeDemoPhrase(c.nRate);
-    const std::string in = Path("in.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, c.nRate, input);
-
-    std::vector<std::string> pluginArgs = {"-i", in, "-o", Path("plugin.wav")};
-    std::vector<std::string> toolArgs = {"correct", in, "-o", Path("tool.wav"), "--quiet"};
-    for (const Setting& s : c.settings) {
-        pluginArgs.insert(pluginArgs.end(), {"-c", s.symbol, s.value});
-        toolArgs.push_back(s.option);
-        if (*s.optionValue)
-            toolArgs.push_back(s.optionValue);
-    }
-    pluginArgs.push_back(lv2test::kPluginUri);
-
-    PrepareChildEnvironment();
-    const auto plugin = RunProgram(lv2apply, pluginArgs);
-    RestoreEnvironment();
-    ASSERT_EQ(plugin.nStatus, 0) << plugin.sErr;
-    const auto tool = RunProgram((clitest::OwnDirectory() / "intonara").string(), toolArgs);
-    ASSERT_EQ(tool.nStatus, 0) << tool.sErr;
-
-    int rate = 0;
-    const std::vector<float> fromPlugin = ReadFloats(Path("plugin.wav"), &rate);
-    const std::vector<float> fromTool = ReadFloats(Path("tool.wav"));
-    EXPECT_EQ(rate, c.nRate);
-    ASSERT_EQ(fromPlugin.size(), input.size());
-    ASSERT_EQ(fromTool.size(), input.size());
-    size_t firstDifference = input.size();
-    for (size_t i = 0; i < input.size() && firstDifference == input.size(); ++i)
-        if (std::memcmp(&fromPlugin[i], &fromTool[i], sizeof(float)) != 0)
-            firstDifference = i;
-    EXPECT_EQ(firstDifference, input.size()) << "plug-in " << fromPlugin[firstDifference] << ", tool "
-                                             << fromTool[firstDifference];
-
-    // Equal outputs prove nothing if neither corrected anything. Unshifted,
-    // the engine passes input samples through (only delayed); shifting, it
-    // interpolates between them, so most output values are new.
-    std::vector<float> sorted = input;
-    std::sort(sorted.begin(), sorted.end());
-    size_t passedThrough = 0;
-    for (float v : fromPlugin)
-        passedThrough += std::binary_search(sorted.begin(), sorted.end(), v) ? 1 : 0;
-    if (c.bCorrects)
-        EXPECT_LT(passedThrough, input.size() / 2);
-    else
-        EXPECT_EQ(passedThrough, input.size());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Settings, Lv2ApplyTest,
-    ::testing::Values(
-        ApplyCase{"EverySettingMoved",
-                  44100,
-                  {{"scale", "0", "--scale", "0"},
-                   {"key", "9", "--key", "A"},
-                   {"detune", "-20", "--detune", "-20"},
-                   {"retune", "35", "--retune", "35"},
-                   {"vibrato_type", "1", "--vibrato", "sine"},
-                   {"vibrato_depth", "40", "--depth", "40"},
-                   {"vibrato_rate", "6.3", "--rate", "6.3"},
-                   {"vibrato_delay", "150", "--delay", "150"},
-                   {"threshold", "40", "--threshold", "40"}},
-                  true},
-        // A rate other than the processor's initial 44.1 kHz re-applies the
-        // settings; a changed threshold shows whether that happened in the
-        // tool's order.
-        ApplyCase{"ThresholdAt48k",
-                  48000,
-                  {{"scale", "1", "--scale", "1"},
-                   {"key", "2", "--key", "D"},
-                   {"threshold", "60", "--threshold", "60"},
-                   {"vibrato_type", "3", "--vibrato", "sawtooth"}},
-                  true},
-        ApplyCase{"Bypassed", 22050, {{"enabled", "0", "--bypass", ""}}, false}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

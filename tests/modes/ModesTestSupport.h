@@ -11,7 +11,6 @@
 #include <cmath>
 #include <vector>
 
-#include "EngineReadout.h"
 #include "modes/DspObject.h"
 #include "settings/ParameterIds.h"
 #include "settings/ScaleEditorLink.h"
@@ -37,52 +36,6 @@ public:
 protected:
     unsigned StatusClockMs() const override { return clockMs; }
 };
-
-// --- Expected values, straight from their definitions -----------------------
-
-// Half-life of ms milliseconds at fs / 5 updates per second.
-inline float ExpectedRetuneCoef(double fs, double ms)
-{
-    const double updatesPerSecond = fs / 5.0;
-    return static_cast<float>(std::exp2(-1.0 / (updatesPerSecond * ms / 1000.0)));
-}
-
-// The note table of an unedited equal-tempered chromatic scale: the key
-// note's period folded into [173130, 346260), then one integer period per
-// semitone of the octave above it, highest note first, and the midpoints
-// between neighbours as zone edges.
-struct NoteTable
-{
-    std::vector<int> targets;
-    std::vector<int> bounds;
-};
-
-inline NoteTable ChromaticTable(int key, double fs)
-{
-    const double tonicHz = 440.0 * std::exp2((key - 9) / 12.0);
-    double folded = fs / tonicHz;
-    while (folded < 173130.0)
-        folded *= 2.0;
-    NoteTable t;
-    for (int i = 0; i < 12; ++i) {
-        const int semitonesAboveKey = 11 - i;
-        t.targets.push_back(static_cast<int>(std::floor(2.0 * folded / std::exp2(semitonesAboveKey / 12.0) + 0.5)));
-    }
-    t.bounds.assign(13, 0);
-    for (int i = 1; i < 12; ++i)
-        t.bounds[i] = (t.targets[i - 1] + t.targets[i]) / 2;
-    t.bounds[12] = (t.targets[11] + 2 * t.targets[0]) / 2;
-    t.bounds[0] = t.bounds[12] / 2;
-    return t;
-}
-
-// Vibrato increment: table entries per frame for a rate in tenths of a hertz.
-inline float ExpectedVibIncrement(double fs, int rateTenths)
-{
-    const double framesPerSecond = fs / 200.0;
-    const double cycleFrames = framesPerSecond / (rateTenths / 10.0);
-    return static_cast<float>(1000.0 / cycleFrames);
-}
 
 inline double SemitoneFactor(double semitones)
 {

@@ -1,6 +1,6 @@
 // Allocator properties, buffer lending and media sample state.
 
-#include "platform/Allocator.h"
+#include "platform/media/Allocator.h"
 
 #include <gtest/gtest.h>
 

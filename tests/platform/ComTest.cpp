@@ -1,8 +1,8 @@
 // Reference counting, interface lookup, aggregation, identifiers, task
 // memory and the kernel stand-ins.
 
-#include "platform/Com.h"
-#include "platform/Kernel.h"
+#include "platform/com/Com.h"
+#include "platform/kernel/Kernel.h"
 
 #include <gtest/gtest.h>
 

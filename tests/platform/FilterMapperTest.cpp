@@ -1,9 +1,9 @@
 // The filter mapper's records in the registry, registered directly and
 // through a filter's own setup record.
 
-#include "platform/FilterMapper.h"
-#include "platform/Registry.h"
-#include "platform/TransformFilter.h"
+#include "platform/media/FilterMapper.h"
+#include "platform/registry/Registry.h"
+#include "platform/media/TransformFilter.h"
 
 #include "PassThroughFilter.h"
 #include "PlatformTestSupport.h"

@@ -2,8 +2,8 @@
 // a transform filter sees it, exact data through odd and mismatched buffer
 // sizes, reconnection, refusal, and Stop from another thread.
 
-#include "platform/FilterGraph.h"
-#include "platform/MemoryFilters.h"
+#include "platform/media/FilterGraph.h"
+#include "support/MemoryFilters.h"
 
 #include "PassThroughFilter.h"
 

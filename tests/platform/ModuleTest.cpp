@@ -1,8 +1,8 @@
 // Loading a plug-in module by file, registering it, and creating its
 // objects by class identifier through the registry.
 
-#include "platform/Module.h"
-#include "platform/Registry.h"
+#include "platform/com/Module.h"
+#include "platform/registry/Registry.h"
 
 #include "PlatformTestSupport.h"
 #include "module/TestModule.h"

@@ -4,7 +4,7 @@
 // writes down every call the filter base makes into it, so the tests can
 // check the order in which a graph drives a filter.
 
-#include "platform/TransformFilter.h"
+#include "platform/media/TransformFilter.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // handles and processes, deletion, enumeration, where the file lives, and
 // what happens to a damaged file.
 
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 #include "PlatformTestSupport.h"
 

@@ -1,7 +1,7 @@
 // Byte streams over memory and files: the same reading, writing and seeking
 // rules for both, and the failures particular to files.
 
-#include "platform/Stream.h"
+#include "platform/com/Stream.h"
 
 #include "PlatformTestSupport.h"
 

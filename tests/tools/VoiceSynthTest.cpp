@@ -149,29 +149,6 @@ TEST(VoiceSynth, VibratoSwingsAroundTheNoteAtItsRate)
     EXPECT_NEAR(crossings / 2.0, 5.5, 0.75);
 }
 
-TEST(VoiceSynth, LegatoNotesGlideAndDetachedNotesDoNot)
-{
-    VoiceOptions options = Quiet(44100.0);
-    options.portamentoMs = 200.0;
-    const double a3 = voice::MidiToHz(57), c4 = voice::MidiToHz(60);
-    const auto frames = AnalysePitch(voice::SynthesizePhrase({{57, 0, 0.8, 0.0}, {60, 0, 0.8, 0.0}}, options), 44100.0);
-
-    EXPECT_NEAR(DeviationFromTarget(frames, a3, 0.2, 0.75).medianCents, 0.0, 3.0);
-    EXPECT_NEAR(DeviationFromTarget(frames, c4, 1.05, 1.5).medianCents, 0.0, 3.0);
-    // Half way through the glide the voice is well between the two notes.
-    const auto middle = DeviationFromTarget(frames, a3, 0.89, 0.91);
-    ASSERT_GT(middle.frames, 0u);
-    EXPECT_GT(middle.medianCents, 100.0);
-    EXPECT_LT(middle.medianCents, 200.0);
-
-    // After a rest the next note starts on its own pitch.
-    const auto detached =
-        AnalysePitch(voice::SynthesizePhrase({{57, 0, 0.6, 0.2}, {60, 0, 0.6, 0.0}}, options), 44100.0);
-    const auto onset = DeviationFromTarget(detached, c4, 0.86, 0.95);
-    ASSERT_GT(onset.frames, 0u);
-    EXPECT_LT(onset.p90AbsCents, 5.0);
-}
-
 TEST(VoiceSynth, ContourIsFollowedAndSilenceIsExact)
 {
     const double fs = 48000.0;
@@ -200,24 +177,6 @@ TEST(VoiceSynth, ContourIsFollowedAndSilenceIsExact)
         ++checked;
     }
     EXPECT_GT(checked, 100u);
-}
-
-TEST(VoiceSynth, JitterShimmerAndBreathOnlyWhenAskedFor)
-{
-    // 441 Hz at 44.1 kHz repeats every 100 samples exactly, unless something
-    // random disturbs the periods.
-    auto periodMismatch = [](const VoiceOptions& options) {
-        const auto x = voice::SynthesizeSteadyVowel(441.0, 0.5, options);
-        double worst = 0.0;
-        for (size_t i = 8000; i < 16000; ++i)
-            worst = std::max(worst, static_cast<double>(std::fabs(x[i + 100] - x[i])));
-        return worst / Peak(x);
-    };
-    VoiceOptions clean = Quiet(44100.0);
-    EXPECT_LT(periodMismatch(clean), 1e-4);
-    VoiceOptions natural;
-    natural.vibratoCents = 0.0;
-    EXPECT_GT(periodMismatch(natural), 1e-2);
 }
 
 TEST(VoiceSynth, RejectsWhatCannotBeSung)

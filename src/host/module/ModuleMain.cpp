@@ -3,7 +3,7 @@
 // only the entry points of host/ModuleExports.h.
 
 #include "host/ModuleExports.h"
-#include "platform/Module.h"
+#include "platform/com/Module.h"
 
 namespace {
 

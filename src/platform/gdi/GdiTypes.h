@@ -37,20 +37,22 @@ constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF
 
 // Handles. Every drawing object derives from HGDIOBJ__ so that a pen, brush,
 // font, bitmap or palette handle converts to HGDIOBJ without a cast, as
-// SelectObject and DeleteObject expect.
+// SelectObject and DeleteObject expect. What a handle points at is the
+// drawing layer's own business; a cast from HGDIOBJ to a handle of the wrong
+// kind is caught by the calls that take it.
 struct HDC__;
 using HDC = HDC__*;
 struct HGDIOBJ__ {
     virtual ~HGDIOBJ__() = default;
 };
 using HGDIOBJ = HGDIOBJ__*;
-struct HPEN__;
+struct HPEN__ : HGDIOBJ__ {};
 using HPEN = HPEN__*;
-struct HBRUSH__;
+struct HBRUSH__ : HGDIOBJ__ {};
 using HBRUSH = HBRUSH__*;
-struct HFONT__;
+struct HFONT__ : HGDIOBJ__ {};
 using HFONT = HFONT__*;
-struct HBITMAP__;
+struct HBITMAP__ : HGDIOBJ__ {};
 using HBITMAP = HBITMAP__*;
-struct HPALETTE__;
+struct HPALETTE__ : HGDIOBJ__ {};
 using HPALETTE = HPALETTE__*;

@@ -60,6 +60,14 @@ HDC CreateSurfaceDC(Surface& surface, POINT origin, std::vector<RECT> visible);
 void ReleaseSurfaceDC(HDC dc);
 
 // Saves the surface (or the rectangle `part` of it) as an 8-bit RGB PNG.
+// The file is written beside `path` and renamed into place, so a failed save
+// leaves an earlier file of that name as it was. False on any failure (an
+// empty part, a directory that cannot be written).
 bool SavePng(const Surface& surface, const char* path, const RECT* part = nullptr);
+
+// Reads a PNG of any colour type into `surface` (resized to the image;
+// transparency is dropped). False, with `surface` unchanged, when the file is
+// missing or not a readable PNG.
+bool LoadPng(const char* path, Surface& surface);
 
 } // namespace platform::gdi

@@ -1,8 +1,9 @@
 // A plug-in module for the loader tests: one class served through the four
 // entry points, registered under its own path.
 
-#include "platform/Module.h"
-#include "platform/Registry.h"
+#include "platform/com/Module.h"
+#include "platform/registry/Registry.h"
+#include "platform/resources/Resources.h"
 
 #include "module/TestModule.h"
 
@@ -74,6 +75,16 @@ public:
     }
 };
 
+// What the module could read of its own resources while it was being
+// loaded, as a module's start-up code reads its pictures and strings.
+char g_szStartupString[64];
+
+__attribute__((constructor)) void ReadOwnStringAtLoad()
+{
+    HMODULE self = GetModuleHandleFromAddress(reinterpret_cast<const void*>(&ReadOwnStringAtLoad));
+    LoadStringA(self, 1, g_szStartupString, sizeof g_szStartupString);
+}
+
 std::string ClassKey()
 {
     return "CLSID\\" + GuidToString(CLSID_TestGadget);
@@ -138,6 +149,11 @@ __attribute__((visibility("default"))) HRESULT DllRegisterServer()
     }
     RegCloseKey(hClass);
     return HRESULT_FROM_WIN32(error);
+}
+
+__attribute__((visibility("default"))) const char* TestModuleStartupString()
+{
+    return g_szStartupString;
 }
 
 __attribute__((visibility("default"))) HRESULT DllUnregisterServer()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Com.h"
+#include "platform/com/Com.h"
 
 // {3C9D4E11-5F6A-47B8-8C9D-0E1F2A3B4C5D}
 constexpr CLSID CLSID_TestGadget = {0x3C9D4E11, 0x5F6A, 0x47B8, {0x8C, 0x9D, 0x0E, 0x1F, 0x2A, 0x3B, 0x4C, 0x5D}};
