@@ -36,6 +36,9 @@ struct RawTexts
 {
     static constexpr int kCorrect = 11;
     static constexpr int kNotes = 5;
+    static constexpr int kAnalyze = 5;
+    std::string analyze[kAnalyze];
+    CLI::Option* analyzeOptions[kAnalyze] = {};
     std::string correct[kCorrect];
     CLI::Option* correctOptions[kCorrect] = {};
     std::string notes[kNotes];
@@ -82,26 +85,45 @@ const char* const kProgramHelp =
     "mode. Run \"intonara SUBCOMMAND --help\" for the options of each subcommand.";
 
 const char* const kCorrectFooter =
-    "Formats: mono 16-bit PCM is processed and written as 16-bit PCM, mono 32-bit float as 32-bit "
-    "float, at whatever sample rate the file has. Other files (stereo, 8-, 24- or 32-bit integers, "
-    "64-bit float, compressed encodings) are refused unless --mixdown is given.\n"
+    "Formats: any file libsndfile reads. 16-bit PCM runs through the plug-in's 16-bit path, every other "
+    "encoding through its float path. The output keeps the input's channels, sample rate, container and "
+    "encoding, unless OUT's extension (.wav, .aiff, .flac, .ogg, .opus, .mp3, .caf, .w64, .rf64, .au), "
+    "--format or --bits says otherwise; a container that cannot hold the input's encoding gets the nearest "
+    "it can (24-bit for float into FLAC). An extension intonara does not know is refused before anything is "
+    "read.\n"
+    "Channels: each channel is corrected by a processor of its own, started the same way, several at once "
+    "where there are cores for them; --mixdown corrects the average of all channels and --channel N one "
+    "channel, and both write mono.\n"
     "Pitch range: the lowest pitch corrected rises with the sample rate: 26 Hz at 22050 Hz, 52 Hz at 44100, "
     "56 Hz at 48000, 103 Hz at 88200, 112 Hz at 96000, 205 Hz at 176400, 225 Hz at 192000 (the highest is "
     "about a fourteenth of the rate). A lower voice passes through uncorrected; when most of the input lies "
-    "below the range, a warning says so.\n"
-    "The output has the input's length and sample rate and lags it by 30 samples (the processing "
-    "delay). Its container follows OUT's extension (.wav, .aiff, .flac, .caf, ...), or the input's "
-    "when OUT has no extension.\n"
-    "Where files go: the result is written to a hidden temporary file in OUT's directory and "
-    "renamed to OUT only once it is complete and flushed to disk; after an error or an interrupt "
-    "no partial file is left and an existing OUT is unchanged. The input is only read; OUT may not "
-    "be the input file or a link to it, nor a directory, device or pipe.\n"
+    "below the range, a warning says so. Files sampled below 8000 or above 192000 Hz are refused.\n"
+    "Timing: the output lines up with the input and has its length: the plug-in's delay of 30 samples is "
+    "trimmed at the start and flushed out at the end. --keep-latency writes the raw stream instead, 30 "
+    "samples late, as a host receives it.\n"
+    "Standard streams: \"-\" as IN reads standard input, \"-o -\" writes standard output (WAV unless "
+    "--format says otherwise); progress and the summary then go to standard error, and nothing is written "
+    "unless the whole run succeeds.\n"
+    "Several files: with more than one IN, -o must name a folder (an existing one, or a name ending in "
+    "\"/\", which is made), or give --output-dir; each file is written there under its own name (with the "
+    "extension of --format, when given). A file that fails is reported and the others still run.\n"
+    "Where files go: each result is written to a hidden temporary file in its folder and renamed into place "
+    "only once it is complete and flushed to disk; after an error or an interrupt no partial file is left "
+    "and an existing file is unchanged. The input is only read; an output may not be its input or a link "
+    "to it, nor a device or pipe.\n"
     "The file runs through the plug-in's own filter, loaded from the plug-in module: INTONARA_MODULE "
     "when set, else the first intonara-filter.so in ../lib/intonara, ../lib or the folder of this "
     "program, the prefix it was built to install to, ~/.local/lib/intonara, /usr/local/lib/intonara "
     "or /usr/lib/intonara.\n"
-    "Exit status: 0 on success, 1 when a file cannot be read, refused or written, 2 for a mistake "
-    "on the command line.";
+    "Exit status: 0 when every file was corrected, 1 when a file could not be read, was refused or could not "
+    "be written, 2 for a mistake on the command line.";
+
+void AddChannelOptions(CLI::App* sub, CommandLine& line, const std::string& mixdownHelp,
+                       const std::string& channelHelp)
+{
+    CLI::Option* mixdown = sub->add_flag("--mixdown", line.bMixdown, mixdownHelp)->group("Channels");
+    sub->add_option("--channel", line.channel, channelHelp)->type_name("N")->group("Channels")->excludes(mixdown);
+}
 
 void AddCorrect(CLI::App& app, CommandLine& line, RawTexts& raw, const job::AutomaticRanges& r)
 {
@@ -112,23 +134,48 @@ void AddCorrect(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Auto
     std::string* texts = raw.correct;
     CLI::Option** options = raw.correctOptions;
 
-    correct->add_option("IN", line.sInPath, "The sound file to correct; any file libsndfile reads (see --mixdown).")
+    correct->add_option("IN", line.inPaths,
+                        "The sound files to correct, any that libsndfile reads; \"-\" for standard input.")
         ->required()
         ->type_name("")
         ->group("Files");
-    correct->add_option("-o,--output", line.sOutPath,
-                        "The file to write. An existing file is replaced, but only once the new one is "
-                        "complete.")
-        ->required()
-        ->type_name("OUT")
+    CLI::Option* output =
+        correct
+            ->add_option("-o,--output", line.sOutPath,
+                         "The file to write (\"-\" for standard output), or the folder to write into. An "
+                         "existing file is replaced, but only once the new one is complete.")
+            ->type_name("OUT")
+            ->group("Files");
+    correct
+        ->add_option("--output-dir", line.sOutputDir,
+                     "Write every output into this folder, under its input's name; the folder is made if "
+                     "it does not exist.")
+        ->type_name("DIR")
+        ->group("Files")
+        ->excludes(output);
+    correct
+        ->add_option("--format", line.format,
+                     "The output's format, whatever its extension: wav, aiff, flac, ogg (Vorbis), opus, mp3, "
+                     "caf, w64, rf64 or au. Default: from OUT's extension, else the input's.")
+        ->type_name("NAME")
         ->group("Files");
-    correct->add_flag("--mixdown", line.bMixdown,
-                      "Accept any file: mix all channels to one (their average), read the samples as "
-                      "32-bit float, and write the output as mono 32-bit float.")
+    correct
+        ->add_option("--bits", line.bits,
+                     "The output's samples: 8, 16, 24 or 32 (integer PCM), float or double. Default: the "
+                     "input's, where the format can hold them.")
+        ->type_name("N")
+        ->group("Files");
+    AddChannelOptions(correct, line,
+                      "Correct the average of all channels (through the float path) and write it as mono.",
+                      "Correct only this channel (1 is the first) and write it as mono.");
+    correct
+        ->add_flag("--keep-latency", line.bKeepLatency,
+                   "Write the raw stream as a host receives it, 30 samples late, instead of lined up with "
+                   "the input.")
         ->group("Files");
     correct->add_flag("--quiet", line.bQuiet,
-                      "Print nothing but errors: no progress bar (otherwise shown on a terminal) and no "
-                      "summary line.")
+                      "Print nothing but errors: no progress bar (otherwise shown on a terminal), no summary "
+                      "line and no warning.")
         ->group("Files");
     correct->add_option("--preset", line.sPresetIn,
                         "Start from the settings in this file (56 bytes, as a host saves the plug-in's "
@@ -142,8 +189,10 @@ void AddCorrect(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Auto
         ->type_name("FILE")
         ->group("Files");
     correct->add_flag("--log", line.bLog,
-                      "Let the plug-in write its trace entries to \"inlog.dat\" in the current directory "
-                      "(rotated to \"inlog.old\" past 1 MiB).")
+                      "Keep a log in \"inlog.dat\" in the current directory (rotated to \"inlog.old\" past "
+                      "1 MiB): the command, then for every file its format, how it is processed, the "
+                      "settings in force, the output's format, the frames written and the time taken, or "
+                      "why it failed, with the plug-in's own trace entries.")
         ->group("Files");
 
     const std::string tuning = "Tuning";
@@ -175,8 +224,8 @@ void AddCorrect(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Auto
                                 r.threshold.nLow, r.threshold.nHigh, r.threshold.nDefault),
                          speed);
     correct->add_flag("--bypass", line.correct.bBypass,
-                      "Leave the pitch alone: the output is the input delayed by 30 samples (to compare "
-                      "or to check the file path).")
+                      "Leave the pitch alone: the output is the input itself, sample for sample (30 samples "
+                      "late with --keep-latency); to compare, or to check the file path.")
         ->group(speed);
 
     const std::string vib = "Vibrato";
@@ -212,6 +261,61 @@ void AddCorrect(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Auto
         for (int i = 0; i < RawTexts::kCorrect; ++i)
             if (raw.correctOptions[i]->count() > 0)
                 *targets[i] = raw.correct[i];
+    });
+}
+
+const char* const kAnalyzeFooter =
+    "The file runs through the plug-in's own filter in a tracking pass, the way its graphical mode tracks a "
+    "passage: the engine's detector records the pitch of every 200-sample frame and nothing is corrected. "
+    "Stretches that hold one note of the scale for at least 60 ms are sung notes; a note that comes back "
+    "within 100 ms is the same note. Each note's deviation is the median of its frames, in cents from the "
+    "note the engine would pull it to, as the scale, key and detune set it. A file with several channels is "
+    "mixed down unless --channel is given.\n"
+    "Exit status: 0 when the file was analysed, 1 when it could not be read or the picture not written, 2 "
+    "for a mistake on the command line.";
+
+void AddAnalyze(CLI::App& app, CommandLine& line, RawTexts& raw, const job::AutomaticRanges& r)
+{
+    CLI::App* analyze = app.add_subcommand(
+        "analyze", "Show what would be corrected: every sung note of a file, its time, the nearest note of the "
+                   "scale and key, and its median deviation in cents, then a summary.");
+    analyze->footer(kAnalyzeFooter);
+    analyze->add_option("IN", line.inPaths, "The sound file to analyse; \"-\" for standard input.")
+        ->required()
+        ->expected(1)
+        ->type_name("")
+        ->group("Files");
+    analyze->add_option("--png", line.sPngPath,
+                        "Also draw the tracked pitch over the note lines of the scale, time across, into this "
+                        "PNG picture (written complete or not at all).")
+        ->type_name("PLOT")
+        ->group("Files");
+    analyze->add_flag("--json", line.bJson, "Print the notes and the summary as one JSON object instead.")
+        ->group("Files");
+    AddChannelOptions(analyze, line, "Analyse the average of all channels (the default for several).",
+                      "Analyse only this channel (1 is the first).");
+
+    std::string* texts = raw.analyze;
+    CLI::Option** options = raw.analyzeOptions;
+    const std::string tuning = "Tuning";
+    options[0] = AddText(analyze, "--scale", texts[0], "NAME|INDEX", ScaleHelp(r, "to compare with"), tuning);
+    options[1] = AddText(analyze, "--key", texts[1], "NAME|INDEX", KeyHelp(r), tuning);
+    options[2] = AddText(analyze, "--detune", texts[2], "CENTS", DetuneHelp(r), tuning);
+    options[3] = AddText(analyze, "--a4", texts[3], "HZ", kA4Help, tuning);
+    options[2]->excludes(options[3]);
+    options[4] = AddText(analyze, "--threshold", texts[4], "N",
+                         Printf("Pitch-tracking threshold, %d to %d, as for correct: what the detector "
+                                "follows. Default: %d.",
+                                r.threshold.nLow, r.threshold.nHigh, r.threshold.nDefault),
+                         tuning);
+    analyze->final_callback([&line, &raw] {
+        line.eCommand = CommandLine::Command::Analyze;
+        std::optional<std::string>* targets[RawTexts::kAnalyze] = {&line.analyze.scale, &line.analyze.key,
+                                                                   &line.analyze.detune, &line.analyze.a4,
+                                                                   &line.analyze.threshold};
+        for (int i = 0; i < RawTexts::kAnalyze; ++i)
+            if (raw.analyzeOptions[i]->count() > 0)
+                *targets[i] = raw.analyze[i];
     });
 }
 
@@ -420,6 +524,7 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv)
     app.require_subcommand(1);
 
     AddCorrect(app, line, raw, ranges);
+    AddAnalyze(app, line, raw, ranges);
     AddScales(app, line);
     AddNotes(app, line, raw, ranges);
     AddRegistration(app, line);
@@ -439,8 +544,8 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv)
     } catch (const CLI::ParseError& e) {
         std::string message = e.what();
         if (argc <= 1)
-            message = "give a subcommand: correct, scales, notes, register, unregister or filters (see "
-                      "intonara --help)";
+            message = "give a subcommand: correct, analyze, scales, notes, register, unregister or filters "
+                      "(see intonara --help)";
         for (char& c : message)
             if (c == '\n')
                 c = ' ';

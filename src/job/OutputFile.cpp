@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -112,6 +113,89 @@ void CPendingOutput::Commit()
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
+    }
+}
+
+int MakeScratchFile(const std::string& purpose)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string directory = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    std::string pattern = directory + "/intonara-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+    if (fd < 0)
+        ThrowFailure("cannot make a scratch file in " + directory + " for " + purpose + ": " + SystemError(errno));
+    ::unlink(buffer.data());
+    return fd;
+}
+
+int SpoolStandardInput()
+{
+    if (::isatty(STDIN_FILENO) == 1)
+        ThrowUsage("the input is \"-\", standard input, but that is a terminal; pipe a sound file in");
+    const int fd = MakeScratchFile("standard input");
+    std::vector<char> block(1 << 16);
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, block.data(), block.size());
+        if (n == 0)
+            break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || ::write(fd, block.data(), static_cast<size_t>(n)) != n) {
+            const int error = errno;
+            ::close(fd);
+            ThrowFailure(std::string(n < 0 ? "cannot read standard input: " : "cannot keep standard input: ") +
+                         SystemError(error));
+        }
+    }
+    ::lseek(fd, 0, SEEK_SET);
+    return fd;
+}
+
+COutputTarget::COutputTarget(const std::string& path)
+{
+    if (path == kStandardStream)
+        m_nScratch = MakeScratchFile("standard output");
+    else
+        m_File.emplace(path);
+}
+
+COutputTarget::~COutputTarget()
+{
+    if (m_nScratch >= 0)
+        ::close(m_nScratch);
+}
+
+int COutputTarget::Descriptor() const
+{
+    return m_File ? m_File->Descriptor() : m_nScratch;
+}
+
+void COutputTarget::Commit()
+{
+    if (m_File) {
+        m_File->Commit();
+        return;
+    }
+    std::vector<char> block(1 << 16);
+    ::lseek(m_nScratch, 0, SEEK_SET);
+    for (;;) {
+        const ssize_t n = ::read(m_nScratch, block.data(), block.size());
+        if (n == 0)
+            return;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ThrowFailure("cannot read back the output: " + SystemError(errno));
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(STDOUT_FILENO, block.data() + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                ThrowFailure("cannot write to standard output: " + SystemError(errno));
+            done += w;
+        }
     }
 }
 

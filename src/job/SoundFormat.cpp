@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <string_view>
 
 #include "job/JobError.h"
 #include "job/Suggest.h"
@@ -63,28 +64,6 @@ std::string DescribeContainer(int format)
     }
 }
 
-std::string DescribeFormat(const SoundFormat& format)
-{
-    std::string channels;
-    if (format.nChannels == 1)
-        channels = "mono";
-    else if (format.nChannels == 2)
-        channels = "stereo";
-    else
-        channels = std::to_string(format.nChannels) + "-channel";
-    return channels + " " + DescribeEncoding(format.nFormat) + " " + DescribeContainer(format.nFormat);
-}
-
-const char* DescribePath(ProcessingPath path)
-{
-    switch (path) {
-    case ProcessingPath::Pcm16: return "mono 16-bit PCM";
-    case ProcessingPath::Float32: return "mono 32-bit float";
-    case ProcessingPath::Mixdown: return "mixed to mono 32-bit float";
-    }
-    return "";
-}
-
 void CheckCorrectable(const SoundFormat& format, const std::string& displayPath)
 {
     if (format.nSampleRate < kMinCorrectionSampleRate || format.nSampleRate > kMaxCorrectionSampleRate)
@@ -93,55 +72,6 @@ void CheckCorrectable(const SoundFormat& format, const std::string& displayPath)
                      " to " + std::to_string(kMaxCorrectionSampleRate) + " Hz");
     if (format.nFrames == 0)
         ThrowFailure(displayPath + " holds no audio: its header is sound but it has no sample frames");
-}
-
-ProcessingPath ChoosePath(const SoundFormat& format, bool bMixdown, const std::string& displayPath)
-{
-    if (bMixdown)
-        return ProcessingPath::Mixdown;
-    const int encoding = format.nFormat & SF_FORMAT_SUBMASK;
-    if (format.nChannels == 1 && encoding == SF_FORMAT_PCM_16)
-        return ProcessingPath::Pcm16;
-    if (format.nChannels == 1 && encoding == SF_FORMAT_FLOAT)
-        return ProcessingPath::Float32;
-    ThrowFailure(displayPath + " is " + DescribeFormat(format) +
-                 ", but only mono 16-bit PCM or mono 32-bit float can be corrected as it is; "
-                 "add --mixdown to convert it to mono 32-bit float first");
-}
-
-int ChooseOutputFormat(const std::string& outPath, int inputFormat, int sampleRate, ProcessingPath path)
-{
-    const int encoding = path == ProcessingPath::Pcm16 ? SF_FORMAT_PCM_16 : SF_FORMAT_FLOAT;
-
-    int container = inputFormat & SF_FORMAT_TYPEMASK;
-    std::string extension = Lowered(std::filesystem::path(outPath).extension().string());
-    if (!extension.empty())
-        extension.erase(0, 1);
-    if (extension == "aif")
-        extension = "aiff";
-    if (!extension.empty()) {
-        int count = 0;
-        sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
-        for (int i = 0; i < count; ++i) {
-            SF_FORMAT_INFO info{};
-            info.format = i;
-            if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info) == 0 && info.extension &&
-                extension == info.extension) {
-                container = info.format & SF_FORMAT_TYPEMASK;
-                break;
-            }
-        }
-    }
-
-    SF_INFO check{};
-    check.channels = 1;
-    check.samplerate = sampleRate;
-    check.format = container | encoding;
-    if (!sf_format_check(&check))
-        ThrowUsage(outPath + ": a " + DescribeContainer(container) + " file cannot hold " +
-                   DescribeEncoding(encoding) + " at " + std::to_string(sampleRate) +
-                   " Hz; name the output with a .wav extension");
-    return check.format;
 }
 
 namespace {
@@ -234,6 +164,35 @@ bool IsDeep(int encoding)
 }
 
 } // namespace
+
+std::string DescribeFormat(const SoundFormat& format)
+{
+    std::string channels;
+    if (format.nChannels == 1)
+        channels = "mono";
+    else if (format.nChannels == 2)
+        channels = "stereo";
+    else
+        channels = std::to_string(format.nChannels) + "-channel";
+    // A container with one codec is named by it alone: "Ogg Vorbis", "MP3".
+    for (const ContainerName& c : kContainers)
+        if ((c.nFormat & SF_FORMAT_SUBMASK) != 0 &&
+            c.nFormat == (format.nFormat & (SF_FORMAT_TYPEMASK | SF_FORMAT_SUBMASK)))
+            return channels + " " + c.pszDisplay;
+    return channels + " " + DescribeEncoding(format.nFormat) + " " + DescribeContainer(format.nFormat);
+}
+
+std::string OutputExtension(const std::string& formatName)
+{
+    const std::string name = Lowered(formatName) == "vorbis" ? "ogg" : Lowered(formatName);
+    std::string extension = ".";
+    for (const ContainerName& c : kContainers)
+        if (name == c.pszName) {
+            const std::string_view all(c.pszExtensions);
+            return extension.append(all.substr(0, all.find(' ')));
+        }
+    return extension.append(name);
+}
 
 std::vector<std::string> OutputFormatNames()
 {

@@ -1,6 +1,7 @@
 #pragma once
-// What a sound file holds, in words a user recognises, and which of the
-// job's three ways through the engine it takes.
+// What a sound file holds, in words a user recognises, which of the
+// filter's two formats it is corrected in, and what the output is written
+// as.
 
 #include <cstdint>
 #include <optional>
@@ -19,35 +20,25 @@ struct SoundFormat
     int64_t nFrames = 0;  // as the header claims
 };
 
+// The format each channel reaches the filter in.
 enum class ProcessingPath
 {
-    Pcm16,   // mono 16-bit PCM: converted to floats and back, written as 16-bit
-    Float32, // mono 32-bit float: processed as it is, written as float
-    Mixdown, // anything libsndfile reads, averaged to mono float, written as float
+    Pcm16,   // 16-bit PCM, through the filter's 16-bit conversions
+    Float32, // everything else, read as floats at full scale +-1.0
 };
 
 // "16-bit PCM", "24-bit PCM", "32-bit float", "u-law", ...
 std::string DescribeEncoding(int format);
 // "WAV", "AIFF", "FLAC", ...
 std::string DescribeContainer(int format);
-// "mono 16-bit PCM WAV", "stereo 24-bit PCM FLAC", "5-channel 32-bit float WAV"
+// "mono 16-bit PCM WAV", "stereo 24-bit PCM FLAC", "5-channel 32-bit float
+// WAV", "mono Ogg Vorbis"
 std::string DescribeFormat(const SoundFormat& format);
-const char* DescribePath(ProcessingPath path);
 
 // Throws a failure naming the file's rate and the range above, or saying
 // that the file holds no sample frames: correcting nothing is a mistake
 // worth a message, not an empty file.
 void CheckCorrectable(const SoundFormat& format, const std::string& displayPath);
-
-// Throws a failure naming the format and --mixdown for anything the engine
-// cannot take directly when mixdown is off.
-ProcessingPath ChoosePath(const SoundFormat& format, bool bMixdown, const std::string& displayPath);
-
-// The libsndfile format word for the output: the container named by the
-// output's extension (or the input's container when the extension names
-// none), holding 16-bit PCM or 32-bit float as the path requires. Throws a
-// usage error when that container cannot hold it.
-int ChooseOutputFormat(const std::string& outPath, int inputFormat, int sampleRate, ProcessingPath path);
 
 // The output's format as the command line asks for it, known before the
 // input is opened.
@@ -63,6 +54,8 @@ struct OutputRequest
 // AIFF, FLAC, Ogg Vorbis, Opus, MP3, CAF, W64, RF64 and AU. "-" (standard
 // output) is WAV.
 std::vector<std::string> OutputFormatNames();
+// ".flac" for "flac": the extension a file of that --format gets.
+std::string OutputExtension(const std::string& formatName);
 
 // From --format (which wins), else OUT's extension; with neither, the
 // input's container. --bits is 8, 16, 24, 32, float or double. Throws a

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "host/SampleConversion.h"
 #include "job/JobError.h"
 
 namespace job {
@@ -36,6 +37,13 @@ CSoundReader::CSoundReader(const std::string& path) : m_sPath(path)
 {
     SF_INFO info{};
     sf_private_tag* file = sf_open(path.c_str(), SFM_READ, &info);
+    Adopt(file, info.channels, info.format, info.samplerate, info.frames);
+}
+
+CSoundReader::CSoundReader(int fd, const std::string& displayName) : m_sPath(displayName)
+{
+    SF_INFO info{};
+    sf_private_tag* file = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
     Adopt(file, info.channels, info.format, info.samplerate, info.frames);
 }
 
@@ -115,16 +123,17 @@ int64_t CSoundReader::ReadFloat(float* pFrames, int64_t nFrames)
     return got;
 }
 
-CSoundWriter::CSoundWriter(int fd, const std::string& displayPath, int format, int sampleRate)
-    : m_sPath(displayPath), m_nFd(fd), m_nFormat(format)
+CSoundWriter::CSoundWriter(int fd, const std::string& displayPath, int format, int sampleRate, int nChannels)
+    : m_sPath(displayPath), m_nFd(fd), m_nFormat(format), m_nChannels(nChannels)
 {
     SF_INFO info{};
-    info.channels = 1;
+    info.channels = nChannels;
     info.samplerate = sampleRate;
     info.format = format;
     m_pFile = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
     if (!m_pFile)
         ThrowFailure("cannot write " + displayPath + ": " + OneLine(sf_strerror(nullptr)));
+    sf_command(m_pFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 }
 
 CSoundWriter::~CSoundWriter()
@@ -139,14 +148,22 @@ void CSoundWriter::CheckWrite(int64_t nWritten, int64_t nCount)
         ThrowFailure("cannot write " + m_sPath + ": " + OneLine(sf_strerror(m_pFile)));
 }
 
-void CSoundWriter::WritePcm16(const int16_t* pSamples, int64_t nCount)
+void CSoundWriter::WritePcm16(const int16_t* pFrames, int64_t nFrames)
 {
-    CheckWrite(sf_write_short(m_pFile, pSamples, nCount), nCount);
+    CheckWrite(sf_writef_short(m_pFile, pFrames, nFrames), nFrames);
 }
 
-void CSoundWriter::WriteFloat(const float* pSamples, int64_t nCount)
+void CSoundWriter::WriteFloat(const float* pFrames, int64_t nFrames)
 {
-    CheckWrite(sf_write_float(m_pFile, pSamples, nCount), nCount);
+    if ((m_nFormat & SF_FORMAT_SUBMASK) != SF_FORMAT_PCM_16) {
+        CheckWrite(sf_writef_float(m_pFile, pFrames, nFrames), nFrames);
+        return;
+    }
+    const size_t n = static_cast<size_t>(nFrames) * static_cast<size_t>(m_nChannels);
+    m_Converted.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        m_Converted[i] = FloatToPcm16(pFrames[i]);
+    WritePcm16(m_Converted.data(), nFrames);
 }
 
 void CSoundWriter::Close()

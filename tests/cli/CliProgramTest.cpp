@@ -99,25 +99,6 @@ TEST_F(CliProgram, CorrectsSixteenBitAndFloatFiles)
     EXPECT_EQ(quiet.sOut + quiet.sErr, "");
 }
 
-TEST_F(CliProgram, StereoNeedsMixdown)
-{
-    std::vector<float> stereo;
-    for (float x : Tone(22050)) {
-        stereo.push_back(x);
-        stereo.push_back(x);
-    }
-    const std::string in = Path("stereo.wav"), out = Path("out.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 22050, stereo);
-    ExpectRefusal({"correct", in, "-o", out}, 1, "--mixdown");
-
-    const clitest::ProgramResult r = Run({"correct", in, "-o", out, "--mixdown"});
-    ASSERT_EQ(r.nStatus, 0) << r.sErr;
-    const clitest::SoundData output = clitest::ReadSound(out);
-    EXPECT_EQ(output.info.channels, 1);
-    EXPECT_EQ(output.info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    EXPECT_EQ(output.info.frames, static_cast<sf_count_t>(stereo.size() / 2));
-}
-
 TEST_F(CliProgram, BadInputGivesOneLineAndNoOutput)
 {
     const std::string good = Path("good.wav"), out = Path("out.wav");
@@ -217,7 +198,7 @@ TEST_F(CliProgram, TyposAreNamedWithTheNearestChoice)
     clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
     ExpectRefusal({"corect", in, "-o", out}, 2, "unknown subcommand \"corect\"; did you mean \"correct\"?");
     ExpectRefusal({"nots"}, 2, "\"notes\"");
-    ExpectRefusal({"xyzzy"}, 2, "correct, scales, notes");
+    ExpectRefusal({"xyzzy"}, 2, "correct, analyze, scales, notes");
     ExpectRefusal({"correct", in, "-o", out, "--scael", "Major"}, 2, "no option --scael; did you mean \"--scale\"?");
     ExpectRefusal({"correct", "--vibrto=sine", in, "-o", out}, 2, "\"--vibrato\"");
     ExpectRefusal({"notes", "--vibrato", "sine"}, 2, "--vibrato is an option of correct");

@@ -1,5 +1,5 @@
-// Which files the job takes as they are, which need --mixdown, and which
-// container the output gets.
+// Which of the filter's two paths a file takes, which format the output
+// gets, and how a float WAV file is finished.
 
 #include "CliTestSupport.h"
 
@@ -9,6 +9,7 @@
 #include <iterator>
 #include <optional>
 
+#include "job/CorrectionJob.h"
 #include "job/JobError.h"
 #include "job/SoundFormat.h"
 #include "job/SoundIo.h"
@@ -31,74 +32,41 @@ protected:
 
 } // namespace
 
-TEST_F(SoundFormatTest, MonoSixteenBitAndMonoFloatGoStraightThrough)
+TEST_F(SoundFormatTest, SixteenBitRunsThroughTheSixteenBitPathEverythingElseAsFloat)
 {
+    using job::ChannelMode;
+    const job::ChannelChoice each{}, mixdown{ChannelMode::Mixdown, 0}, second{ChannelMode::One, 1};
     const job::SoundFormat pcm = Probe("pcm.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1);
     EXPECT_EQ(pcm.nSampleRate, 22050);
     EXPECT_EQ(pcm.nFrames, 64);
-    EXPECT_EQ(job::ChoosePath(pcm, false, "pcm.wav"), ProcessingPath::Pcm16);
-    EXPECT_EQ(job::ChoosePath(Probe("f.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1), false, "f.wav"),
-              ProcessingPath::Float32);
-    // The encoding decides, not the container.
-    EXPECT_EQ(job::ChoosePath(Probe("pcm.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1), false, "pcm.flac"),
-              ProcessingPath::Pcm16);
-    EXPECT_EQ(job::ChoosePath(Probe("f.aiff", SF_FORMAT_AIFF | SF_FORMAT_FLOAT, 1), false, "f.aiff"),
-              ProcessingPath::Float32);
-}
+    EXPECT_EQ(job::ChooseProcessing(pcm, each, "pcm.wav"), ProcessingPath::Pcm16);
+    // The encoding decides, not the container or the channels.
+    const job::SoundFormat flac = Probe("pcm.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2);
+    EXPECT_EQ(job::ChooseProcessing(flac, each, "pcm.flac"), ProcessingPath::Pcm16);
+    EXPECT_EQ(job::ChooseProcessing(flac, second, "pcm.flac"), ProcessingPath::Pcm16);
+    // An average is no longer 16-bit.
+    EXPECT_EQ(job::ChooseProcessing(flac, mixdown, "pcm.flac"), ProcessingPath::Float32);
+    for (const int format : {SF_FORMAT_WAV | SF_FORMAT_PCM_24, SF_FORMAT_AIFF | SF_FORMAT_FLOAT,
+                             SF_FORMAT_WAV | SF_FORMAT_DOUBLE, SF_FORMAT_WAV | SF_FORMAT_ULAW,
+                             SF_FORMAT_WAV | SF_FORMAT_PCM_U8})
+        EXPECT_EQ(job::ChooseProcessing(Probe("x.wav", format, 1), each, "x.wav"), ProcessingPath::Float32) << format;
 
-TEST_F(SoundFormatTest, EverythingElseIsRefusedWithOneLineNamingTheFormatAndMixdown)
-{
-    struct Case
-    {
-        const char* name;
-        int format;
-        int channels;
-        const char* words;
-    };
-    const Case cases[] = {
-        {"stereo.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, "stereo 16-bit PCM"},
-        {"u8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, "mono 8-bit"},
-        {"s24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 1, "mono 24-bit PCM"},
-        {"s32.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_32, 1, "mono 32-bit integer PCM"},
-        {"double.wav", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 1, "mono 64-bit float"},
-        {"ulaw.wav", SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, "mono u-law"},
-        {"quad.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 4, "4-channel 32-bit float"},
-    };
-    for (const Case& c : cases) {
-        const job::SoundFormat format = Probe(c.name, c.format, c.channels);
-        try {
-            job::ChoosePath(format, false, c.name);
-            ADD_FAILURE() << c.name << " was accepted";
-        } catch (const job::CJobError& e) {
-            const std::string message = e.what();
-            EXPECT_EQ(e.ExitCode(), 1);
-            EXPECT_NE(message.find(c.name), std::string::npos) << message;
-            EXPECT_NE(message.find(c.words), std::string::npos) << message;
-            EXPECT_NE(message.find("--mixdown"), std::string::npos) << message;
-            EXPECT_EQ(message.find('\n'), std::string::npos) << message;
-        }
-        EXPECT_EQ(job::ChoosePath(format, true, c.name), ProcessingPath::Mixdown) << c.name;
-    }
-}
-
-TEST_F(SoundFormatTest, OutputContainerFollowsTheExtensionOrTheInput)
-{
-    const int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    EXPECT_EQ(job::ChooseOutputFormat("out.wav", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, ProcessingPath::Pcm16), wav16);
-    EXPECT_EQ(job::ChooseOutputFormat("out.AIF", wav16, 44100, ProcessingPath::Pcm16), SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
-    EXPECT_EQ(job::ChooseOutputFormat("out.flac", wav16, 48000, ProcessingPath::Pcm16), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
-    EXPECT_EQ(job::ChooseOutputFormat("no-extension", SF_FORMAT_CAF | SF_FORMAT_PCM_24, 8000, ProcessingPath::Mixdown),
-              SF_FORMAT_CAF | SF_FORMAT_FLOAT);
-    EXPECT_EQ(job::ChooseOutputFormat("out.unknown", wav16, 44100, ProcessingPath::Float32),
-              SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    // FLAC has no float encoding: a usage error that suggests .wav.
+    // A channel the file does not have: one line naming the file and its channels.
     try {
-        job::ChooseOutputFormat("out.flac", wav16, 44100, ProcessingPath::Float32);
-        ADD_FAILURE() << "float FLAC accepted";
+        job::ChooseProcessing(pcm, second, "pcm.wav");
+        ADD_FAILURE() << "channel 2 of a mono file accepted";
     } catch (const job::CJobError& e) {
-        EXPECT_EQ(e.ExitCode(), 2);
-        EXPECT_NE(std::string(e.what()).find(".wav"), std::string::npos) << e.what();
+        EXPECT_EQ(e.ExitCode(), 1);
+        EXPECT_NE(std::string(e.what()).find("pcm.wav has 1 channel"), std::string::npos) << e.what();
     }
+}
+
+TEST(SoundFormat, DescribedAsAUserSaysIt)
+{
+    EXPECT_EQ(job::DescribeFormat({2, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 44100, 1}), "stereo 24-bit PCM FLAC");
+    EXPECT_EQ(job::DescribeFormat({1, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 1}), "mono Ogg Vorbis");
+    EXPECT_EQ(job::DescribeFormat({6, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 1}), "6-channel MP3");
+    EXPECT_EQ(job::DescribeFormat({1, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 44100, 1}), "mono 32-bit float WAV");
 }
 
 namespace {
