@@ -89,7 +89,7 @@ std::string OutputFolder(const CommandLine& line)
 {
     const size_t inputs = line.inPaths.size();
     std::string folder = line.sOutputDir;
-    if (folder.empty() && (inputs > 1 || IsFolder(line.sOutPath)) && line.sOutPath != job::kStandardStream)
+    if (folder.empty() && IsFolder(line.sOutPath))
         folder = line.sOutPath;
     if (folder.empty()) {
         if (inputs > 1)

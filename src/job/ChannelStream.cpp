@@ -166,9 +166,10 @@ private:
                                                   reinterpret_cast<BYTE*>(out.data()));
     }
 
-    // Channels side by side: thread t takes channels t, t + threads, ...;
-    // this thread takes the first share, and shows the check the first
-    // channel's nChecked input frames while the others run.
+    // Channels side by side: thread t takes channels t, t + threads, ...,
+    // this thread the first share. The check reads the first channel's
+    // input, which no filter changes, so it runs beside them on a thread of
+    // its own.
     void RunChannels(int n, int nChecked)
     {
         auto check = [&] {
@@ -181,18 +182,23 @@ private:
             check();
             return;
         }
-        std::vector<std::exception_ptr> errors(static_cast<size_t>(m_nThreads));
+        std::vector<std::exception_ptr> errors(static_cast<size_t>(m_nThreads) + 1);
         auto share = [&](int t) {
             try {
                 for (int c = t; c < m_nChannels; c += m_nThreads)
                     RunChannel(c, n);
-                if (t == 0)
-                    check();
             } catch (...) {
                 errors[static_cast<size_t>(t)] = std::current_exception();
             }
         };
         std::vector<std::thread> threads;
+        threads.emplace_back([&] {
+            try {
+                check();
+            } catch (...) {
+                errors.back() = std::current_exception();
+            }
+        });
         for (int t = 1; t < m_nThreads; ++t)
             threads.emplace_back(share, t);
         share(0);

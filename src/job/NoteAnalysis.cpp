@@ -180,7 +180,7 @@ std::string FormatAnalysis(const PitchAnalysis& a)
 {
     std::string text = Printf("# %s: the notes of %s as the engine tracks them\n", ScaleHeading(a.scale).c_str(),
                               a.sPath.c_str());
-    text += "   start     end  note          Hz  deviation\n";
+    text += Printf("%8s%8s  %-9s%9s  %s\n", "start", "end", "note", "Hz", "deviation");
     for (const SungNote& note : a.notes)
         text += Printf("%8.2f%8.2f  %-9s%9.2f  %+6.1f cents%s\n", note.dStart, note.dEnd, note.sName.c_str(),
                        note.dNoteHz, note.dDeviation, note.bTracked ? "" : " (not tracked: left alone)");

@@ -48,7 +48,9 @@ inline std::string FindProgram(const std::string& name)
     return {};
 }
 
-inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments)
+// workingDirectory: where the program runs; empty for this program's own.
+inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                                const std::string& workingDirectory = "")
 {
     ProgramResult result;
     int out[2], err[2];
@@ -69,6 +71,8 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
         ::close(err[0]);
         ::close(out[1]);
         ::close(err[1]);
+        if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0)
+            ::_exit(126);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
