@@ -22,27 +22,48 @@ namespace {
 
 using job::Printf;
 
-// Values are taken as text and checked by the job library, so that every
-// bad value gets the same kind of message whichever option it came with.
-CLI::Option* AddText(CLI::App* app, const std::string& names, std::string& target, const std::string& type,
-                     const std::string& help, const std::string& group)
+// Options whose values are taken as text and checked by the job library,
+// so that every bad value gets the same kind of message whichever option it
+// came with. The texts are kept until parsing is over; only the options
+// actually given are copied on, so the others keep the preset's values.
+template <int N>
+struct CTextOptions
 {
-    return app->add_option(names, target, help)->type_name(type)->group(group);
-}
+    std::string texts[N];
+    CLI::Option* options[N] = {};
 
-// The options' raw texts, kept until parsing is over; the final callbacks
-// copy the ones given into the command line.
+    CLI::Option* Add(int i, CLI::App* app, const std::string& names, const std::string& type,
+                     const std::string& help, const std::string& group)
+    {
+        options[i] = app->add_option(names, texts[i], help)->type_name(type);
+        if (!group.empty())
+            options[i]->group(group);
+        return options[i];
+    }
+
+    void CopyGiven(std::optional<std::string>* const (&targets)[N]) const
+    {
+        for (int i = 0; i < N; ++i)
+            if (options[i]->count() > 0)
+                *targets[i] = texts[i];
+    }
+};
+
+// Scale, key, detune and A4 come first in every subcommand that has them.
+enum TuningOption
+{
+    kScaleOption,
+    kKeyOption,
+    kDetuneOption,
+    kA4Option,
+    kTuningOptions
+};
+
 struct RawTexts
 {
-    static constexpr int kCorrect = 11;
-    static constexpr int kNotes = 5;
-    static constexpr int kAnalyze = 5;
-    std::string analyze[kAnalyze];
-    CLI::Option* analyzeOptions[kAnalyze] = {};
-    std::string correct[kCorrect];
-    CLI::Option* correctOptions[kCorrect] = {};
-    std::string notes[kNotes];
-    CLI::Option* notesOptions[kNotes] = {};
+    CTextOptions<11> correct;
+    CTextOptions<5> notes;
+    CTextOptions<5> analyze;
 };
 
 std::string DefaultScaleText(const job::AutomaticRanges& r)
@@ -77,7 +98,18 @@ std::string DetuneHelp(const job::AutomaticRanges& r)
 
 const char* const kA4Help =
     "Tune the scale to this pitch of A4 instead of 440 Hz, 415.3 to 466.2 Hz: the same as --detune with "
-    "the nearest whole number of cents, which the summary states.";
+    "the nearest whole number of cents, which the output states.";
+
+template <int N>
+void AddTuning(CTextOptions<N>& texts, CLI::App* app, const job::AutomaticRanges& r, const char* purpose,
+               const std::string& group, const std::string& detuneNote = "")
+{
+    texts.Add(kScaleOption, app, "--scale", "NAME|INDEX", ScaleHelp(r, purpose), group);
+    texts.Add(kKeyOption, app, "--key", "NAME|INDEX", KeyHelp(r), group);
+    texts.Add(kDetuneOption, app, "--detune", "CENTS", DetuneHelp(r) + detuneNote, group);
+    texts.Add(kA4Option, app, "--a4", "HZ", kA4Help, group);
+    texts.options[kDetuneOption]->excludes(texts.options[kA4Option]);
+}
 
 const char* const kProgramHelp =
     "Corrects the pitch of a solo voice or a solo instrument in a sound file: every note is pulled "
@@ -131,9 +163,7 @@ void AddCorrect(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Auto
         "correct", "Correct the pitch of a whole file in automatic mode and write the result to a new file.");
     correct->footer(kCorrectFooter);
 
-    std::string* texts = raw.correct;
-    CLI::Option** options = raw.correctOptions;
-
+    CTextOptions<11>& texts = raw.correct;
     correct->add_option("IN", line.inPaths,
                         "The sound files to correct, any that libsndfile reads; \"-\" for standard input.")
         ->required()
@@ -195,72 +225,61 @@ void AddCorrect(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Auto
                       "why it failed, with the plug-in's own trace entries.")
         ->group("Files");
 
-    const std::string tuning = "Tuning";
-    options[0] = AddText(correct, "--scale", texts[0], "NAME|INDEX", ScaleHelp(r, "to correct toward"), tuning);
-    options[1] = AddText(correct, "--key", texts[1], "NAME|INDEX", KeyHelp(r), tuning);
-    options[2] = AddText(correct, "--detune", texts[2], "CENTS", DetuneHelp(r), tuning);
-    options[10] = AddText(correct, "--a4", texts[10], "HZ", kA4Help, tuning);
-    options[2]->excludes(options[10]);
+    AddTuning(texts, correct, r, "to correct toward", "Tuning");
 
     const std::string speed = "Correction";
-    options[3] = AddText(correct, "--retune", texts[3], "MS",
-                         Printf("Retune speed: how long the correction takes to reach a note, in "
-                                "milliseconds, %d (at once) to %d (slow, natural). Set through the "
-                                "control panel's %d-step fader, so it lands on the nearest fader step. "
-                                "Default: %d.",
-                                r.retuneMs.nLow, r.retuneMs.nHigh, retune_taper::kSteps, r.retuneMs.nDefault),
-                         speed);
-    options[4] = AddText(correct, "--retune-index", texts[4], "N",
-                         Printf("The retune speed as a position of that fader, 0 to %d (%d is %d ms, %d is "
-                                "%d ms, %d is %d ms). Default: %d.",
-                                retune_taper::kSteps - 1, retune_taper::MsToIndex(20), 20,
-                                retune_taper::MsToIndex(50), 50, retune_taper::MsToIndex(100), 100,
-                                retune_taper::MsToIndex(r.retuneMs.nDefault)),
-                         speed);
-    options[3]->excludes(options[4]);
-    options[5] = AddText(correct, "--threshold", texts[5], "N",
-                         Printf("Pitch-tracking threshold, %d to %d: higher values keep tracking rough or "
-                                "breathy sound, lower values lock on to clean tones only. Default: %d.",
-                                r.threshold.nLow, r.threshold.nHigh, r.threshold.nDefault),
-                         speed);
+    texts.Add(4, correct, "--retune", "MS",
+              Printf("Retune speed: how long the correction takes to reach a note, in "
+                     "milliseconds, %d (at once) to %d (slow, natural). Set through the "
+                     "control panel's %d-step fader, so it lands on the nearest fader step. "
+                     "Default: %d.",
+                     r.retuneMs.nLow, r.retuneMs.nHigh, retune_taper::kSteps, r.retuneMs.nDefault),
+              speed);
+    texts.Add(5, correct, "--retune-index", "N",
+              Printf("The retune speed as a position of that fader, 0 to %d (%d is %d ms, %d is "
+                     "%d ms, %d is %d ms). Default: %d.",
+                     retune_taper::kSteps - 1, retune_taper::MsToIndex(20), 20,
+                     retune_taper::MsToIndex(50), 50, retune_taper::MsToIndex(100), 100,
+                     retune_taper::MsToIndex(r.retuneMs.nDefault)),
+              speed);
+    texts.options[4]->excludes(texts.options[5]);
+    texts.Add(6, correct, "--threshold", "N",
+              Printf("Pitch-tracking threshold, %d to %d: higher values keep tracking rough or "
+                     "breathy sound, lower values lock on to clean tones only. Default: %d.",
+                     r.threshold.nLow, r.threshold.nHigh, r.threshold.nDefault),
+              speed);
     correct->add_flag("--bypass", line.correct.bBypass,
                       "Leave the pitch alone: the output is the input itself, sample for sample (30 samples "
                       "late with --keep-latency); to compare, or to check the file path.")
         ->group(speed);
 
     const std::string vib = "Vibrato";
-    options[6] = AddText(correct, "--vibrato", texts[6], "TYPE",
-                         Printf("A synthetic vibrato on the corrected notes: none, sine, square or sawtooth. "
-                                "Default: %s.",
-                                job::VibratoTypeName(r.vibratoType.nDefault)),
-                         vib);
-    options[7] = AddText(correct, "--depth", texts[7], "CENTS",
-                         Printf("Vibrato depth in cents either side of the note, %d to %d. Default: %d.",
-                                r.depth.nLow, r.depth.nHigh, r.depth.nDefault),
-                         vib);
-    options[8] = AddText(correct, "--rate", texts[8], "HZ",
-                         Printf("Vibrato rate in hertz, %d.%d to %d.%d, in steps of 0.1 (rounded). "
-                                "Default: %d.%d.",
-                                r.rate.nLow / 10, r.rate.nLow % 10, r.rate.nHigh / 10, r.rate.nHigh % 10,
-                                r.rate.nDefault / 10, r.rate.nDefault % 10),
-                         vib);
-    options[9] = AddText(correct, "--delay", texts[9], "MS",
-                         Printf("Vibrato onset after each new note, in milliseconds, %d to %d: none for the "
-                                "first half of it, fading in over the second half. Default: %d.",
-                                r.delay.nLow, r.delay.nHigh, r.delay.nDefault),
-                         vib);
+    texts.Add(7, correct, "--vibrato", "TYPE",
+              Printf("A synthetic vibrato on the corrected notes: none, sine, square or sawtooth. "
+                     "Default: %s.",
+                     job::VibratoTypeName(r.vibratoType.nDefault)),
+              vib);
+    texts.Add(8, correct, "--depth", "CENTS",
+              Printf("Vibrato depth in cents either side of the note, %d to %d. Default: %d.",
+                     r.depth.nLow, r.depth.nHigh, r.depth.nDefault),
+              vib);
+    texts.Add(9, correct, "--rate", "HZ",
+              Printf("Vibrato rate in hertz, %d.%d to %d.%d, in steps of 0.1 (rounded). "
+                     "Default: %d.%d.",
+                     r.rate.nLow / 10, r.rate.nLow % 10, r.rate.nHigh / 10, r.rate.nHigh % 10,
+                     r.rate.nDefault / 10, r.rate.nDefault % 10),
+              vib);
+    texts.Add(10, correct, "--delay", "MS",
+              Printf("Vibrato onset after each new note, in milliseconds, %d to %d: none for the "
+                     "first half of it, fading in over the second half. Default: %d.",
+                     r.delay.nLow, r.delay.nHigh, r.delay.nDefault),
+              vib);
 
-    // Only the options actually given reach the controller.
     correct->final_callback([&line, &raw] {
         line.eCommand = CommandLine::Command::Correct;
-        std::optional<std::string>* targets[RawTexts::kCorrect] = {
-            &line.correct.scale,       &line.correct.key,       &line.correct.detune,
-            &line.correct.retuneMs,    &line.correct.retuneIndex, &line.correct.threshold,
-            &line.correct.vibrato,     &line.correct.depth,     &line.correct.rate,
-            &line.correct.delay,       &line.correct.a4};
-        for (int i = 0; i < RawTexts::kCorrect; ++i)
-            if (raw.correctOptions[i]->count() > 0)
-                *targets[i] = raw.correct[i];
+        job::CorrectOptionTexts& c = line.correct;
+        raw.correct.CopyGiven({&c.scale, &c.key, &c.detune, &c.a4, &c.retuneMs, &c.retuneIndex, &c.threshold,
+                               &c.vibrato, &c.depth, &c.rate, &c.delay});
     });
 }
 
@@ -295,27 +314,16 @@ void AddAnalyze(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Auto
     AddChannelOptions(analyze, line, "Analyse the average of all channels (the default for several).",
                       "Analyse only this channel (1 is the first).");
 
-    std::string* texts = raw.analyze;
-    CLI::Option** options = raw.analyzeOptions;
-    const std::string tuning = "Tuning";
-    options[0] = AddText(analyze, "--scale", texts[0], "NAME|INDEX", ScaleHelp(r, "to compare with"), tuning);
-    options[1] = AddText(analyze, "--key", texts[1], "NAME|INDEX", KeyHelp(r), tuning);
-    options[2] = AddText(analyze, "--detune", texts[2], "CENTS", DetuneHelp(r), tuning);
-    options[3] = AddText(analyze, "--a4", texts[3], "HZ", kA4Help, tuning);
-    options[2]->excludes(options[3]);
-    options[4] = AddText(analyze, "--threshold", texts[4], "N",
-                         Printf("Pitch-tracking threshold, %d to %d, as for correct: what the detector "
-                                "follows. Default: %d.",
-                                r.threshold.nLow, r.threshold.nHigh, r.threshold.nDefault),
-                         tuning);
+    AddTuning(raw.analyze, analyze, r, "to compare with", "Tuning");
+    raw.analyze.Add(kTuningOptions, analyze, "--threshold", "N",
+                    Printf("Pitch-tracking threshold, %d to %d, as for correct: what the detector follows. "
+                           "Default: %d.",
+                           r.threshold.nLow, r.threshold.nHigh, r.threshold.nDefault),
+                    "Tuning");
     analyze->final_callback([&line, &raw] {
         line.eCommand = CommandLine::Command::Analyze;
-        std::optional<std::string>* targets[RawTexts::kAnalyze] = {&line.analyze.scale, &line.analyze.key,
-                                                                   &line.analyze.detune, &line.analyze.a4,
-                                                                   &line.analyze.threshold};
-        for (int i = 0; i < RawTexts::kAnalyze; ++i)
-            if (raw.analyzeOptions[i]->count() > 0)
-                *targets[i] = raw.analyze[i];
+        job::CorrectOptionTexts& a = line.analyze;
+        raw.analyze.CopyGiven({&a.scale, &a.key, &a.detune, &a.a4, &a.threshold});
     });
 }
 
@@ -361,30 +369,18 @@ void AddNotes(CLI::App& app, CommandLine& line, RawTexts& raw, const job::Automa
                   "tracked\" keep their range but are never a target; \"removed\" notes give their range to "
                   "their neighbours.");
 
-    raw.notesOptions[0] =
-        notes->add_option("--scale", raw.notes[0], ScaleHelp(r, "to list"))->type_name("NAME|INDEX");
-    raw.notesOptions[1] = notes->add_option("--key", raw.notes[1], KeyHelp(r))->type_name("NAME|INDEX");
-    raw.notesOptions[2] = notes->add_option("--sample-rate", raw.notes[2],
-                                   Printf("Sample rate in hertz the engine's periods are computed for (see "
-                                          "--raw), %d to %d. Default: %d.",
-                                          job::kMinListingSampleRate, job::kMaxListingSampleRate,
-                                          job::InitialSampleRate()))
-                     ->type_name("HZ");
-    raw.notesOptions[3] =
-        notes->add_option("--detune", raw.notes[3], DetuneHelp(r) + " It moves the frequencies listed.")
-            ->type_name("CENTS");
-    raw.notesOptions[4] = notes->add_option("--a4", raw.notes[4], kA4Help)->type_name("HZ");
-    raw.notesOptions[3]->excludes(raw.notesOptions[4]);
+    AddTuning(raw.notes, notes, r, "to list", "", " It moves the frequencies listed.");
+    raw.notes.Add(kTuningOptions, notes, "--sample-rate", "HZ",
+                  Printf("Sample rate in hertz the engine's periods are computed for (see --raw), %d to %d. "
+                         "Default: %d.",
+                         job::kMinListingSampleRate, job::kMaxListingSampleRate, job::InitialSampleRate()),
+                  "");
     notes->add_flag("--raw", line.bRawNotes,
                     "Show each note's target period and capture range as the engine receives them, integers in "
                     "its scaled units, instead of frequencies.");
     notes->final_callback([&line, &raw] {
         line.eCommand = CommandLine::Command::Notes;
-        std::optional<std::string>* targets[RawTexts::kNotes] = {&line.scale, &line.key, &line.sampleRate,
-                                                                 &line.detune, &line.a4};
-        for (int i = 0; i < RawTexts::kNotes; ++i)
-            if (raw.notesOptions[i]->count() > 0)
-                *targets[i] = raw.notes[i];
+        raw.notes.CopyGiven({&line.scale, &line.key, &line.detune, &line.a4, &line.sampleRate});
     });
 }
 
