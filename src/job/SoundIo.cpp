@@ -134,6 +134,9 @@ CSoundWriter::CSoundWriter(int fd, const std::string& displayPath, int format, i
     if (!m_pFile)
         ThrowFailure("cannot write " + displayPath + ": " + OneLine(sf_strerror(nullptr)));
     sf_command(m_pFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // A float file's peak chunk carries the time it was written: without
+    // it, the same input and settings give the same bytes.
+    sf_command(m_pFile, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 }
 
 CSoundWriter::~CSoundWriter()

@@ -56,7 +56,8 @@ class CSoundWriter
 public:
     // Writes into an open descriptor, which stays open (the caller flushes
     // and renames it); displayPath is for messages. Float samples beyond
-    // full scale are clipped, never wrapped, on their way to integers.
+    // full scale are clipped, never wrapped, on their way to integers, and
+    // nothing in the file depends on when it was written.
     CSoundWriter(int fd, const std::string& displayPath, int format, int sampleRate, int nChannels = 1);
     ~CSoundWriter();
     CSoundWriter(const CSoundWriter&) = delete;

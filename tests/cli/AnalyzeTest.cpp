@@ -7,7 +7,6 @@
 #include <png.h>
 
 #include <cmath>
-#include <regex>
 
 #include "voice/DemoPhrase.h"
 
@@ -30,13 +29,26 @@ struct JsonNote
     double deviation;
 };
 
+// The value after "key": in text, from at on.
+std::string Field(const std::string& text, size_t at, const std::string& key)
+{
+    const size_t start = text.find("\"" + key + "\": ", at) + key.size() + 4;
+    const size_t end = text.find_first_of(",}", start);
+    std::string value = text.substr(start, end - start);
+    if (!value.empty() && value.front() == '"')
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+// The notes of --json's output: each object that begins with "start".
 std::vector<JsonNote> Notes(const std::string& json)
 {
-    const std::regex note(R"re(\{"start": ([0-9.]+), "end": [0-9.]+, "note": "([^"]+)", "degree": \d+, )re"
-                          R"re("note_hz": [0-9.]+, "deviation_cents": (-?[0-9.]+), "tracked": true\})re");
     std::vector<JsonNote> notes;
-    for (auto it = std::sregex_iterator(json.begin(), json.end(), note); it != std::sregex_iterator(); ++it)
-        notes.push_back({std::stod((*it)[1]), (*it)[2], std::stod((*it)[3])});
+    for (size_t at = json.find("{\"start\": "); at != std::string::npos; at = json.find("{\"start\": ", at + 1)) {
+        EXPECT_EQ(Field(json, at, "tracked"), "true");
+        notes.push_back({std::stod(Field(json, at, "start")), Field(json, at, "note"),
+                         std::stod(Field(json, at, "deviation_cents"))});
+    }
     return notes;
 }
 

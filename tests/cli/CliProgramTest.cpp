@@ -147,7 +147,7 @@ TEST_F(CliProgram, HelpExplainsEveryOption)
     const clitest::ProgramResult top = Run({"--help"});
     EXPECT_EQ(top.nStatus, 0);
     for (const char* word :
-         {"correct", "scales", "notes", "register", "unregister", "filters", "--version", "--help"})
+         {"correct", "analyze", "scales", "notes", "register", "unregister", "filters", "--version", "--help"})
         EXPECT_NE(top.sOut.find(word), std::string::npos) << word;
 
     const clitest::ProgramResult correct = Run({"correct", "--help"});
@@ -155,13 +155,19 @@ TEST_F(CliProgram, HelpExplainsEveryOption)
     for (const char* option : {"IN", "--output", "--scale", "--key", "--detune", "--retune ", "--retune-index",
                                "--threshold", "--vibrato", "--depth", "--rate", "--delay", "--bypass",
                                "--mixdown", "--quiet", "--preset", "--save-preset", "--log", "Default: 2",
-                               "Default: 20", "Default: 5.5", "cents", "ms", "temporary"})
+                               "Default: 20", "Default: 5.5", "cents", "ms", "temporary", "--a4", "--format",
+                               "--bits", "--keep-latency", "--channel", "--output-dir", "standard input",
+                               "30 samples", ".opus"})
         EXPECT_NE(correct.sOut.find(option), std::string::npos) << option;
 
     const clitest::ProgramResult notes = Run({"notes", "--help"});
     for (const char* option : {"--scale", "--key", "--sample-rate", "Default: 44100"})
         EXPECT_NE(notes.sOut.find(option), std::string::npos) << option;
     EXPECT_EQ(Run({"scales", "--help"}).nStatus, 0);
+    const clitest::ProgramResult analyze = Run({"analyze", "--help"});
+    for (const char* option : {"IN", "--png", "--json", "--scale", "--key", "--a4", "--threshold", "--channel",
+                               "--mixdown", "200-sample frame", "60 ms"})
+        EXPECT_NE(analyze.sOut.find(option), std::string::npos) << option;
 
     const clitest::ProgramResult version = Run({"--version"});
     EXPECT_EQ(version.nStatus, 0);
