@@ -68,13 +68,15 @@ fuzz: fuzz-build
 fuzz-ci: fuzz-build
 	@tests/fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_CI_SECONDS)
 
-# The built-in demo phrase, sung out of tune, corrected with the default
-# settings; the report measures both files with a detector of its own.
+# The built-in demo phrase, sung out of tune, analysed as the engine hears
+# it, corrected with the default settings; the report measures both files
+# with a detector of its own.
 # Only the four programs the demo runs are built, not the tests.
 demo: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target intonara intonara_module intonara-demo-input intonara-pitch-report
 	@mkdir -p demo-out
 	@$(BUILD)/bin/intonara-demo-input demo-out/input.wav
+	@$(BUILD)/bin/intonara analyze demo-out/input.wav --png demo-out/input.png
 	@$(BUILD)/bin/intonara correct demo-out/input.wav -o demo-out/corrected.wav
 	@$(BUILD)/bin/intonara-pitch-report demo-out/input.wav demo-out/corrected.wav
 
