@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace {
@@ -265,4 +266,17 @@ TEST_F(CliProgram, FloatWaveOutputReadsCleanlyInSox)
     EXPECT_EQ(stat.nStatus, 0);
     EXPECT_EQ(stat.sErr.find("WARN"), std::string::npos) << stat.sErr;
     EXPECT_NE(stat.sErr.find("Samples read:              4410"), std::string::npos) << stat.sErr;
+    // The format chunk has the 18 bytes the WAVE rules ask for float data
+    // (ending in an extension size of 0), and the RIFF size still counts
+    // every byte after its own field.
+    std::ifstream file(out, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    auto le32 = [&](size_t at) {
+        return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
+               static_cast<uint8_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
+    };
+    EXPECT_EQ(bytes.substr(12, 4), "fmt ");
+    EXPECT_EQ(le32(16), 18u);
+    EXPECT_EQ(bytes.substr(36, 2), std::string(2, '\0'));
+    EXPECT_EQ(le32(4), bytes.size() - 8);
 }

@@ -14,21 +14,10 @@
 
 namespace {
 
-constexpr int kLatency = 30;
+using clitest::FadedTone;
+using clitest::ReadBytes;
 
-// A tone a little off its note (so there is something to correct) with a
-// few harmonics, fading in.
-std::vector<float> Tone(int rate, double hz, double seconds, double level = 0.3)
-{
-    std::vector<float> samples(static_cast<size_t>(rate * seconds));
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const double t = static_cast<double>(i) / rate;
-        const double fade = std::min(1.0, t / 0.02);
-        samples[i] = static_cast<float>(level * fade *
-                                        (std::sin(2 * M_PI * hz * t) + 0.3 * std::sin(4 * M_PI * hz * t)));
-    }
-    return samples;
-}
+constexpr int kLatency = 30;
 
 std::vector<float> Interleave(const std::vector<float>& left, const std::vector<float>& right)
 {
@@ -73,14 +62,6 @@ std::string Shell(std::initializer_list<std::string> words)
     return command;
 }
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
 class CorrectFiles : public clitest::ScratchTest
 {
 protected:
@@ -94,7 +75,7 @@ protected:
     std::string Pcm16(const std::string& name, int rate = 44100, double seconds = 0.3)
     {
         clitest::WriteFloats(Path(name), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, rate,
-                             Tone(rate, 220.0 * std::pow(2.0, 30.0 / 1200.0), seconds));
+                             FadedTone(rate, 220.0 * std::pow(2.0, 30.0 / 1200.0), seconds));
         return Path(name);
     }
 };
@@ -155,7 +136,7 @@ TEST_F(CorrectFiles, UnknownExtensionsAreRefusedBeforeTheInputIsRead)
 TEST_F(CorrectFiles, TwentyFourBitInTwentyFourBitOut)
 {
     const std::string in = Path("in24.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 1, 44100, Tone(44100, 227.0, 0.3));
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 1, 44100, FadedTone(44100, 227.0, 0.3));
     const clitest::ProgramResult r = Run({"correct", in, "-o", Path("out.wav")});
     ASSERT_EQ(r.nStatus, 0) << r.sErr;
     EXPECT_NE(r.sOut.find("mono 24-bit PCM WAV"), std::string::npos) << r.sOut;
@@ -173,7 +154,7 @@ TEST_F(CorrectFiles, TwentyFourBitInTwentyFourBitOut)
 TEST_F(CorrectFiles, EachChannelKeptAndCorrectedOnItsOwn)
 {
     const std::string in = Path("stereo.wav");
-    const std::vector<float> left = Tone(44100, 452.0, 0.3), right = Tone(44100, 300.0, 0.3, 0.2);
+    const std::vector<float> left = FadedTone(44100, 452.0, 0.3), right = FadedTone(44100, 300.0, 0.3, 0.2);
     clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, Interleave(left, right));
     const clitest::ProgramResult r = Run({"correct", in, "-o", Path("both.wav")});
     ASSERT_EQ(r.nStatus, 0) << r.sErr;
@@ -259,7 +240,7 @@ TEST_F(CorrectFiles, StandardInputToStandardOutputThroughAPipe)
 TEST_F(CorrectFiles, AFolderOfFilesWithABadOneAmongThem)
 {
     const std::string good = Pcm16("good.wav");
-    clitest::WriteFloats(Path("other.flac"), SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 1, 22050, Tone(22050, 310.0, 0.2));
+    clitest::WriteFloats(Path("other.flac"), SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 1, 22050, FadedTone(22050, 310.0, 0.2));
     { std::ofstream(Path("bad.wav")) << "not a sound file\n"; }
     const clitest::ProgramResult r =
         Run({"correct", good, Path("bad.wav"), Path("other.flac"), "-o", Path("out") + "/"});

@@ -4,13 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <optional>
 #include <cctype>
+#include <cstdlib>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "cli/CliTestSupport.h"
@@ -19,50 +15,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// Sets an environment variable for the child programs of one test, and
-// puts the old value back.
-class CEnvironment
-{
-public:
-    void Set(const std::string& name, const char* value)
-    {
-        const char* old = std::getenv(name.c_str());
-        m_Saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value)
-            ::setenv(name.c_str(), value, 1);
-        else
-            ::unsetenv(name.c_str());
-    }
-    ~CEnvironment()
-    {
-        for (auto it = m_Saved.rbegin(); it != m_Saved.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_Saved;
-};
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-std::vector<float> Tone(int rate, double hz, double seconds)
-{
-    std::vector<float> samples(static_cast<size_t>(rate * seconds));
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<float>(0.4 * std::sin(2.0 * M_PI * hz * static_cast<double>(i) / rate));
-    return samples;
-}
 
 class Install : public clitest::ScratchTest
 {
@@ -73,9 +25,11 @@ protected:
         m_Home = m_Dir / "home";
         m_Prefix = m_Home / ".local";
         fs::create_directories(m_Home);
-        m_Env.Set("HOME", m_Home.c_str());
-        m_Env.Set("INTONARA_MODULE", nullptr);
-        m_Env.Set("LV2_INSTALL_DIR", nullptr);
+        // The children's environment: a home of the test's own, nothing
+        // that names the module or the bundle's folder.
+        ::setenv("HOME", m_Home.c_str(), 1);
+        ::unsetenv("INTONARA_MODULE");
+        ::unsetenv("LV2_INSTALL_DIR");
     }
 
     clitest::ProgramResult CMake(const std::vector<std::string>& arguments)
@@ -85,7 +39,6 @@ protected:
 
     fs::path m_Home;
     fs::path m_Prefix;
-    CEnvironment m_Env;
 };
 
 } // namespace
@@ -110,7 +63,7 @@ TEST_F(Install, InstalledToolRunsFromItsPrefixAndUninstallRemovesIt)
     // The installed tool, with no environment variable naming its module,
     // corrects exactly as the build tree's does.
     const std::string in = Path("in.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 227.0, 0.2));
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, clitest::FadedTone(44100, 227.0, 0.2));
     const clitest::ProgramResult run = clitest::RunProgram(tool.string(), {"correct", in, "-o", Path("a.wav")});
     ASSERT_EQ(run.nStatus, 0) << run.sErr;
     const clitest::ProgramResult built = clitest::RunProgram(
@@ -126,7 +79,7 @@ TEST_F(Install, InstalledToolRunsFromItsPrefixAndUninstallRemovesIt)
     EXPECT_EQ(copied.nStatus, 0) << copied.sErr;
 
     // The manual page documents every option the tool's help lists.
-    const std::string page = ReadText(files[2]);
+    const std::string page = clitest::ReadBytes(files[2].string());
     EXPECT_EQ(page.rfind(".TH INTONARA 1", 0), 0u);
     std::set<std::string> options;
     for (const char* sub : {"correct", "notes"}) {
@@ -181,7 +134,7 @@ TEST_F(Install, AnyOtherPrefixKeepsTheBundleUnderIt)
     // beside itself first.
     fs::rename(prefix, m_Dir / "moved");
     const std::string in = Path("in.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 22050, Tone(22050, 300.0, 0.1));
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 22050, clitest::FadedTone(22050, 300.0, 0.1));
     const clitest::ProgramResult run =
         clitest::RunProgram((m_Dir / "moved" / "bin" / "intonara").string(), {"correct", in, "-o", Path("o.wav")});
     EXPECT_EQ(run.nStatus, 0) << run.sErr;
