@@ -31,6 +31,30 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
+// Everything from one descriptor's position to its end, onto another;
+// throws a failure saying which side failed.
+void CopyAll(int from, int to, const std::string& readFailure, const std::string& writeFailure)
+{
+    std::vector<char> block(1 << 16);
+    for (;;) {
+        const ssize_t n = ::read(from, block.data(), block.size());
+        if (n == 0)
+            return;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ThrowFailure(readFailure + ": " + SystemError(errno));
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(to, block.data() + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                ThrowFailure(writeFailure + ": " + SystemError(errno));
+            done += w;
+        }
+    }
+}
+
 } // namespace
 
 void CheckInputAndOutput(const std::string& inPath, const std::string& outPath)
@@ -135,19 +159,11 @@ int SpoolStandardInput()
     if (::isatty(STDIN_FILENO) == 1)
         ThrowUsage("the input is \"-\", standard input, but that is a terminal; pipe a sound file in");
     const int fd = MakeScratchFile("standard input");
-    std::vector<char> block(1 << 16);
-    for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, block.data(), block.size());
-        if (n == 0)
-            break;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 || ::write(fd, block.data(), static_cast<size_t>(n)) != n) {
-            const int error = errno;
-            ::close(fd);
-            ThrowFailure(std::string(n < 0 ? "cannot read standard input: " : "cannot keep standard input: ") +
-                         SystemError(error));
-        }
+    try {
+        CopyAll(STDIN_FILENO, fd, "cannot read standard input", "cannot keep standard input");
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
     ::lseek(fd, 0, SEEK_SET);
     return fd;
@@ -178,25 +194,8 @@ void COutputTarget::Commit()
         m_File->Commit();
         return;
     }
-    std::vector<char> block(1 << 16);
     ::lseek(m_nScratch, 0, SEEK_SET);
-    for (;;) {
-        const ssize_t n = ::read(m_nScratch, block.data(), block.size());
-        if (n == 0)
-            return;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            ThrowFailure("cannot read back the output: " + SystemError(errno));
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(STDOUT_FILENO, block.data() + done, static_cast<size_t>(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                ThrowFailure("cannot write to standard output: " + SystemError(errno));
-            done += w;
-        }
-    }
+    CopyAll(m_nScratch, STDOUT_FILENO, "cannot read back the output", "cannot write to standard output");
 }
 
 } // namespace job
