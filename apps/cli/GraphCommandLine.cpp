@@ -11,6 +11,7 @@
 #include "job/GraphCommands.h"
 #include "job/GraphPasses.h"
 #include "job/JobError.h"
+#include "job/OutputFile.h"
 #include "job/TextFormat.h"
 #include "settings/RetuneTaper.h"
 
@@ -59,6 +60,16 @@ void AddPassOptions(CLI::App* app, GraphCommandLine& line)
     app->add_flag("--quiet", line.bQuiet, "No progress bar and no summary line.");
 }
 
+void AddChannel(CLI::App* app, GraphCommandLine& line, const char* purpose)
+{
+    CLI::Option* mixdown =
+        app->add_flag("--mixdown", line.bMixdown,
+                      std::string(purpose) + " the average of all channels (the default for several).");
+    app->add_option("--channel", line.channel, std::string(purpose) + " only this channel (1 is the first).")
+        ->type_name("N")
+        ->excludes(mixdown);
+}
+
 void AddRange(CLI::App* app, GraphCommandLine& line, bool required)
 {
     auto* from = app->add_option("--from", line.from, "Start of the time range, in seconds.")->type_name("SEC");
@@ -94,6 +105,10 @@ job::GraphPassRequest PassRequest(const GraphCommandLine& line)
     r.sInPath = line.sInPath;
     r.sSessionPath = line.sSession;
     r.sOutPath = line.sOutPath;
+    r.channels = job::ParseChannelChoice(line.bMixdown, line.channel);
+    r.bKeepLatency = line.bKeepLatency;
+    if (line.eAction == GraphCommandLine::Action::Correct)
+        r.output = job::ParseOutputRequest(line.sOutPath, line.format, line.bits);
     if (line.seconds)
         r.nBufferSeconds = job::ParseWholeNumber(*line.seconds, "--seconds", 1, 3 * 3600, "seconds");
     if (line.threshold)
@@ -123,12 +138,13 @@ void AddGraphCommands(CLI::App& app, GraphCommandLine& line, void (*chosen)(void
 
     CLI::App* track = graph->add_subcommand(
         "track", "Track the pitch of a sound file into a new session, as playing it with Track Pitch on would.");
-    track->add_option("IN", line.sInPath, "The sound file (several channels are mixed down).")
+    track->add_option("IN", line.sInPath, "The sound file, any that libsndfile reads.")
         ->required()
         ->type_name("");
     track->add_option("-o,--output", line.sSession, "The session file to write.")->required()->type_name("SESSION");
     Text(track, "--seconds", line.seconds, "S",
          "Length of the track buffer in seconds; it must hold the whole file. Default: 200.");
+    AddChannel(track, line, "Track");
     AddPassOptions(track, line);
     track->final_callback(pick(Action::Track));
 
@@ -182,8 +198,30 @@ void AddGraphCommands(CLI::App& app, GraphCommandLine& line, void (*chosen)(void
         ->required()
         ->type_name("");
     AddSession(correct, line);
-    correct->add_option("-o,--output", line.sOutPath, "The file to write.")->required()->type_name("OUT");
+    correct
+        ->add_option("-o,--output", line.sOutPath,
+                     "The file to write, \"-\" for standard output (the summary then goes to standard error). "
+                     "An existing file is replaced, but only once the new one is complete.")
+        ->required()
+        ->type_name("OUT");
+    Text(correct, "--format", line.format, "NAME",
+         "The output's format, whatever its extension: wav, aiff, flac, ogg (Vorbis), opus, mp3, caf, w64, rf64 "
+         "or au. Default: from OUT's extension, else the input's.");
+    Text(correct, "--bits", line.bits, "N",
+         "The output's samples: 8, 16, 24 or 32 (integer PCM), float or double. Default: the input's, where the "
+         "format can hold them.");
+    AddChannel(correct, line, "Correct");
+    correct->add_flag("--keep-latency", line.bKeepLatency,
+                      "Write the raw stream as a host receives it, 30 samples late, instead of lined up with the "
+                      "input and as long as it.");
     AddPassOptions(correct, line);
+    correct->footer(
+        "The output is written as \"intonara correct\" writes it: the input's sample rate, container and "
+        "encoding unless OUT's extension, --format or --bits says otherwise; lined up with the input and as "
+        "long as it (the plug-in's delay of 30 samples trimmed at the start and flushed out at the end) unless "
+        "--keep-latency is given; into a hidden temporary file renamed into place only once complete, so that "
+        "after an error or an interrupt nothing is left and an existing file is unchanged. A session holds one "
+        "track, so the output has one channel: the channel tracked, or the average of all.");
     correct->final_callback(pick(Action::Correct));
 
     CLI::App* show = graph->add_subcommand(
@@ -252,7 +290,10 @@ int RunGraphCommand(const GraphCommandLine& line, const std::atomic<bool>* pCanc
         std::fputs(job::FormatGraphInfo(job::DescribeSession(line.sSession), line.bJson).c_str(), stdout);
         return 0;
     }
-    if (!line.bQuiet)
-        std::printf("%s\n", message.c_str());
+    if (!line.bQuiet) {
+        // The sound may be going to standard output.
+        std::FILE* stream = line.sOutPath == job::kStandardStream ? stderr : stdout;
+        std::fprintf(stream, "%s\n", message.c_str());
+    }
     return 0;
 }

@@ -31,6 +31,10 @@ struct GraphCommandLine
     std::string sInPath;
     std::string sSession;
     std::string sOutPath;
+    // the passes' channel, correct's output
+    bool bMixdown = false;
+    bool bKeepLatency = false;
+    std::optional<std::string> channel, format, bits;
     std::optional<std::string> seconds, threshold, retuneMs, retuneIndex, from, to, width, height;
     // make-auto's automatic-mode settings
     job::CorrectOptionTexts tuning;

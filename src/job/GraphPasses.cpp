@@ -2,26 +2,21 @@
 
 #include <sys/stat.h>
 
-#include <bit>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 
+#include "engine/PitchEngine.h"
 #include "graph/MainGraphView.h"
 #include "job/GraphSession.h"
 #include "job/GraphWorkspace.h"
 #include "job/JobError.h"
 #include "job/OutputFile.h"
-#include "job/PluginModule.h"
-#include "job/SoundFilters.h"
+#include "job/PitchRange.h"
 #include "job/SoundIo.h"
 #include "job/TextFormat.h"
 #include "modes/DspObject.h"
-#include "platform/media/FilterGraph.h"
 #include "settings/ParameterIds.h"
-#include "settings/RetuneTaper.h"
-
-#include <sndfile.h>
 
 namespace job {
 
@@ -30,63 +25,35 @@ namespace {
 constexpr int kFrameSamples = 200;
 constexpr int kMaxBufferSeconds = 3 * 3600;
 
-// {5B0C7E23-6A94-4F3D-8E15-2D7A90C4B613}
-constexpr CLSID CLSID_DiscardSink = {0x5B0C7E23, 0x6A94, 0x4F3D, {0x8E, 0x15, 0x2D, 0x7A, 0x90, 0xC4, 0xB6, 0x13}};
-
-// What a tracking pass plays into: the audio is not kept.
-class CDiscardSink : public CSinkFilter
+// The session holds one track: a file with several channels is heard as
+// their average unless one channel is asked for.
+ChannelChoice OneTrack(const ChannelChoice& asked, const SoundFormat& format)
 {
-public:
-    CDiscardSink() : CSinkFilter("Discarding renderer", nullptr, CLSID_DiscardSink) {}
-
-protected:
-    HRESULT OnReceive(IMediaSample*) override { return S_OK; }
-};
-
-// One filter for the whole file: mono files as they are, anything else
-// averaged to mono first.
-ProcessingPath GraphPath(const SoundFormat& format, const std::string& in)
-{
-    const int encoding = format.nFormat & SF_FORMAT_SUBMASK;
-    const bool direct = format.nChannels == 1 && (encoding == SF_FORMAT_PCM_16 || encoding == SF_FORMAT_FLOAT);
-    return ChoosePath(format, !direct, in);
+    ChannelChoice choice = asked;
+    if (choice.eMode == ChannelMode::Each && format.nChannels > 1)
+        choice.eMode = ChannelMode::Mixdown;
+    return choice;
 }
 
-// Plays the whole file through the workspace's filter in a filter graph,
-// from stopped to stopped: the filter's Stop ends whichever pass runs.
-void Play(CGraphWorkspace& workspace, CSoundReader& reader, CSoundFileSource* pSource, CSinkFilter* pSink,
-          const GraphPassRequest& request, const std::string& failureTail)
+// Streams the whole file through the workspace's filter; `started` switches
+// the pass on once the filter has its format (a connection ends a pass
+// switched on before it).
+StreamResult Play(CGraphWorkspace& workspace, CSoundReader& reader, CSoundWriter* pWriter, const StreamPlan& plan,
+                  const GraphPassRequest& request, std::function<void()> started, CLowPitchCheck* pCheck,
+                  const std::string& failureTail)
 {
-    const SoundFormat& format = reader.Format();
-    HRESULT hr = S_OK;
-    {
-        CFilterGraph graph;
-        hr = graph.ConnectChain({pSource, workspace.Filter(), pSink});
-        if (FAILED(hr))
-            ThrowFailure("the plug-in's filter does not take " + DescribeFormat(format) + " (" + FormatResult(hr) +
-                         ")");
-        hr = graph.Run();
-        while (SUCCEEDED(hr)) {
-            if (request.pCancel && request.pCancel->load(std::memory_order_relaxed))
-                ThrowFailure("interrupted" + failureTail);
-            int delivered = 0;
-            hr = graph.Step(1, &delivered);
-            if (hr != S_OK || delivered == 0)
-                break;
-            if (request.progress && format.nFrames > 0)
-                request.progress(std::min(1.0, static_cast<double>(pSource->FramesDelivered()) /
-                                                   static_cast<double>(format.nFrames)));
-        }
-        if (hr == S_OK && FAILED(graph.AbortResult()))
-            hr = graph.AbortResult();
-        else if (hr == S_OK && !graph.IsComplete())
-            hr = S_FALSE;
-        graph.Stop();
+    StreamHooks hooks;
+    hooks.progress = request.progress;
+    hooks.pCancel = request.pCancel;
+    hooks.pPitchCheck = pCheck;
+    hooks.started = std::move(started);
+    try {
+        return StreamThroughFilters(reader, pWriter, {workspace.Filter()}, plan, hooks);
+    } catch (const CJobError& e) {
+        if (request.pCancel && request.pCancel->load(std::memory_order_relaxed))
+            ThrowFailure("interrupted" + failureTail);
+        ThrowFailure(std::string(e.what()) + failureTail);
     }
-    pSource->RethrowError();
-    if (hr != S_OK)
-        ThrowFailure("streaming " + request.sInPath + " through the plug-in failed (" + FormatResult(hr) + ")" +
-                     failureTail);
 }
 
 GraphStart PassSettings(const GraphPassRequest& request)
@@ -124,7 +91,8 @@ GraphTrackSummary TrackIntoSession(const GraphPassRequest& request)
     CSoundReader reader(request.sInPath);
     const SoundFormat& format = reader.Format();
     CheckCorrectable(format, request.sInPath);
-    const ProcessingPath path = GraphPath(format, request.sInPath);
+    const ChannelChoice channels = OneTrack(request.channels, format);
+    const ProcessingPath path = ChooseProcessing(format, channels, request.sInPath);
 
     GraphStart start = PassSettings(request);
     start.nSampleRate = format.nSampleRate;
@@ -141,11 +109,17 @@ GraphTrackSummary TrackIntoSession(const GraphPassRequest& request)
     CGraphWorkspace workspace;
     workspace.Start(start);
     CDspObject& dsp = workspace.Controller();
-    dsp.SetParameter(PARAM_TRACK_PITCH, 1);
-    dsp.ResetEngine();
-    CComPtr<CSoundFileSource> source(new CSoundFileSource(reader, path, request.nBlockFrames));
-    CComPtr<CDiscardSink> sink(new CDiscardSink());
-    Play(workspace, reader, source, sink, request, "; " + request.sSessionPath + " was not written");
+    StreamPlan plan;
+    plan.path = path;
+    plan.channels = channels;
+    plan.bKeepLatency = true; // the sound is not kept; nothing to line up
+    plan.nBlockFrames = request.nBlockFrames;
+    Play(workspace, reader, nullptr, plan, request,
+         [&dsp] {
+             dsp.SetParameter(PARAM_TRACK_PITCH, 1);
+             dsp.ResetEngine();
+         },
+         nullptr, "; " + request.sSessionPath + " was not written");
     // The filter's Stop ended the pass; a filter in another mode would not have.
     if (workspace.Main().IsTracking())
         dsp.SetParameter(PARAM_TRACK_PITCH, 0);
@@ -185,10 +159,14 @@ std::string FormatTrackSummary(const GraphTrackSummary& s)
 CorrectionSummary CorrectFromSession(const GraphPassRequest& request)
 {
     const auto started = std::chrono::steady_clock::now();
+    if (request.sInPath == kStandardStream)
+        ThrowUsage("graph correct reads the file its session was tracked from, not standard input");
     const GraphSession session = ReadSession(request.sSessionPath);
     CorrectionRequest plan;
     plan.sInPath = request.sInPath;
     plan.sOutPath = request.sOutPath;
+    plan.output = request.output;
+    plan.bKeepLatency = request.bKeepLatency;
     plan.nBlockFrames = request.nBlockFrames;
     CheckRequest(plan);
     CSoundReader reader(request.sInPath);
@@ -198,22 +176,32 @@ CorrectionSummary CorrectFromSession(const GraphPassRequest& request)
                             request.sInPath.c_str(), request.sSessionPath.c_str(),
                             static_cast<long long>(format.nFrames), format.nSampleRate, session.sSourcePath.c_str(),
                             static_cast<long long>(session.nSourceFrames), session.nSampleRate));
-    plan.bMixdown = GraphPath(format, request.sInPath) == ProcessingPath::Mixdown;
+    plan.channels = OneTrack(request.channels, format);
     CorrectionSummary summary = PlanCorrection(plan, format);
+    summary.nLatency = CPitchEngine::kLatency;
 
     CGraphWorkspace workspace;
     workspace.Open(session, request.sSessionPath, PassSettings(request));
     CDspObject& dsp = workspace.Controller();
-    dsp.SetParameter(PARAM_CORRECT_PITCH, 1);
-    dsp.ResetEngine();
 
-    CPendingOutput output(request.sOutPath);
-    CSoundWriter writer(output.Descriptor(), request.sOutPath, summary.nOutputFormat, format.nSampleRate);
-    CComPtr<CSoundFileSource> source(new CSoundFileSource(reader, summary.path, request.nBlockFrames));
-    CComPtr<CSoundFileSink> sink(new CSoundFileSink(writer, summary.path));
-    Play(workspace, reader, source, sink, request, "; " + request.sOutPath + " was not written");
-    sink->RethrowError();
-    summary.nFrames = sink->FramesWritten();
+    const std::string out = DisplayName(request.sOutPath, true);
+    COutputTarget output(request.sOutPath);
+    CSoundWriter writer(output.Descriptor(), out, summary.nOutputFormat, format.nSampleRate, summary.nChannels);
+    CLowPitchCheck pitchCheck(format.nSampleRate);
+    StreamPlan stream;
+    stream.path = summary.path;
+    stream.channels = plan.channels;
+    stream.bKeepLatency = plan.bKeepLatency;
+    stream.nLatency = summary.nLatency;
+    stream.nBlockFrames = plan.nBlockFrames;
+    const StreamResult result = Play(workspace, reader, &writer, stream, request,
+                                     [&dsp] {
+                                         dsp.SetParameter(PARAM_CORRECT_PITCH, 1);
+                                         dsp.ResetEngine();
+                                     },
+                                     &pitchCheck, "; " + out + " was not written");
+    summary.nFrames = result.nFramesOut;
+    summary.sWarning = pitchCheck.Warning();
     dsp.GetAutomaticSettings(summary.applied.data());
     writer.Close();
     output.Commit();
@@ -223,12 +211,14 @@ CorrectionSummary CorrectFromSession(const GraphPassRequest& request)
 
 std::string FormatGraphCorrectSummary(const CorrectionSummary& s, const std::string& sessionPath)
 {
-    const double seconds = s.input.nSampleRate > 0 ? static_cast<double>(s.nFrames) / s.input.nSampleRate : 0.0;
-    std::string line = Printf("corrected %s into %s along the curves of %s: %.1f s of %s at %d Hz; took %.2f s",
-                              s.sInPath.c_str(), s.sOutPath.c_str(), sessionPath.c_str(), seconds, DescribePath(s.path),
-                              s.input.nSampleRate, s.dWallSeconds);
+    const int rate = s.input.nSampleRate;
+    const double seconds = rate > 0 ? static_cast<double>(s.nFrames) / rate : 0.0;
+    std::string line = Printf("corrected %s into %s along the curves of %s: %.1f s of %s at %d Hz",
+                              s.sInPath.c_str(), DisplayName(s.sOutPath, true).c_str(), sessionPath.c_str(), seconds,
+                              DescribeFormat(s.input).c_str(), rate);
+    line += DescribeOutput(s) + Printf("; took %.2f s", s.dWallSeconds);
     if (s.dWallSeconds > 0.0 && seconds > 0.0)
-        line += Printf(", %.0fx real time", seconds / s.dWallSeconds);
+        line += ", " + Speed(seconds / s.dWallSeconds) + " real time";
     return line;
 }
 

@@ -22,6 +22,13 @@ struct GraphPassRequest
     std::optional<int> nBufferSeconds;     // tracking only; 200 when absent
     std::optional<int> nGraphThreshold;    // 0..100
     std::optional<int> nGraphRetuneIndex;  // 0..400
+    // The one track a session holds: a channel, or (the default for
+    // several) the average of all.
+    ChannelChoice channels;
+    // Correcting: the output's container and samples, and whether the
+    // filter's delay is kept, as for a correction in automatic mode.
+    OutputRequest output;
+    bool bKeepLatency = false;
     std::function<void(double)> progress;
     const std::atomic<bool>* pCancel = nullptr;
     int nBlockFrames = kDefaultBlockFrames;

@@ -11,6 +11,7 @@
 #include "engine/PitchUnits.h"
 #include "graph/TimeFormat.h"
 #include "log/Exceptions.h"
+#include "support/MessageBoxRecorder.h"
 
 using namespace graphtest;
 

@@ -14,6 +14,7 @@
 
 #include "platform/ui/AfxGdi.h"
 #include "platform/ui/AfxMsgMap.h"
+#include "platform/ui/Dialogs.h"
 
 #include <string>
 
@@ -101,6 +102,25 @@ public:
     T* GetDlgItemAs(int id) const
     {
         return afx::As<T>(::GetDlgItem(m_hWnd, id));
+    }
+    // The controls of a dialog by ID (Dialogs.h).
+    void SetDlgItemText(int id, LPCSTR text) { ::SetDlgItemTextA(m_hWnd, id, text); }
+    int GetDlgItemText(int id, LPSTR buffer, int maxCount) const
+    {
+        return static_cast<int>(::GetDlgItemTextA(m_hWnd, id, buffer, maxCount));
+    }
+    void GetDlgItemText(int id, std::string& text) const;
+    UINT GetDlgItemInt(int id, BOOL* translated = nullptr, BOOL isSigned = TRUE) const
+    {
+        return ::GetDlgItemInt(m_hWnd, id, translated, isSigned);
+    }
+    void SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE) { ::SetDlgItemInt(m_hWnd, id, value, isSigned); }
+    void CheckDlgButton(int id, UINT check) { ::CheckDlgButton(m_hWnd, id, check); }
+    UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
+    void CheckRadioButton(int first, int last, int check) { ::CheckRadioButton(m_hWnd, first, last, check); }
+    LRESULT SendDlgItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendDlgItemMessageA(m_hWnd, id, message, wParam, lParam);
     }
     void SetFont(CFont* font, BOOL redraw = TRUE)
     {
@@ -220,6 +240,12 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 };
+
+namespace afx {
+// The creation hook that attaches a window object (the context) to the
+// window being made, before its first message.
+void AttachOnCreate(HWND hwnd, void* wnd);
+}  // namespace afx
 
 // The window procedure of every framework window.
 LRESULT AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -39,12 +39,6 @@ CHandleMaps& Maps()
     return maps;
 }
 
-void AttachHook(HWND hwnd, void* context)
-{
-    auto* wnd = static_cast<CWnd*>(context);
-    wnd->Attach(hwnd);
-    wnd->SubclassWindow(hwnd);
-}
 
 // Message loops outside the framework give framework windows their
 // PreTranslateMessage through this.
@@ -110,6 +104,13 @@ BOOL CCmdTarget::DispatchCommand(UINT message, UINT code, UINT id, WPARAM wParam
 CWnd* afx::WndFromHandle(HWND hwnd)
 {
     return CWnd::FromHandle(hwnd);
+}
+
+void afx::AttachOnCreate(HWND hwnd, void* wnd)
+{
+    auto* object = static_cast<CWnd*>(wnd);
+    object->Attach(hwnd);
+    object->SubclassWindow(hwnd);
 }
 
 CWnd* afx::TemporaryAs(HWND hwnd, const std::type_info& type, CWnd* (*make)())
@@ -285,7 +286,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     if (!PreCreateWindow(cs)) {
         return FALSE;
     }
-    platform::ui::detail::SetNextCreationHook(&AttachHook, this);
+    platform::ui::detail::SetNextCreationHook(&afx::AttachOnCreate, this);
     HWND hwnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
                                   cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     // A creation that failed before any window existed leaves the hook set.
@@ -406,6 +407,15 @@ void CWnd::GetWindowText(std::string& text) const
     text.assign(static_cast<std::size_t>(std::max(GetWindowTextLength(), 0)) + 1, '\0');
     const int n = ::GetWindowTextA(m_hWnd, text.data(), static_cast<int>(text.size()));
     text.resize(static_cast<std::size_t>(std::max(n, 0)));
+}
+
+void CWnd::GetDlgItemText(int id, std::string& text) const
+{
+    HWND control = ::GetDlgItem(m_hWnd, id);
+    text.clear();
+    if (control != nullptr) {
+        FromHandle(control)->GetWindowText(text);
+    }
 }
 
 void CWnd::ClientToScreen(RECT* rc) const

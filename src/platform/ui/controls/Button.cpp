@@ -273,7 +273,7 @@ private:
         HDC dc = BeginPaint(m_hwnd, &ps);
         HGDIOBJ oldFont = SelectObject(dc, Font());
         if (Type() == BS_OWNERDRAW) {
-            PaintOwnerDrawn(dc);
+            AskParentToDraw(ODT_BUTTON, (m_bPushed ? ODS_SELECTED : 0) | (Focused() ? ODS_FOCUS : 0), dc);
         } else if (Type() == BS_GROUPBOX) {
             PaintGroupBox(dc);
         } else if (IsPush() || PushLike()) {
@@ -449,22 +449,6 @@ private:
         const RECT clear{text.left - 2, text.top, text.right + 2, text.bottom};
         FillRect(dc, &clear, background);
         DrawLabel(dc, label, text, DT_LEFT | DT_SINGLELINE | DT_TOP, Enabled());
-    }
-
-    void PaintOwnerDrawn(HDC dc)
-    {
-        DRAWITEMSTRUCT item{};
-        item.CtlType = ODT_BUTTON;
-        item.CtlID = static_cast<UINT>(Id());
-        item.itemAction = ODA_DRAWENTIRE;
-        item.itemState = (m_bPushed ? ODS_SELECTED : 0) | (Focused() ? ODS_FOCUS : 0) |
-                         (Enabled() ? 0 : ODS_DISABLED);
-        item.hwndItem = m_hwnd;
-        item.hDC = dc;
-        item.rcItem = Client();
-        if (HWND parent = Parent()) {
-            SendMessageA(parent, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
-        }
     }
 
     UINT m_uCheck = BST_UNCHECKED;

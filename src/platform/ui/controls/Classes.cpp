@@ -11,6 +11,12 @@ void EnsureStandardClasses()
         RegisterButtonClass();
         RegisterScrollBarClass();
         RegisterMenuClass();
+        RegisterStaticClass();
+        RegisterDialogClass();
+        RegisterEditClass();
+        RegisterListBoxClasses();
+        RegisterComboBoxClass();
+        RegisterListViewClass();
     });
 }
 

@@ -8,6 +8,12 @@ namespace platform::ui::controls {
 void RegisterButtonClass();
 void RegisterScrollBarClass();
 void RegisterMenuClass();
+void RegisterStaticClass();
+void RegisterDialogClass();
+void RegisterEditClass();
+void RegisterListBoxClasses();
+void RegisterComboBoxClass();
+void RegisterListViewClass();
 
 // Registers every standard class the first time it is called.
 void EnsureStandardClasses();

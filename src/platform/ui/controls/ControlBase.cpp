@@ -74,9 +74,24 @@ void CControl::Notify(WORD code) const
     }
 }
 
+void CControl::AskParentToDraw(UINT type, UINT state, HDC dc) const
+{
+    DRAWITEMSTRUCT item{};
+    item.CtlType = type;
+    item.CtlID = static_cast<UINT>(Id());
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = state | (Enabled() ? 0 : ODS_DISABLED);
+    item.hwndItem = m_hwnd;
+    item.hDC = dc;
+    item.rcItem = Client();
+    if (HWND parent = Parent()) {
+        SendMessageA(parent, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
 HBRUSH CControl::ParentColors(HDC dc, UINT message) const
 {
-    HWND parent = Parent();
+    HWND parent = m_hColorParent != nullptr ? m_hColorParent : Parent();
     HBRUSH brush = nullptr;
     if (parent != nullptr) {
         brush = reinterpret_cast<HBRUSH>(
@@ -256,9 +271,7 @@ HFONT MessageFont()
 {
     static std::mutex mutex;
     static std::map<int, HFONT> fonts;  // by pixels per inch
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = platform::gdi::GetLogicalDpi();
     std::lock_guard lock(mutex);
     HFONT& font = fonts[dpi];
     if (font == nullptr) {

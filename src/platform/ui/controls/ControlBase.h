@@ -44,12 +44,15 @@ protected:
 
     // WM_COMMAND to the parent with `code` and the control's ID.
     void Notify(WORD code) const;
+    // WM_DRAWITEM to the parent for the whole control.
+    void AskParentToDraw(UINT type, UINT state, HDC dc) const;
     // WM_CTLCOLORxxx to the parent; sets the context's colours and gives
     // the brush for the background.
     HBRUSH ParentColors(HDC dc, UINT message) const;
 
     HWND m_hwnd;
     HFONT m_hFont = nullptr;  // null: the system font
+    HWND m_hColorParent = nullptr;  // asked for colours instead of the parent
 
 private:
     friend LRESULT ControlWindowProc(CControl* (*make)(HWND, const CREATESTRUCTA*), HWND hwnd, UINT message,

@@ -36,6 +36,8 @@ public:
     // The chosen command, or nothing.
     bool Run(int x, int y, UINT_PTR* chosen);
     void Dismiss() { m_bDone = true; }
+    // The loop may be waiting: a message makes it look again.
+    void Wake() const { PostMessageA(m_hwnd, WM_NULL, 0, 0); }
     void Paint(HDC dc) const;
 
 private:
@@ -439,5 +441,6 @@ BOOL EndMenu()
         return FALSE;
     }
     t_pTracking->Dismiss();
+    t_pTracking->Wake();
     return TRUE;
 }
