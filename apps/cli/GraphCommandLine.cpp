@@ -44,6 +44,11 @@ void Text(CLI::App* app, const std::string& names, std::optional<std::string>& t
     app->add_option(names, target, help)->type_name(type);
 }
 
+void AddQuiet(CLI::App* app, GraphCommandLine& line, const char* help)
+{
+    app->add_flag("--quiet", line.bQuiet, help);
+}
+
 void AddPassOptions(CLI::App* app, GraphCommandLine& line)
 {
     Text(app, "--threshold", line.threshold, "N",
@@ -57,7 +62,7 @@ void AddPassOptions(CLI::App* app, GraphCommandLine& line)
                     "The same as a fader position, 0 to 400 (126 is 20 ms); not together with --retune.")
         ->type_name("I")
         ->excludes(app->get_option("--retune"));
-    app->add_flag("--quiet", line.bQuiet, "No progress bar and no summary line.");
+    AddQuiet(app, line, "No progress bar and no summary line.");
 }
 
 void AddChannel(CLI::App* app, GraphCommandLine& line, const char* purpose)
@@ -72,8 +77,14 @@ void AddChannel(CLI::App* app, GraphCommandLine& line, const char* purpose)
 
 void AddRange(CLI::App* app, GraphCommandLine& line, bool required)
 {
-    auto* from = app->add_option("--from", line.from, "Start of the time range, in seconds.")->type_name("SEC");
-    auto* to = app->add_option("--to", line.to, "End of the time range, in seconds.")->type_name("SEC");
+    auto* from = app->add_option("--from", line.from,
+                                 std::string("Start of the time range, in seconds from the first sound.") +
+                                     (required ? "" : " Default: the first tracked frame."))
+                     ->type_name("SEC");
+    auto* to = app->add_option("--to", line.to,
+                               std::string("End of the time range, in seconds.") +
+                                   (required ? "" : " Default: the end of the tracked pitch."))
+                   ->type_name("SEC");
     if (required) {
         from->required();
         to->required();
@@ -159,8 +170,8 @@ void AddGraphCommands(CLI::App& app, GraphCommandLine& line, void (*chosen)(void
         AddRange(make, line, false);
         if (automatic) {
             job::CorrectOptionTexts& t = line.tuning;
-            Text(make, "--scale", t.scale, "NAME|INDEX", "The scale, as \"intonara scales\" lists it.");
-            Text(make, "--key", t.key, "NAME|INDEX", "The key note, C to B.");
+            Text(make, "--scale", t.scale, "NAME|INDEX", "The scale to pull to, by name or number as \"intonara scales\" lists it.");
+            Text(make, "--key", t.key, "NAME|INDEX", "The key note, C to B (or 0 to 11).");
             Text(make, "--detune", t.detune, "CENTS", "Scale Detune, -100 to 100 cents.");
             make->add_option("--retune", t.retuneMs, "Retune Speed, 0 to 400 ms.")->type_name("MS");
             make->add_option("--retune-index", t.retuneIndex, "Retune Speed as a fader position, 0 to 400.")
@@ -169,26 +180,30 @@ void AddGraphCommands(CLI::App& app, GraphCommandLine& line, void (*chosen)(void
             Text(make, "--vibrato", t.vibrato, "TYPE", "none, sine, square or sawtooth.");
             Text(make, "--depth", t.depth, "CENTS", "Vibrato depth, 0 to 100 cents.");
             Text(make, "--rate", t.rate, "HZ", "Vibrato rate, 0.1 to 10.0 Hz.");
-            Text(make, "--delay", t.delay, "MS", "Vibrato onset after each note, 0 to 3000 ms.");
+            Text(make, "--delay", t.delay, "MS", "Vibrato onset after each note, 0 to 3000 ms. Every tuning option not given keeps the session's value (the \"(Default)\" preset's in a new session); those given are kept in the session.");
         }
-        make->final_callback(pick(automatic ? Action::MakeAuto : Action::MakeCurve));
+        AddQuiet(make, line, "No summary line; errors are still printed.");
+    make->final_callback(pick(automatic ? Action::MakeAuto : Action::MakeCurve));
     }
 
     CLI::App* lineCommand = graph->add_subcommand(
         "line", "Add a line curve through the points given, merged as the line tool merges it.");
     AddSession(lineCommand, line);
-    lineCommand->add_option("--point", line.points, "TIME:PITCH, at least twice, going forward in time.")
+    lineCommand->add_option("--point", line.points, "A vertex of the line: TIME in seconds from the first sound, PITCH a note with its octave (\"A3\", \"C#4\") or cents from middle C (\"450\"). At least two, each later than the one before.")
         ->required()
         ->type_name("TIME:PITCH");
+    AddQuiet(lineCommand, line, "No summary line; errors are still printed.");
     lineCommand->final_callback(pick(Action::Line));
 
     CLI::App* cut = graph->add_subcommand("cut", "Cut the curves' nodes between two times, as the Cut button does.");
     AddSession(cut, line);
     AddRange(cut, line, true);
+    AddQuiet(cut, line, "No summary line; errors are still printed.");
     cut->final_callback(pick(Action::Cut));
 
     CLI::App* undo = graph->add_subcommand("undo", "Undo the session's last change (a second undo redoes it).");
     AddSession(undo, line);
+    AddQuiet(undo, line, "No summary line; errors are still printed.");
     undo->final_callback(pick(Action::Undo));
 
     CLI::App* correct = graph->add_subcommand(
@@ -221,22 +236,24 @@ void AddGraphCommands(CLI::App& app, GraphCommandLine& line, void (*chosen)(void
         "long as it (the plug-in's delay of 30 samples trimmed at the start and flushed out at the end) unless "
         "--keep-latency is given; into a hidden temporary file renamed into place only once complete, so that "
         "after an error or an interrupt nothing is left and an existing file is unchanged. A session holds one "
-        "track, so the output has one channel: the channel tracked, or the average of all.");
+        "track, so the output has one channel: the channel tracked, or the average of all.\n" +
+        std::string(kGraphFooter));
     correct->final_callback(pick(Action::Correct));
 
     CLI::App* show = graph->add_subcommand(
         "show", "Draw the session as the control panel shows it (tracked pitch, curves, note lines, ruler, "
                 "title, and the envelope under it), fitted to the passage, into a PNG picture.");
     AddSession(show, line);
-    show->add_option("-o,--output", line.sOutPath, "The picture to write.")->required()->type_name("PNG");
+    show->add_option("-o,--output", line.sOutPath, "The PNG picture to write, complete or not at all.")->required()->type_name("PNG");
     Text(show, "--width", line.width, "W", "Width of the graph in pixels, 100 to 4000. Default: 380.");
     Text(show, "--height", line.height, "H", "Height of the pitch graph in pixels, 60 to 3000. Default: 230.");
+    AddQuiet(show, line, "No summary line; errors are still printed.");
     show->final_callback(pick(Action::Show));
 
     CLI::App* info = graph->add_subcommand(
         "info", "Describe a session: its sound file, what was tracked, its curves and settings.");
     AddSession(info, line);
-    info->add_flag("--json", line.bJson, "As one JSON object.");
+    info->add_flag("--json", line.bJson, "Print the description as one JSON object instead of lines of text.");
     info->final_callback(pick(Action::Info));
 }
 

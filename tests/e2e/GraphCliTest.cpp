@@ -133,3 +133,56 @@ TEST_F(GraphCli, RefusalsSayWhatIsWrongInOneLine)
     r = Run({"line", session, "--point", "1:H3", "--point", "2:A3"});
     EXPECT_EQ(r.nStatus, 2);
 }
+
+TEST_F(GraphCli, CorrectWritesItsOutputAsTheCorrectCommandDoes)
+{
+    // Two channels of 16-bit PCM, the second half as loud: tracked and
+    // corrected as their average.
+    const std::vector<float> sung = voice::SynthesizePhrase(kPhrase, Steady());
+    std::vector<float> stereo;
+    for (float s : sung) {
+        stereo.push_back(s);
+        stereo.push_back(0.5f * s);
+    }
+    const std::string in = Path("duet.wav"), session = Path("duet.isn");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, kRate, stereo);
+    MustRun({"track", in, "-o", session, "--seconds", "10", "--quiet"});
+    MustRun({"make-curve", session, "--quiet"});
+
+    // The extension picks the container, --bits the samples.
+    MustRun({"correct", in, session, "-o", Path("out.flac"), "--bits", "24", "--quiet"});
+    const clitest::SoundData flac = clitest::ReadSound(Path("out.flac"));
+    EXPECT_EQ(flac.info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    EXPECT_EQ(flac.info.channels, 1);
+    EXPECT_EQ(flac.info.frames, static_cast<sf_count_t>(sung.size())) << "lined up: as long as the input";
+
+    // Lined up with the input, and the raw stream 30 samples behind it.
+    MustRun({"correct", in, session, "-o", Path("aligned.wav"), "--quiet"});
+    MustRun({"correct", in, session, "-o", Path("late.wav"), "--keep-latency", "--quiet"});
+    const clitest::SoundData aligned = clitest::ReadSound(Path("aligned.wav"));
+    const clitest::SoundData late = clitest::ReadSound(Path("late.wav"));
+    EXPECT_EQ(aligned.info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16) << "the input's encoding kept";
+    ASSERT_EQ(aligned.shorts.size(), sung.size());
+    ASSERT_EQ(late.shorts.size(), sung.size());
+    size_t differing = 0, loud = 0;
+    for (size_t i = 0; i + 30 < sung.size(); ++i) {
+        differing += aligned.shorts[i] != late.shorts[i + 30] ? 1 : 0;
+        loud += std::abs(aligned.shorts[i]) > 1000 ? 1 : 0;
+    }
+    EXPECT_EQ(differing, 0u);
+    EXPECT_GT(loud, sung.size() / 2) << "the voice is there, not silence";
+
+    // Standard output: a WAV file there, the summary on standard error.
+    const clitest::ProgramResult r = Run({"correct", in, session, "-o", "-"});
+    ASSERT_EQ(r.nStatus, 0) << r.sErr;
+    ASSERT_GT(r.sOut.size(), 44u);
+    EXPECT_EQ(r.sOut.substr(0, 4), "RIFF");
+    EXPECT_EQ(r.sOut.size() - 44, 2 * sung.size());
+    EXPECT_NE(r.sErr.find("into standard output along the curves of"), std::string::npos) << r.sErr;
+    EXPECT_NE(r.sErr.find("mixed down to one channel"), std::string::npos) << r.sErr;
+
+    // An unknown extension is refused before anything is read or written.
+    const clitest::ProgramResult bad = Run({"correct", in, session, "-o", Path("out.xyz")});
+    EXPECT_EQ(bad.nStatus, 2);
+    EXPECT_EQ(Listing(), (std::vector<std::string>{"aligned.wav", "duet.isn", "duet.wav", "late.wav", "out.flac"}));
+}
