@@ -56,6 +56,16 @@ StreamResult Play(CGraphWorkspace& workspace, CSoundReader& reader, CSoundWriter
     }
 }
 
+// A session names the file it was tracked from, and correcting checks it is
+// the same file; a stream has no name to keep.
+void RefuseStandardInput(const GraphPassRequest& request, const char* command)
+{
+    if (request.sInPath == kStandardStream)
+        ThrowUsage(Printf("graph %s reads a sound file by name, not standard input: a session keeps the name of "
+                          "the file it was tracked from",
+                          command));
+}
+
 GraphStart PassSettings(const GraphPassRequest& request)
 {
     GraphStart start;
@@ -87,6 +97,7 @@ int SecondsToHold(int64_t frames, int sampleRate)
 GraphTrackSummary TrackIntoSession(const GraphPassRequest& request)
 {
     const auto started = std::chrono::steady_clock::now();
+    RefuseStandardInput(request, "track");
     CheckInputAndOutput(request.sInPath, request.sSessionPath);
     CSoundReader reader(request.sInPath);
     const SoundFormat& format = reader.Format();
@@ -159,8 +170,7 @@ std::string FormatTrackSummary(const GraphTrackSummary& s)
 CorrectionSummary CorrectFromSession(const GraphPassRequest& request)
 {
     const auto started = std::chrono::steady_clock::now();
-    if (request.sInPath == kStandardStream)
-        ThrowUsage("graph correct reads the file its session was tracked from, not standard input");
+    RefuseStandardInput(request, "correct");
     const GraphSession session = ReadSession(request.sSessionPath);
     CorrectionRequest plan;
     plan.sInPath = request.sInPath;

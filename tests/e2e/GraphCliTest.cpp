@@ -132,6 +132,10 @@ TEST_F(GraphCli, RefusalsSayWhatIsWrongInOneLine)
     EXPECT_EQ(r.sErr, "intonara: " + in + " is not an Intonara session file\n");
     r = Run({"line", session, "--point", "1:H3", "--point", "2:A3"});
     EXPECT_EQ(r.nStatus, 2);
+    // A session names its sound file; a stream has no name.
+    r = Run({"track", "-", "-o", Path("piped.isn")});
+    EXPECT_EQ(r.nStatus, 2);
+    EXPECT_NE(r.sErr.find("not standard input"), std::string::npos) << r.sErr;
 }
 
 TEST_F(GraphCli, CorrectWritesItsOutputAsTheCorrectCommandDoes)
