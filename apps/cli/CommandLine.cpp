@@ -512,8 +512,19 @@ void CheckWords(const CLI::App& top, int argc, char** argv)
             option = FindOption(top, spelling); // --help-all, --version
         if (!option)
             RejectOption(*scope, spelling);
+        if (spelling == "-h" || spelling == "--help" || spelling == "--help-all" || spelling == "--version")
+            return; // the parser prints what was asked for
         if (!attached && option->get_items_expected_max() > 0)
             ++i;
+    }
+    // "intonara graph" alone: name what may follow.
+    const auto subs = Subcommands(*scope);
+    if (scope != &top && !subs.empty()) {
+        std::string list;
+        for (size_t k = 0; k < subs.size(); ++k)
+            list += (k == 0 ? "" : k + 1 == subs.size() ? " or " : ", ") + subs[k]->get_name();
+        job::ThrowUsage("give a subcommand of " + FullName(*scope) + ": " + list + " (see " + FullName(*scope) +
+                        " --help)");
     }
 }
 

@@ -136,6 +136,11 @@ TEST_F(GraphCli, RefusalsSayWhatIsWrongInOneLine)
     r = Run({"track", "-", "-o", Path("piped.isn")});
     EXPECT_EQ(r.nStatus, 2);
     EXPECT_NE(r.sErr.find("not standard input"), std::string::npos) << r.sErr;
+    r = Run({});
+    EXPECT_EQ(r.nStatus, 2);
+    EXPECT_NE(r.sErr.find("give a subcommand of intonara graph: track, make-curve"), std::string::npos) << r.sErr;
+    r = Run({"trak"});
+    EXPECT_NE(r.sErr.find("did you mean \"track\"?"), std::string::npos) << r.sErr;
 }
 
 TEST_F(GraphCli, CorrectWritesItsOutputAsTheCorrectCommandDoes)
