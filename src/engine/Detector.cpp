@@ -84,7 +84,7 @@ void CPitchEngine::ResetDetector()
     std::fill(std::begin(m_fCoarseCorr), std::end(m_fCoarseCorr), 0.0f);
     m_nCoarseCount = 0;
     m_nCoarseWrite = 0;
-    Store(m_bSearching, 1);
+    PublishSearching(1);
 }
 
 // x[w - nFrom] squared and summed over nCount samples going back.
@@ -167,7 +167,7 @@ void CPitchEngine::CoarseDecimatedStep(float y, int w)
         return;
 
     m_nUpdateCount = kUpdateInterval - 1; // the next sample already updates
-    Store(m_bSearching, 0);
+    PublishSearching(0);
 }
 
 bool CPitchEngine::FindCandidate(int nMaxLag, int& nStart, int& nIndex, int& nPeriod) const
@@ -256,11 +256,11 @@ bool CPitchEngine::SeedBank(int w)
 void CPitchEngine::LoseLock()
 {
     Store(m_fRatioSmoothed, 1.0f);
-    Store(m_fRatio, 1.0f);
+    PublishRatio(1.0f);
     Store(m_fPeriod, -1.0f);
     Store(m_bPeriodValid, 0);
-    Store(m_bResetDetectorPending, 1);
-    Store(m_bSearching, 1);
+    PublishResetPending(1);
+    PublishSearching(1);
 }
 
 // The period fell toward the short end: shift the bank one lag down.

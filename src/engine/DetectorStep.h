@@ -34,8 +34,8 @@ inline float CPitchEngine::PreFilterStep(float x)
 
 inline void CPitchEngine::CoarseStep(float x, int w)
 {
-    if (Load(m_bResetDetectorPending) != 0) {
-        Store(m_bResetDetectorPending, 0);
+    if (m_Now.bResetDetectorPending != 0) {
+        PublishResetPending(0);
         ResetDetector();
     }
     const float y = PreFilterStep(x);
@@ -90,17 +90,18 @@ template <>
 inline void CPitchEngine::FineBankUpdate<true>(float x, int w)
 {
     using V8 = float __attribute__((vector_size(32)));
-    using V16 = float __attribute__((vector_size(64)));
     const float* pNewest = m_fRingReversed + (kRingMask - w);
     V8 a;
-    V16 ab;
+    V8 bLow;
+    V8 bHigh;
     V8 e;
     V8 c;
     __builtin_memcpy(&a, pNewest + m_nBaseLag, sizeof a);
-    __builtin_memcpy(&ab, pNewest + 2 * m_nBaseLag, sizeof ab);
+    __builtin_memcpy(&bLow, pNewest + 2 * m_nBaseLag, sizeof bLow);
+    __builtin_memcpy(&bHigh, pNewest + 2 * m_nBaseLag + 8, sizeof bHigh);
     __builtin_memcpy(&e, m_fFineEnergy, sizeof e);
     __builtin_memcpy(&c, m_fFineCorr, sizeof c);
-    const V8 b = __builtin_shufflevector(ab, ab, 0, 2, 4, 6, 8, 10, 12, 14);
+    const V8 b = __builtin_shufflevector(bLow, bHigh, 0, 2, 4, 6, 8, 10, 12, 14);
     const float xx = x * x;
     const V8 vx = {x, x, x, x, x, x, x, x};
     const V8 vxx = {xx, xx, xx, xx, xx, xx, xx, xx};

@@ -14,6 +14,9 @@
 // may run on the UI side at the same time, without a lock. Fields that both
 // sides touch are relaxed atomics (plain moves on x86); fields that only the
 // streaming thread touches are plain, so the per-sample loops stay cheap.
+// The few shared values the per-sample path tests are mirrored in plain
+// copies of the streaming thread's own; every UI-side write raises a flag
+// that makes it take the shared values again before its next sample.
 class CPitchEngine
 {
 public:
@@ -121,11 +124,25 @@ private:
     void BeginBlock();
     void EndBlock();
 
+    // Requests from the UI side, carried out by the streaming thread before
+    // its next sample: clear the input ring, and take the shared values
+    // again (a setter has written one that the streaming thread mirrors).
+    static constexpr uint32_t kClearRequest = 1u;
+    static constexpr uint32_t kReloadRequest = 2u;
+    void Post(uint32_t nRequest) { m_nRequests.fetch_or(nRequest, std::memory_order_release); }
+    void TakeRequests();
+    void ReloadShared();
+
+    // Streaming-side writes of shared values: the mirror and the shared field.
+    void PublishSearching(int32_t on);
+    void PublishResetPending(int32_t on);
+    void PublishRatio(float r);
+    void PublishPassEnded();
+
     // Per-sample steps; the hot ones are defined inline in the private
     // headers DetectorStep.h and ShifterStep.h, which only PitchEngine.cpp
     // includes.
     static float FlushSample(float x);
-    void ApplyPendingClear();
     void WriteRing(int w, float x);
     void FrameClockStep(float x);
     float PreFilterStep(float x);
@@ -235,8 +252,21 @@ private:
     std::atomic<uint32_t> m_nLoan;
     std::atomic<uint32_t> m_nLoanInUse;
 
-    // A ClearBuffer request, carried out by the streaming thread.
-    std::atomic<int32_t> m_bClearPending;
+    // Requests not yet carried out (kClearRequest, kReloadRequest). On a
+    // cache line of its own: the streaming thread reads it every sample, and
+    // writes of its own nearby would slow down every setter that posts.
+    alignas(64) std::atomic<uint32_t> m_nRequests;
+    // The streaming thread's copies of what its per-sample path tests.
+    struct alignas(64) SampleFlags
+    {
+        int32_t bFrameClock; // tracking, correcting or vibrato: the frame clock runs
+        int32_t bTracking;
+        int32_t bWaitForSignal;
+        int32_t bSearching;
+        int32_t bResetDetectorPending;
+        int32_t bBypass;
+        float fRatio;
+    } m_Now;
     // The input ring again, time-reversed and written twice: the sample that
     // went into ring slot s sits at [2047 - s] and [4095 - s]. Counting back
     // from the newest sample then walks forward through memory without a
