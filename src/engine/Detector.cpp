@@ -15,6 +15,7 @@
 #endif
 
 #include "engine/PitchEngine.h"
+#include "engine/WideCode.h"
 
 namespace {
 
@@ -74,12 +75,97 @@ inline int BankMinimum(const float* e, const float* c, float* d, bool& allFinite
 #endif
 }
 
+// The coarse running sums of lags [nFrom, nTo). pRev[k] is the decimated
+// sample k back from the newest one, y; lane k takes a = pRev[k] and
+// b = pRev[2 k]. Every lane does exactly the scalar arithmetic below, so the
+// vector versions give the same bits.
+inline void CoarseLanes(float* pCorr, float* pEnergy, const float* pRev, float y, int nFrom, int nTo)
+{
+    const float yy = y * y;
+    for (int k = nFrom; k < nTo; ++k) {
+        const float a = pRev[k];
+        const float b = pRev[2 * k];
+        pCorr[k] += y * a - a * b;
+        pEnergy[k] += yy - b * b;
+    }
+}
+
+// Four lanes at a time from nFrom; returns the first lag left over.
+inline int CoarseLanes4(float* pCorr, float* pEnergy, const float* pRev, float y, int nFrom, int nTo)
+{
+    int k = nFrom;
+#if defined(__SSE2__)
+    const __m128 vy = _mm_set1_ps(y);
+    const __m128 vyy = _mm_set1_ps(y * y);
+    for (; k + 4 <= nTo; k += 4) {
+        const __m128 a = _mm_loadu_ps(pRev + k);
+        const __m128 b = _mm_shuffle_ps(_mm_loadu_ps(pRev + 2 * k), _mm_loadu_ps(pRev + 2 * k + 4), _MM_SHUFFLE(2, 0, 2, 0));
+        const __m128 c = _mm_add_ps(_mm_loadu_ps(pCorr + k), _mm_sub_ps(_mm_mul_ps(vy, a), _mm_mul_ps(a, b)));
+        const __m128 e = _mm_add_ps(_mm_loadu_ps(pEnergy + k), _mm_sub_ps(vyy, _mm_mul_ps(b, b)));
+        _mm_storeu_ps(pCorr + k, c);
+        _mm_storeu_ps(pEnergy + k, e);
+    }
+#endif
+    return k;
+}
+
+#if INTONARA_WIDE_CODE
+// Eight lanes at a time, built for 256-bit registers.
+INTONARA_WIDE_TARGET int CoarseLanes8(float* pCorr, float* pEnergy, const float* pRev, float y, int nTo)
+{
+    using V8 = float __attribute__((vector_size(32)));
+    const float yy = y * y;
+    const V8 vy = {y, y, y, y, y, y, y, y};
+    const V8 vyy = {yy, yy, yy, yy, yy, yy, yy, yy};
+    int k = 0;
+    for (; k + 8 <= nTo; k += 8) {
+        V8 a, bLow, bHigh, c, e;
+        __builtin_memcpy(&a, pRev + k, sizeof a);
+        __builtin_memcpy(&bLow, pRev + 2 * k, sizeof bLow);
+        __builtin_memcpy(&bHigh, pRev + 2 * k + 8, sizeof bHigh);
+        __builtin_memcpy(&c, pCorr + k, sizeof c);
+        __builtin_memcpy(&e, pEnergy + k, sizeof e);
+        const V8 b = __builtin_shufflevector(bLow, bHigh, 0, 2, 4, 6, 8, 10, 12, 14);
+        c = c + (vy * a - a * b);
+        e = e + (vyy - b * b);
+        __builtin_memcpy(pCorr + k, &c, sizeof c);
+        __builtin_memcpy(pEnergy + k, &e, sizeof e);
+    }
+    return k;
+}
+#endif
+
+// The first k in [nFrom, nTo) with e[k] * fFactor + c[k] below 0 (bBelow)
+// or above 0, else nTo. Each lane rounds the product and the sum as the
+// scalar expression does, and a NaN passes neither test in either.
+inline int FirstCrossing(const float* e, const float* c, float fFactor, bool bBelow, int nFrom, int nTo)
+{
+    int k = nFrom;
+#if defined(__SSE2__)
+    const __m128 factor = _mm_set1_ps(fFactor);
+    const __m128 zero = _mm_setzero_ps();
+    for (; k + 4 <= nTo; k += 4) {
+        const __m128 v = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(e + k), factor), _mm_loadu_ps(c + k));
+        const int hits = _mm_movemask_ps(bBelow ? _mm_cmplt_ps(v, zero) : _mm_cmpgt_ps(v, zero));
+        if (hits != 0)
+            return k + __builtin_ctz(static_cast<unsigned>(hits));
+    }
+#endif
+    for (; k < nTo; ++k) {
+        const float v = e[k] * fFactor + c[k];
+        if (bBelow ? v < 0.0f : v > 0.0f)
+            return k;
+    }
+    return nTo;
+}
+
 } // namespace
 
 void CPitchEngine::ResetDetector()
 {
     std::fill(std::begin(m_fPreFilterState), std::end(m_fPreFilterState), 0.0f);
     std::fill(std::begin(m_fCoarseRing), std::end(m_fCoarseRing), 0.0f);
+    std::fill(std::begin(m_fCoarseRingReversed), std::end(m_fCoarseRingReversed), 0.0f);
     std::fill(std::begin(m_fCoarseEnergy), std::end(m_fCoarseEnergy), 0.0f);
     std::fill(std::begin(m_fCoarseCorr), std::end(m_fCoarseCorr), 0.0f);
     m_nCoarseCount = 0;
@@ -108,7 +194,7 @@ float CPitchEngine::LagCorrelation(int w, int nLag) const
     return r;
 }
 
-void CPitchEngine::CoarseDecimatedStep(float y, int w)
+void CPitchEngine::CoarseDecimatedStep(float y, int w, bool bWide)
 {
     // A cascade output this large (or not finite) would overflow the sums,
     // and a running sum never recovers from inf - inf. Start the search over.
@@ -119,21 +205,22 @@ void CPitchEngine::CoarseDecimatedStep(float y, int w)
 
     const int j = m_nCoarseWrite;
     m_fCoarseRing[j] = y;
+    m_fCoarseRingReversed[kCoarseRingSize - 1 - j] = y;
+    m_fCoarseRingReversed[2 * kCoarseRingSize - 1 - j] = y;
     m_nCoarseWrite = (j + 1 == kCoarseRingSize) ? 0 : j + 1;
 
-    const float yy = y * y;
-    for (int k = 0; k < kCoarseLags; ++k) {
-        int ia = j - k;
-        if (ia < 0)
-            ia += kCoarseRingSize;
-        int ib = j - 2 * k;
-        if (ib < 0)
-            ib += kCoarseRingSize;
-        const float a = m_fCoarseRing[ia];
-        const float b = m_fCoarseRing[ib];
-        m_fCoarseCorr[k] += y * a - a * b;
-        m_fCoarseEnergy[k] += yy - b * b;
-    }
+    // Lag k reads the samples k and 2 k back: at most 218 entries on from
+    // the newest, which the doubled copy always holds.
+    const float* pRev = m_fCoarseRingReversed + (kCoarseRingSize - 1 - j);
+    int k = 0;
+#if INTONARA_WIDE_CODE
+    if (bWide)
+        k = CoarseLanes8(m_fCoarseCorr, m_fCoarseEnergy, pRev, y, kCoarseLags);
+#else
+    (void)bWide;
+#endif
+    k = CoarseLanes4(m_fCoarseCorr, m_fCoarseEnergy, pRev, y, k, kCoarseLags);
+    CoarseLanes(m_fCoarseCorr, m_fCoarseEnergy, pRev, y, k, kCoarseLags);
 
     // Only the first few counts matter (the longest lag saturates at 109),
     // so the counter stops well short of overflow.
@@ -178,16 +265,12 @@ bool CPitchEngine::FindCandidate(int nMaxLag, int& nStart, int& nIndex, int& nPe
 
     // The correlation must first turn clearly negative, which keeps the
     // zero-lag peak from ever passing as a period.
-    int k = nStart;
-    while (k < nMaxLag && !(m_fCoarseEnergy[k] * decorrelation + m_fCoarseCorr[k] < 0.0f))
-        ++k;
+    int k = FirstCrossing(m_fCoarseEnergy, m_fCoarseCorr, decorrelation, true, nStart, nMaxLag);
     if (k >= nMaxLag)
         return false;
     nStart = k + 1;
 
-    k = nStart;
-    while (k < nMaxLag && !(m_fCoarseEnergy[k] * accept + m_fCoarseCorr[k] > 0.0f))
-        ++k;
+    k = FirstCrossing(m_fCoarseEnergy, m_fCoarseCorr, accept, false, nStart, nMaxLag);
     if (k >= nMaxLag)
         return false;
     nStart = k + 1;

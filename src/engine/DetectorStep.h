@@ -32,6 +32,7 @@ inline float CPitchEngine::PreFilterStep(float x)
     return y2;
 }
 
+template <bool kWide>
 inline void CPitchEngine::CoarseStep(float x, int w)
 {
     if (m_Now.bResetDetectorPending != 0) {
@@ -41,7 +42,7 @@ inline void CPitchEngine::CoarseStep(float x, int w)
     const float y = PreFilterStep(x);
     if ((w & 7) != 0)
         return;
-    CoarseDecimatedStep(y, w);
+    CoarseDecimatedStep(y, w, kWide);
 }
 
 // Running sums for the eight lags B..B+7: the newest sample enters each

@@ -9,6 +9,7 @@
 
 #include "engine/DetectorStep.h"
 #include "engine/ShifterStep.h"
+#include "engine/WideCode.h"
 
 namespace {
 
@@ -18,15 +19,13 @@ constexpr float kA2 = -0.959801197052002f;
 constexpr float kB1 = -1.9465265274047852f;
 constexpr float kB2 = 0.9923696517944336f;
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define WIDE_CODE_AVAILABLE 1
+#if INTONARA_WIDE_CODE
 bool ProcessorHasWideVectors()
 {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
 }
 #else
-#define WIDE_CODE_AVAILABLE 0
 bool ProcessorHasWideVectors()
 {
     return false;
@@ -86,6 +85,7 @@ CPitchEngine::CPitchEngine()
     , m_fFineEnergy{}
     , m_fFineCorr{}
     , m_fCoarseRing{}
+    , m_fCoarseRingReversed{}
     , m_fRing{}
     , m_pTrack(nullptr)
     , m_nTrackCapacity(0)
@@ -416,7 +416,7 @@ template <bool kWide>
             }
             if (m_nZeroRun <= kZeroRunLimit) {
                 m_nWrite = w;
-                CoarseStep(x, w);
+                CoarseStep<kWide>(x, w);
             } else {
                 // Long silence: nothing to search for, and the coarse history
                 // is stale by now. Writing keeps landing in slot 1. The read
@@ -450,8 +450,8 @@ void CPitchEngine::ProcessBaseline(const float* pIn, float* pOut, int nCount)
     ProcessSamples<false>(pIn, pOut, nCount);
 }
 
-#if WIDE_CODE_AVAILABLE
-__attribute__((target("avx2"))) void CPitchEngine::ProcessWide(const float* pIn, float* pOut, int nCount)
+#if INTONARA_WIDE_CODE
+INTONARA_WIDE_TARGET void CPitchEngine::ProcessWide(const float* pIn, float* pOut, int nCount)
 {
     ProcessSamples<true>(pIn, pOut, nCount);
 }

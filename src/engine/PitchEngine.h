@@ -146,6 +146,7 @@ private:
     void WriteRing(int w, float x);
     void FrameClockStep(float x);
     float PreFilterStep(float x);
+    template <bool kWide>
     void CoarseStep(float x, int w);
     template <bool kWide>
     void FineStep(float x, int w);
@@ -160,7 +161,7 @@ private:
     float Interpolate(int rd, float f) const;
 
     // Detector (Detector.cpp).
-    void CoarseDecimatedStep(float y, int w);
+    void CoarseDecimatedStep(float y, int w, bool bWide);
     bool FindCandidate(int nMaxLag, int& nStart, int& nIndex, int& nPeriod) const;
     bool LowerOctaveWins(int w, int nShort, int nLong) const;
     bool SeedBank(int w);
@@ -244,6 +245,10 @@ private:
     alignas(32) float m_fFineEnergy[kBankSize];
     alignas(32) float m_fFineCorr[kBankSize];
     float m_fCoarseRing[kCoarseRingSize];
+    // The coarse ring again, time-reversed and written twice like the input
+    // ring's copy below: lag k of the newest decimated sample is k entries
+    // on, so the 110 lags' sums are contiguous loads.
+    float m_fCoarseRingReversed[2 * kCoarseRingSize];
     float m_fRing[kRingSize];
     // The loan in force for the block being processed (streaming thread).
     TrackRecord* m_pTrack;
