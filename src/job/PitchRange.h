@@ -26,7 +26,8 @@ public:
     std::string Warning() const;
 
 private:
-    void AddDecimated(float x);
+    template <class Sample>
+    void AddSamples(const Sample* pMono, int nFrames);
     void AnalyseFrame();
 
     const int m_nRate;
@@ -37,6 +38,12 @@ private:
     size_t m_nFilled = 0;
     int m_nVoiced = 0;
     int m_nBelow = 0;
+    // Working space of the analysis, kept between frames.
+    std::vector<double> m_Samples;   // the frame in double
+    std::vector<double> m_Squares;   // and each sample squared
+    std::vector<double> m_Products;  // per lag: the frame against itself that lag later
+    std::vector<double> m_LagEnergy; // per lag: the energy of the later part
+    std::vector<double> m_Corr;      // per lag: the normalised correlation
 };
 
 } // namespace job
