@@ -347,11 +347,14 @@ void CPitchEngine::LoseLock()
 }
 
 // The period fell toward the short end: shift the bank one lag down.
-bool CPitchEngine::MoveBankDown(int w)
+bool CPitchEngine::CanMoveBankDown() const
+{
+    return m_nBaseLag - 1 >= 1;
+}
+
+void CPitchEngine::MoveBankDown(int w)
 {
     const int base = m_nBaseLag - 1;
-    if (base < 1)
-        return false;
     for (int j = kBankSize - 1; j >= 1; --j) {
         m_fFineEnergy[j] = m_fFineEnergy[j - 1];
         m_fFineCorr[j] = m_fFineCorr[j - 1];
@@ -360,16 +363,19 @@ bool CPitchEngine::MoveBankDown(int w)
     m_nBaseLag = base;
     m_fFineEnergy[0] = m_fFineEnergy[1] - p[2 * base] * p[2 * base] - p[2 * base + 1] * p[2 * base + 1];
     m_fFineCorr[0] = LagCorrelation(w, base);
-    return true;
 }
 
-// The period rose toward the long end: shift the bank one lag up.
-bool CPitchEngine::MoveBankUp(int w)
+// The period rose toward the long end: shift the bank one lag up, as long
+// as its longest window still fits the ring.
+bool CPitchEngine::CanMoveBankUp() const
+{
+    return 2 * (m_nBaseLag + kBankSize) < kRingSize;
+}
+
+void CPitchEngine::MoveBankUp(int w)
 {
     const int base = m_nBaseLag + 1;
     const int lag = base + kBankSize - 1;
-    if (2 * lag >= kRingSize)
-        return false;
     for (int j = 0; j < kBankSize - 1; ++j) {
         m_fFineEnergy[j] = m_fFineEnergy[j + 1];
         m_fFineCorr[j] = m_fFineCorr[j + 1];
@@ -378,27 +384,27 @@ bool CPitchEngine::MoveBankUp(int w)
     m_nBaseLag = base;
     m_fFineEnergy[7] = m_fFineEnergy[6] + p[2 * lag - 2] * p[2 * lag - 2] + p[2 * lag - 1] * p[2 * lag - 1];
     m_fFineCorr[7] = LagCorrelation(w, lag);
-    return true;
 }
 
 void CPitchEngine::PeriodUpdate(int w)
 {
     float d[kBankSize];
     bool allFinite = true;
-    int i = BankMinimum(m_fFineEnergy, m_fFineCorr, d, allFinite);
+    const int i = BankMinimum(m_fFineEnergy, m_fFineCorr, d, allFinite);
 
     const float energy = m_fFineEnergy[i];
     const bool accepted = Load(m_fTrackThreshold) * energy >= d[i] && i != 0 && i != kBankSize - 1
         && static_cast<double>(energy) >= kHoldEnergy && allFinite;
 
-    bool locked = accepted;
-    if (locked && i < 3) {
-        locked = MoveBankDown(w);
-        ++i;
-    } else if (locked && i > 4) {
-        locked = MoveBankUp(w);
-        --i;
-    }
+    // A minimum off the middle re-centres the bank, which keeps the lock only
+    // if the bank can move. The move itself comes last: it shifts the three
+    // entries the period is read from without changing them (and the base
+    // lag by as much as their index), and its full sum then no longer holds
+    // up the ratio.
+    const bool down = accepted && i < 3;
+    const bool up = accepted && i > 4;
+    const bool movable = down ? CanMoveBankDown() : (up ? CanMoveBankUp() : false);
+    bool locked = accepted && (movable || !(down || up));
 
     float period = -1.0f;
     if (locked) {
@@ -410,10 +416,14 @@ void CPitchEngine::PeriodUpdate(int w)
     if (!locked) {
         LoseLock();
         ApplyRatio(1.0f);
-        return;
+    } else {
+        Store(m_fPeriod, period);
+        Store(m_bPeriodValid, 1);
+        ApplyRatio(TargetRatio(period));
     }
 
-    Store(m_fPeriod, period);
-    Store(m_bPeriodValid, 1);
-    ApplyRatio(TargetRatio(period));
+    if (movable && down)
+        MoveBankDown(w);
+    else if (movable && up)
+        MoveBankUp(w);
 }

@@ -91,6 +91,7 @@ template <>
 inline void CPitchEngine::FineBankUpdate<true>(float x, int w)
 {
     using V8 = float __attribute__((vector_size(32)));
+    using V4d = double __attribute__((vector_size(32)));
     const float* pNewest = m_fRingReversed + (kRingMask - w);
     V8 a;
     V8 bLow;
@@ -102,7 +103,11 @@ inline void CPitchEngine::FineBankUpdate<true>(float x, int w)
     __builtin_memcpy(&bHigh, pNewest + 2 * m_nBaseLag + 8, sizeof bHigh);
     __builtin_memcpy(&e, m_fFineEnergy, sizeof e);
     __builtin_memcpy(&c, m_fFineCorr, sizeof c);
-    const V8 b = __builtin_shufflevector(bLow, bHigh, 0, 2, 4, 6, 8, 10, 12, 14);
+    // The even entries of both halves, each 128-bit lane first (0 2 8 10 |
+    // 4 6 12 14), then the middle pairs swapped: two shuffles with no
+    // constant to load.
+    const V8 evens = __builtin_shufflevector(bLow, bHigh, 0, 2, 8, 10, 4, 6, 12, 14);
+    const V8 b = reinterpret_cast<V8>(__builtin_shufflevector(reinterpret_cast<V4d>(evens), reinterpret_cast<V4d>(evens), 0, 2, 1, 3));
     const float xx = x * x;
     const V8 vx = {x, x, x, x, x, x, x, x};
     const V8 vxx = {xx, xx, xx, xx, xx, xx, xx, xx};

@@ -389,15 +389,67 @@ inline void CPitchEngine::FrameClockStep(float x)
         UpdateRecordRange(x);
 }
 
+// The bank reads back 2 (B + 7) samples; a run writes up to four samples
+// ahead of the one it updates the bank for, and all of them must still find
+// their windows in the ring. Longer lags go one sample at a time.
+constexpr int kLongestRunBase = (CPitchEngine::kRingSize - 2 * 7 - (CPitchEngine::kUpdateInterval - 1)) / 2 - 1;
+
+// In locked state the samples up to the next period update are taken in two
+// passes: first each one into the ring and the bank (and the frame clock),
+// then the update, then the shifter over all of them. Nothing the first pass
+// or the update writes is read by the shifter for an earlier sample except
+// the ratio and the period, which it takes as they were; so the samples are
+// the same as one at a time, and the shifter no longer waits for the update
+// before it can go on with the samples that precede it.
+template <bool kWide>
+[[gnu::always_inline]] inline int CPitchEngine::LockedRun(const float* pIn, float* pOut, int i, int nCount, int& w,
+                                                          ReadPosition& pos)
+{
+    const int length = std::min(nCount - i, kUpdateInterval - m_nUpdateCount);
+    const float ratioBefore = m_Now.bBypass != 0 ? 1.0f : m_Now.fRatio;
+    const float periodBefore = Load(m_fPeriod);
+    const int wBefore = w;
+    for (int k = 0; k < length; ++k) {
+        const float x = FlushSample(pIn[i + k]);
+        if (m_Now.bFrameClock != 0)
+            FrameClockStep(x);
+        w = (w + 1) & kRingMask;
+        WriteRing(w, x);
+        FineBankUpdate<kWide>(x, w);
+    }
+    m_nUpdateCount += length;
+    const bool update = m_nUpdateCount >= kUpdateInterval;
+    if (update) {
+        m_nUpdateCount = 0;
+        PeriodUpdate(w);
+        if (m_Now.bBypass != 0)
+            PublishRatio(1.0f);
+    }
+    const int before = update ? length - 1 : length;
+    int wk = wBefore;
+    for (int k = 0; k < before; ++k) {
+        wk = (wk + 1) & kRingMask;
+        pOut[i + k] = ShiftStep(ratioBefore, periodBefore, wk, pos);
+    }
+    if (update)
+        pOut[i + length - 1] = ShiftStep(m_Now.fRatio, Load(m_fPeriod), w, pos);
+    return i + length;
+}
+
 template <bool kWide>
 [[gnu::always_inline]] inline void CPitchEngine::ProcessSamples(const float* pIn, float* pOut, int nCount)
 {
     int w = m_nWrite;
     ReadPosition pos{m_nRead, m_fReadFrac};
 
-    for (int i = 0; i < nCount; ++i) {
+    for (int i = 0; i < nCount;) {
         if (m_nRequests.load(std::memory_order_relaxed) != 0) [[unlikely]]
             TakeRequests();
+
+        if (m_Now.bSearching == 0 && m_nBaseLag <= kLongestRunBase) {
+            i = LockedRun<kWide>(pIn, pOut, i, nCount, w, pos);
+            continue;
+        }
 
         const float x = FlushSample(pIn[i]);
 
@@ -437,7 +489,8 @@ template <bool kWide>
         if (m_Now.bBypass != 0)
             PublishRatio(1.0f);
 
-        pOut[i] = ShiftStep(m_Now.fRatio, w, pos);
+        pOut[i] = ShiftStep(m_Now.fRatio, Load(m_fPeriod), w, pos);
+        ++i;
     }
 
     m_nWrite = w;

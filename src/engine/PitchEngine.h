@@ -157,7 +157,10 @@ private:
         int nIndex;  // ring slot at the centre of the interpolation
         float fFrac; // offset from it, in [-0.5, 0.5)
     };
-    float ShiftStep(float r, int w, ReadPosition& pos);
+    float ShiftStep(float r, float fPeriod, int w, ReadPosition& pos);
+    // Locked state, up to and including the next period update.
+    template <bool kWide>
+    int LockedRun(const float* pIn, float* pOut, int i, int nCount, int& w, ReadPosition& pos);
     float Interpolate(int rd, float f) const;
 
     // Detector (Detector.cpp).
@@ -166,8 +169,10 @@ private:
     bool LowerOctaveWins(int w, int nShort, int nLong) const;
     bool SeedBank(int w);
     void PeriodUpdate(int w);
-    bool MoveBankDown(int w);
-    bool MoveBankUp(int w);
+    bool CanMoveBankDown() const;
+    void MoveBankDown(int w);
+    bool CanMoveBankUp() const;
+    void MoveBankUp(int w);
     void LoseLock();
     float SumSquares(int w, int nFrom, int nCount) const;
     float LagCorrelation(int w, int nLag) const;
@@ -175,8 +180,9 @@ private:
     // Shifter (Shifter.cpp).
     // By value: the read position lives in registers for a whole block, and
     // passing it by reference to an out-of-line call would pin it to memory.
-    ReadPosition SpliceBack(ReadPosition pos) const;
-    ReadPosition SpliceForwardIfBehind(int w, ReadPosition pos) const;
+    // fPeriod: the period in force at the sample being shifted.
+    static ReadPosition SpliceBack(ReadPosition pos, float fPeriod);
+    static ReadPosition SpliceForwardIfBehind(int w, ReadPosition pos, float fPeriod);
 
     // Target ratio, retune smoothing and vibrato (Target.cpp).
     float TargetRatio(float fPeriod);
