@@ -388,6 +388,13 @@ void CPitchEngine::MoveBankUp(int w)
 
 void CPitchEngine::PeriodUpdate(int w)
 {
+    auto D = [this](int k) { return 0.5f * m_fFineEnergy[k] - m_fFineCorr[k]; };
+    // The minimum lies in the middle of the bank nearly always; the period
+    // there is worked out alongside the search for it rather than after it
+    // (the test below is a branch the processor predicts).
+    const float middle3 = static_cast<float>(m_nBaseLag + 3) + VertexOffset(D(2), D(3), D(4));
+    const float middle4 = static_cast<float>(m_nBaseLag + 4) + VertexOffset(D(3), D(4), D(5));
+
     float d[kBankSize];
     bool allFinite = true;
     const int i = BankMinimum(m_fFineEnergy, m_fFineCorr, d, allFinite);
@@ -408,8 +415,12 @@ void CPitchEngine::PeriodUpdate(int w)
 
     float period = -1.0f;
     if (locked) {
-        auto D = [this](int k) { return 0.5f * m_fFineEnergy[k] - m_fFineCorr[k]; };
-        period = static_cast<float>(m_nBaseLag + i) + VertexOffset(D(i - 1), D(i), D(i + 1));
+        if (i == 3)
+            period = middle3;
+        else if (i == 4)
+            period = middle4;
+        else
+            period = static_cast<float>(m_nBaseLag + i) + VertexOffset(D(i - 1), D(i), D(i + 1));
         locked = std::isfinite(period);
     }
 

@@ -409,14 +409,17 @@ template <bool kWide>
     const float ratioBefore = m_Now.bBypass != 0 ? 1.0f : m_Now.fRatio;
     const float periodBefore = Load(m_fPeriod);
     const int wBefore = w;
+    fine_bank::Sums<kWide> sums;
+    sums.Load(m_fFineEnergy, m_fFineCorr);
     for (int k = 0; k < length; ++k) {
         const float x = FlushSample(pIn[i + k]);
         if (m_Now.bFrameClock != 0)
             FrameClockStep(x);
         w = (w + 1) & kRingMask;
         WriteRing(w, x);
-        FineBankUpdate<kWide>(x, w);
+        sums.Add(m_fRingReversed + (kRingMask - w), m_nBaseLag, x);
     }
+    sums.Store(m_fFineEnergy, m_fFineCorr);
     m_nUpdateCount += length;
     const bool update = m_nUpdateCount >= kUpdateInterval;
     if (update) {

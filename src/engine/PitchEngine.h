@@ -150,8 +150,6 @@ private:
     void CoarseStep(float x, int w);
     template <bool kWide>
     void FineStep(float x, int w);
-    template <bool kWide>
-    void FineBankUpdate(float x, int w);
     struct ReadPosition
     {
         int nIndex;  // ring slot at the centre of the interpolation
