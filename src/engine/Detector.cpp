@@ -8,7 +8,9 @@
 // so every build adds the same terms in the same order.
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -36,32 +38,69 @@ inline float VertexOffset(float dm, float d0, float dp)
     return (dm - dp) * 0.5f / den;
 }
 
-// The bank's difference values d_j = E_j / 2 - C_j and the index of their
-// minimum, the first one on ties (the shorter lag). Running sums that once
-// overflowed stay inf or NaN for good, so the caller also learns whether all
-// eight are finite. The SIMD path computes each d_j exactly as the plain one.
-inline int BankMinimum(const float* e, const float* c, float* d, bool& allFinite)
+// The smallest float whose value, taken as a double, is at least the hold
+// energy: an energy compares with the one in double exactly as with this.
+constexpr float SmallestHeldEnergy()
+{
+    const float f = static_cast<float>(kHoldEnergy);
+    return static_cast<double>(f) >= kHoldEnergy ? f : std::bit_cast<float>(std::bit_cast<uint32_t>(f) + 1u);
+}
+
+// What a period update finds in the bank: the index of the smallest
+// difference value d_j = E_j / 2 - C_j (the first one on ties, the shorter
+// lag), and whether the lock holds there: d_i within the tracking threshold
+// of the energy, the minimum inside the bank, enough energy, and all eight
+// values finite (running sums that once overflowed stay inf or NaN for
+// good). The SIMD path computes each value exactly as the plain one.
+struct BankFinding
+{
+    int nMinimum;
+    bool bHolds;
+};
+
+inline BankFinding FindInBank(const float* e, const float* c, float fThreshold)
 {
 #if defined(__SSE2__)
+    const __m128 e0 = _mm_load_ps(e);
+    const __m128 e1 = _mm_load_ps(e + 4);
     const __m128 half = _mm_set1_ps(0.5f);
-    const __m128 d0 = _mm_sub_ps(_mm_mul_ps(half, _mm_load_ps(e)), _mm_load_ps(c));
-    const __m128 d1 = _mm_sub_ps(_mm_mul_ps(half, _mm_load_ps(e + 4)), _mm_load_ps(c + 4));
-    _mm_storeu_ps(d, d0);
-    _mm_storeu_ps(d + 4, d1);
+    const __m128 d0 = _mm_sub_ps(_mm_mul_ps(half, e0), _mm_load_ps(c));
+    const __m128 d1 = _mm_sub_ps(_mm_mul_ps(half, e1), _mm_load_ps(c + 4));
 
     const __m128i exponent = _mm_set1_epi32(0x7f800000);
     const __m128i inf0 = _mm_cmpeq_epi32(_mm_and_si128(_mm_castps_si128(d0), exponent), exponent);
     const __m128i inf1 = _mm_cmpeq_epi32(_mm_and_si128(_mm_castps_si128(d1), exponent), exponent);
-    allFinite = _mm_movemask_epi8(_mm_or_si128(inf0, inf1)) == 0;
+    const bool allFinite = _mm_movemask_epi8(_mm_or_si128(inf0, inf1)) == 0;
+
+    // Each lane's tests, as if it were the minimum; the minimum's is taken
+    // below. They need not wait for the minimum to be known.
+    const __m128 threshold = _mm_set1_ps(fThreshold);
+    const __m128 held = _mm_set1_ps(SmallestHeldEnergy());
+    const int passes = _mm_movemask_ps(_mm_and_ps(_mm_cmpge_ps(_mm_mul_ps(threshold, e0), d0), _mm_cmpge_ps(e0, held)))
+        | (_mm_movemask_ps(_mm_and_ps(_mm_cmpge_ps(_mm_mul_ps(threshold, e1), d1), _mm_cmpge_ps(e1, held))) << 4);
 
     // With every value finite, the first lane equal to the minimum is what a
     // scan with a strict "less than" finds (+0 and -0 compare equal in both).
-    __m128 m = _mm_min_ps(d0, d1);
-    m = _mm_min_ps(m, _mm_shuffle_ps(m, m, _MM_SHUFFLE(1, 0, 3, 2)));
-    m = _mm_min_ps(m, _mm_shuffle_ps(m, m, _MM_SHUFFLE(2, 3, 0, 1)));
-    const int equal = _mm_movemask_ps(_mm_cmpeq_ps(d0, m)) | (_mm_movemask_ps(_mm_cmpeq_ps(d1, m)) << 4);
-    return equal != 0 ? __builtin_ctz(static_cast<unsigned>(equal)) : 0;
+    // A steady voice keeps it in one of the two middle lanes, which are tried
+    // directly: lane 3 is the first minimum if it lies below lanes 0 to 2
+    // and not above 4 to 7, lane 4 if below 0 to 3 and not above 5 to 7.
+    int i = 0;
+    const __m128 v3 = _mm_shuffle_ps(d0, d0, _MM_SHUFFLE(3, 3, 3, 3));
+    const __m128 v4 = _mm_shuffle_ps(d1, d1, _MM_SHUFFLE(0, 0, 0, 0));
+    if ((_mm_movemask_ps(_mm_cmplt_ps(v3, d0)) & 7) == 7 && _mm_movemask_ps(_mm_cmple_ps(v3, d1)) == 15) {
+        i = 3;
+    } else if (_mm_movemask_ps(_mm_cmplt_ps(v4, d0)) == 15 && _mm_movemask_ps(_mm_cmple_ps(v4, d1)) == 15) {
+        i = 4;
+    } else {
+        __m128 m = _mm_min_ps(d0, d1);
+        m = _mm_min_ps(m, _mm_shuffle_ps(m, m, _MM_SHUFFLE(1, 0, 3, 2)));
+        m = _mm_min_ps(m, _mm_shuffle_ps(m, m, _MM_SHUFFLE(2, 3, 0, 1)));
+        const int equal = _mm_movemask_ps(_mm_cmpeq_ps(d0, m)) | (_mm_movemask_ps(_mm_cmpeq_ps(d1, m)) << 4);
+        i = equal != 0 ? __builtin_ctz(static_cast<unsigned>(equal)) : 0;
+    }
+    return {i, allFinite && i != 0 && i != 7 && ((passes >> i) & 1) != 0};
 #else
+    float d[8];
     unsigned nonFinite = 0;
     int best = 0;
     for (int j = 0; j < 8; ++j) {
@@ -70,8 +109,9 @@ inline int BankMinimum(const float* e, const float* c, float* d, bool& allFinite
             best = j;
         nonFinite |= !std::isfinite(d[j]);
     }
-    allFinite = nonFinite == 0;
-    return best;
+    const bool holds = fThreshold * e[best] >= d[best] && best != 0 && best != 7
+        && static_cast<double>(e[best]) >= kHoldEnergy && nonFinite == 0;
+    return {best, holds};
 #endif
 }
 
@@ -395,13 +435,9 @@ void CPitchEngine::PeriodUpdate(int w)
     const float middle3 = static_cast<float>(m_nBaseLag + 3) + VertexOffset(D(2), D(3), D(4));
     const float middle4 = static_cast<float>(m_nBaseLag + 4) + VertexOffset(D(3), D(4), D(5));
 
-    float d[kBankSize];
-    bool allFinite = true;
-    const int i = BankMinimum(m_fFineEnergy, m_fFineCorr, d, allFinite);
-
-    const float energy = m_fFineEnergy[i];
-    const bool accepted = Load(m_fTrackThreshold) * energy >= d[i] && i != 0 && i != kBankSize - 1
-        && static_cast<double>(energy) >= kHoldEnergy && allFinite;
+    const BankFinding finding = FindInBank(m_fFineEnergy, m_fFineCorr, Load(m_fTrackThreshold));
+    const int i = finding.nMinimum;
+    const bool accepted = finding.bHolds;
 
     // A minimum off the middle re-centres the bank, which keeps the lock only
     // if the bank can move. The move itself comes last: it shifts the three
