@@ -278,19 +278,26 @@ void CPitchEngine::CoarseDecimatedStep(float y, int w, bool bWide)
 
     // A short first candidate may be the second harmonic of a lower voice:
     // look for the next valley too and let the full-rate ring decide.
+    float seed = 0.0f;
+    const float* pSeed = nullptr;
     if (index < kSecondCandidateBelow) {
         int index2 = 0;
         int period2 = 0;
         if (!FindCandidate(maxLag, start, index2, period2))
             return;
-        if (LowerOctaveWins(w, period, period2))
+        float seedShort = 0.0f;
+        float seedLong = 0.0f;
+        const bool lower = LowerOctaveWins(w, period, period2, seedShort, seedLong);
+        if (lower)
             period = period2;
+        seed = lower ? seedLong : seedShort;
+        pSeed = &seed;
     }
 
     m_nBaseLag = period - 4;
     if (Load(m_bVibrato) != 0)
         m_nNoteFrames = 0;
-    if (!SeedBank(w))
+    if (!SeedBank(w, pSeed))
         return;
 
     m_nUpdateCount = kUpdateInterval - 1; // the next sample already updates
@@ -343,22 +350,40 @@ bool CPitchEngine::FindCandidate(int nMaxLag, int& nStart, int& nIndex, int& nPe
     return true;
 }
 
-bool CPitchEngine::LowerOctaveWins(int w, int nShort, int nLong) const
+// The energies E1 (the last 2 P1 samples) and E2 (the last 2 P2) are one
+// running sum of squares read at two lengths. The bank's seed energy for
+// either period (the last 2 (P - 4) samples) is the same sum read earlier
+// still, so it is noted on the way for whichever period wins.
+bool CPitchEngine::LowerOctaveWins(int w, int nShort, int nLong, float& fSeedShort, float& fSeedLong) const
 {
-    const float e1 = SumSquares(w, 0, 2 * nShort);
-    float e2 = e1;
     const float* p = m_fRingReversed + (kRingMask - w);
-    for (int n = 2 * nShort; n < 2 * nLong; ++n)
-        e2 += p[n] * p[n];
+    const int end1 = 2 * nShort;
+    const int end = std::max(end1, 2 * nLong);
+    int marks[4] = {2 * (nShort - 4), 2 * (nLong - 4), end1, end};
+    std::sort(std::begin(marks), std::end(marks));
+    float e = 0.0f;
+    float e1 = 0.0f;
+    int n = 0;
+    for (int mark : marks) {
+        for (; n < mark; ++n)
+            e += p[n] * p[n];
+        if (mark == 2 * (nShort - 4))
+            fSeedShort = e;
+        if (mark == 2 * (nLong - 4))
+            fSeedLong = e;
+        if (mark == end1)
+            e1 = e;
+    }
+    const float e2 = e;
     const float r1 = LagCorrelation(w, nShort);
     const float r2 = LagCorrelation(w, nLong);
     return (e1 / 2.0f - r1) * 2.0f > (e2 / 2.0f - r2) * 5.0f;
 }
 
-bool CPitchEngine::SeedBank(int w)
+bool CPitchEngine::SeedBank(int w, const float* pEnergy)
 {
     const int base = m_nBaseLag;
-    float e = SumSquares(w, 0, 2 * base);
+    float e = pEnergy != nullptr ? *pEnergy : SumSquares(w, 0, 2 * base);
     m_fFineEnergy[0] = e;
     if (static_cast<double>(e) < kSeedEnergy)
         return false;

@@ -164,8 +164,9 @@ private:
     // Detector (Detector.cpp).
     void CoarseDecimatedStep(float y, int w, bool bWide);
     bool FindCandidate(int nMaxLag, int& nStart, int& nIndex, int& nPeriod) const;
-    bool LowerOctaveWins(int w, int nShort, int nLong) const;
-    bool SeedBank(int w);
+    bool LowerOctaveWins(int w, int nShort, int nLong, float& fSeedShort, float& fSeedLong) const;
+    // pEnergy: the seed energy when already known (else it is summed here).
+    bool SeedBank(int w, const float* pEnergy);
     void PeriodUpdate(int w);
     bool CanMoveBankDown() const;
     void MoveBankDown(int w);
