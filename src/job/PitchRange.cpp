@@ -201,6 +201,11 @@ void EstimateAllLags(const float* x, size_t nSpan, size_t nFrom, size_t nTo, flo
 constexpr double kEstimateError = 1e-4;
 // Samples above this could overflow a float product sum.
 constexpr double kLargestEstimated = 1e17;
+// No normalised correlation the analysis computes exceeds this: 1 by
+// Cauchy-Schwarz, plus the rounding of sums in double (far below 1e-9).
+constexpr double kHighestCorrelation = 1.0 + 1e-9;
+// Lags estimated at a time while scanning a frame.
+constexpr size_t kLagBlock = 64;
 
 } // namespace
 
@@ -314,6 +319,55 @@ void CLowPitchCheck::ComputeExactly(const size_t* pLags, size_t nCount, size_t n
         flush();
 }
 
+// Estimates and bounds for the lags [nFrom, nTo): the float product sum
+// over the later part's energy from the running sums, and how far that can
+// be from the correlation the analysis defines.
+void CLowPitchCheck::BoundLags(size_t nFrom, size_t nTo, size_t nSpan, double dEarlierEnergy, double dEnergy)
+{
+    EstimateAllLags(m_Frame.data(), nSpan, nFrom, nTo, m_Estimate.data());
+    const float* __restrict estimate = m_Estimate.data();
+    double* __restrict near = m_Near.data();
+    double* __restrict margin = m_Margin.data();
+    const double* __restrict sums = m_Prefix.data();
+    const double xx = dEarlierEnergy;
+    size_t lag = nFrom;
+#if defined(__SSE2__)
+    // Two lags at a time (a square root that sets no error code).
+    for (; lag + 2 <= nTo; lag += 2) {
+        const __m128d later = _mm_sub_pd(_mm_loadu_pd(sums + lag + nSpan), _mm_loadu_pd(sums + lag));
+        const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), later);
+        const __m128d laterError =
+            _mm_add_pd(_mm_set1_pd(2.5e-13 * dEnergy), _mm_mul_pd(_mm_set1_pd(2.5e-13), magnitude));
+        const __m128d relative = _mm_div_pd(laterError, _mm_sub_pd(later, laterError));
+        const __m128d denominator =
+            _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(_mm_set1_pd(xx), later), _mm_set1_pd(1e-30)));
+        const __m128d estimated =
+            _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(estimate + lag))));
+        _mm_storeu_pd(near + lag, _mm_div_pd(estimated, denominator));
+        _mm_storeu_pd(margin + lag,
+                      _mm_add_pd(_mm_add_pd(_mm_set1_pd(kEstimateError), _mm_mul_pd(_mm_set1_pd(3.0), relative)),
+                                 _mm_div_pd(_mm_set1_pd(1e-40), denominator)));
+    }
+#endif
+    for (; lag < nTo; ++lag) {
+        const double later = sums[lag + nSpan] - sums[lag];
+        const double laterError = 2.5e-13 * dEnergy + 2.5e-13 * std::fabs(later);
+        const double relative = laterError / (later - laterError);
+        const double denominator = std::sqrt(xx * later + 1e-30);
+        near[lag] = static_cast<double>(estimate[lag]) / denominator;
+        margin[lag] = kEstimateError + 3.0 * relative + 1e-40 / denominator;
+    }
+    // Where the running sums say too little about the later part, the lag
+    // has no useful bound and is always worked out.
+    for (lag = nFrom; lag < nTo; ++lag) {
+        const double later = sums[lag + nSpan] - sums[lag];
+        if (!(later > 0.0 && 2.5e-13 * dEnergy + 2.5e-13 * std::fabs(later) < 0.01 * later)) {
+            near[lag] = 0.0;
+            margin[lag] = HUGE_VAL;
+        }
+    }
+}
+
 void CLowPitchCheck::AnalyseFrame()
 {
     const double rate = static_cast<double>(m_nRate) / m_nDecimation;
@@ -344,55 +398,23 @@ void CLowPitchCheck::AnalyseFrame()
 
     // Each lag's normalised correlation is defined by sums in double in a
     // fixed order. Worked out for every lag that costs more than all the
-    // rest of the tool, so every lag gets an estimate with a bound on its
-    // error (m_Near, m_Margin), and only the lags the outcome could turn on
-    // are worked out exactly.
+    // rest of the tool, so lags get an estimate with a bound on its error
+    // (m_Near, m_Margin), and only the lags the outcome could turn on are
+    // worked out exactly.
     std::fill(m_Known.begin(), m_Known.end(), 0);
-    if (std::isfinite(energy) && largest < kLargestEstimated) {
-        EstimateAllLags(m_Frame.data(), span, minLag, maxLag + 1, m_Estimate.data());
-        const float* __restrict estimate = m_Estimate.data();
-        double* __restrict near = m_Near.data();
-        double* __restrict margin = m_Margin.data();
-        const double* __restrict sums = prefix;
-        size_t lag = minLag;
-#if defined(__SSE2__)
-        // Two lags at a time (a square root that sets no error code).
-        for (; lag + 2 <= maxLag + 1; lag += 2) {
-            const __m128d later = _mm_sub_pd(_mm_loadu_pd(sums + lag + span), _mm_loadu_pd(sums + lag));
-            const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), later);
-            const __m128d laterError =
-                _mm_add_pd(_mm_set1_pd(2.5e-13 * energy), _mm_mul_pd(_mm_set1_pd(2.5e-13), magnitude));
-            const __m128d relative = _mm_div_pd(laterError, _mm_sub_pd(later, laterError));
-            const __m128d denominator =
-                _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(_mm_set1_pd(xx), later), _mm_set1_pd(1e-30)));
-            const __m128d estimated = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(
-                reinterpret_cast<const __m128i*>(estimate + lag))));
-            _mm_storeu_pd(near + lag, _mm_div_pd(estimated, denominator));
-            _mm_storeu_pd(margin + lag,
-                          _mm_add_pd(_mm_add_pd(_mm_set1_pd(kEstimateError), _mm_mul_pd(_mm_set1_pd(3.0), relative)),
-                                     _mm_div_pd(_mm_set1_pd(1e-40), denominator)));
-        }
-#endif
-        for (; lag <= maxLag; ++lag) {
-            // The later part's energy from the running sums, and how far it
-            // can be from the ordered sum.
-            const double later = sums[lag + span] - sums[lag];
-            const double laterError = 2.5e-13 * energy + 2.5e-13 * std::fabs(later);
-            const double relative = laterError / (later - laterError);
-            const double denominator = std::sqrt(xx * later + 1e-30);
-            near[lag] = static_cast<double>(estimate[lag]) / denominator;
-            margin[lag] = kEstimateError + 3.0 * relative + 1e-40 / denominator;
-        }
-        // Where the running sums say too little about the later part, the
-        // lag has no useful bound and is always worked out.
-        for (size_t lag = minLag; lag <= maxLag; ++lag) {
-            const double later = prefix[lag + span] - prefix[lag];
-            if (!(later > 0.0 && 2.5e-13 * energy + 2.5e-13 * std::fabs(later) < 0.01 * later)) {
-                m_Near[lag] = 0.0;
-                m_Margin[lag] = HUGE_VAL;
-            }
-        }
-    } else {
+    const bool estimable = std::isfinite(energy) && largest < kLargestEstimated;
+    size_t bounded = minLag; // lags below this have their estimate and bound
+    double seen = 0.0;       // the best correlation is at least this
+    auto boundUpTo = [&](size_t end) {
+        end = std::min(end, maxLag + 1);
+        if (end <= bounded)
+            return;
+        BoundLags(bounded, end, span, xx, energy);
+        for (size_t lag = bounded; lag < end; ++lag)
+            seen = std::max(seen, m_Near[lag] - m_Margin[lag]);
+        bounded = end;
+    };
+    if (!estimable) {
         // Out of the estimate's range: every lag exactly, as defined.
         AccumulateAllLags(f, g, span, minLag, maxLag + 1, m_Products.data(), m_LagEnergy.data());
         for (size_t lag = minLag; lag <= maxLag; ++lag) {
@@ -401,6 +423,45 @@ void CLowPitchCheck::AnalyseFrame()
             m_Near[lag] = m_Corr[lag];
             m_Margin[lag] = 0.0;
         }
+        bounded = maxLag + 1;
+    }
+    auto lower = [&](size_t lag) { return lag < minLag ? 0.0 : m_Near[lag] - m_Margin[lag]; };
+    auto exactAround = [&](size_t lag) {
+        const size_t around[3] = {lag - 1, lag, lag + 1};
+        ComputeExactly(lag - 1 < minLag ? around + 1 : around, lag - 1 < minLag ? 2 : 3, span, xx);
+    };
+
+    // Most voiced frames repeat clearly. No correlation exceeds 1 by more
+    // than rounding (Cauchy-Schwarz), so a first local maximum above 0.9 of
+    // that is the lag whatever the best turns out to be: the lags beyond it
+    // need no estimate at all. Lags are estimated a block at a time as the
+    // scan reaches them; the first one it cannot settle without the best
+    // sends the frame the long way below.
+    if (estimable) {
+        const double sure = 0.9 * kHighestCorrelation;
+        for (size_t lag = minLag; lag < maxLag; ++lag) {
+            if (lag + 2 > bounded)
+                boundUpTo(lag + 2 + kLagBlock);
+            const double upper = m_Near[lag] + m_Margin[lag];
+            if (upper < 0.9 * seen || upper < lower(lag - 1) || upper < lower(lag + 1))
+                continue;
+            exactAround(lag);
+            const double before = lag - 1 < minLag ? 0.0 : m_Corr[lag - 1];
+            const double here = m_Corr[lag];
+            seen = std::max({seen, before, here, m_Corr[lag + 1]});
+            if (!(here >= before && here >= m_Corr[lag + 1]))
+                continue;
+            if (here >= sure) {
+                ++m_nVoiced;
+                if (rate / static_cast<double>(lag) < LowestCorrectedHz(m_nRate))
+                    ++m_nBelow;
+                return;
+            }
+            if (here < 0.9 * seen)
+                continue;
+            break;
+        }
+        boundUpTo(maxLag + 1);
     }
 
     // The best correlation: among the lags whose upper bound reaches what
@@ -430,14 +491,12 @@ void CLowPitchCheck::AnalyseFrame()
     // The shortest lag within 10 % of the best correlation, so that a
     // multiple of the period does not win; a lag the bounds rule out needs
     // no exact value. Below the shortest lag the correlation counts as 0.
-    auto lower = [&](size_t lag) { return lag < minLag ? 0.0 : m_Near[lag] - m_Margin[lag]; };
     size_t lag = minLag;
     for (; lag < maxLag; ++lag) {
         const double upper = m_Near[lag] + m_Margin[lag];
         if (upper < 0.9 * best || upper < lower(lag - 1) || upper < lower(lag + 1))
             continue;
-        const size_t around[3] = {lag - 1, lag, lag + 1};
-        ComputeExactly(lag - 1 < minLag ? around + 1 : around, lag - 1 < minLag ? 2 : 3, span, xx);
+        exactAround(lag);
         const double before = lag - 1 < minLag ? 0.0 : m_Corr[lag - 1];
         const double here = m_Corr[lag];
         if (here >= 0.9 * best && here >= before && here >= m_Corr[lag + 1])
