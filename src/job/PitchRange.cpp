@@ -426,9 +426,19 @@ void CLowPitchCheck::AnalyseFrame()
         bounded = maxLag + 1;
     }
     auto lower = [&](size_t lag) { return lag < minLag ? 0.0 : m_Near[lag] - m_Margin[lag]; };
-    auto exactAround = [&](size_t lag) {
+    // The correlation at lag when it is a local maximum not below the
+    // threshold (what makes it the lag a scan stops at), else -infinity.
+    // Lags the bounds rule out need no exact value.
+    auto peak = [&](size_t lag, double threshold) {
+        const double upper = m_Near[lag] + m_Margin[lag];
+        if (upper < threshold || upper < lower(lag - 1) || upper < lower(lag + 1))
+            return -HUGE_VAL;
         const size_t around[3] = {lag - 1, lag, lag + 1};
         ComputeExactly(lag - 1 < minLag ? around + 1 : around, lag - 1 < minLag ? 2 : 3, span, xx);
+        const double before = lag - 1 < minLag ? 0.0 : m_Corr[lag - 1];
+        const double here = m_Corr[lag];
+        seen = std::max({seen, before, here, m_Corr[lag + 1]});
+        return here >= threshold && here >= before && here >= m_Corr[lag + 1] ? here : -HUGE_VAL;
     };
 
     // Most voiced frames repeat clearly. No correlation exceeds 1 by more
@@ -442,24 +452,16 @@ void CLowPitchCheck::AnalyseFrame()
         for (size_t lag = minLag; lag < maxLag; ++lag) {
             if (lag + 2 > bounded)
                 boundUpTo(lag + 2 + kLagBlock);
-            const double upper = m_Near[lag] + m_Margin[lag];
-            if (upper < 0.9 * seen || upper < lower(lag - 1) || upper < lower(lag + 1))
-                continue;
-            exactAround(lag);
-            const double before = lag - 1 < minLag ? 0.0 : m_Corr[lag - 1];
-            const double here = m_Corr[lag];
-            seen = std::max({seen, before, here, m_Corr[lag + 1]});
-            if (!(here >= before && here >= m_Corr[lag + 1]))
-                continue;
+            // Nine tenths of what the best is known to be at least: a lag
+            // below that, or no local maximum, is passed over whatever the
+            // best.
+            const double here = peak(lag, 0.9 * seen);
             if (here >= sure) {
-                ++m_nVoiced;
-                if (rate / static_cast<double>(lag) < LowestCorrectedHz(m_nRate))
-                    ++m_nBelow;
+                CountVoiced(rate / static_cast<double>(lag));
                 return;
             }
-            if (here < 0.9 * seen)
-                continue;
-            break;
+            if (here != -HUGE_VAL)
+                break;
         }
         boundUpTo(maxLag + 1);
     }
@@ -492,18 +494,15 @@ void CLowPitchCheck::AnalyseFrame()
     // multiple of the period does not win; a lag the bounds rule out needs
     // no exact value. Below the shortest lag the correlation counts as 0.
     size_t lag = minLag;
-    for (; lag < maxLag; ++lag) {
-        const double upper = m_Near[lag] + m_Margin[lag];
-        if (upper < 0.9 * best || upper < lower(lag - 1) || upper < lower(lag + 1))
-            continue;
-        exactAround(lag);
-        const double before = lag - 1 < minLag ? 0.0 : m_Corr[lag - 1];
-        const double here = m_Corr[lag];
-        if (here >= 0.9 * best && here >= before && here >= m_Corr[lag + 1])
-            break;
-    }
+    while (lag < maxLag && peak(lag, 0.9 * best) == -HUGE_VAL)
+        ++lag;
+    CountVoiced(rate / static_cast<double>(lag));
+}
+
+void CLowPitchCheck::CountVoiced(double dHz)
+{
     ++m_nVoiced;
-    if (rate / static_cast<double>(lag) < LowestCorrectedHz(m_nRate))
+    if (dHz < LowestCorrectedHz(m_nRate))
         ++m_nBelow;
 }
 

@@ -33,6 +33,7 @@ private:
     // defines it, into m_Corr (lags already known are skipped).
     void ComputeExactly(const size_t* pLags, size_t nCount, size_t nSpan, double dEarlierEnergy);
     void BoundLags(size_t nFrom, size_t nTo, size_t nSpan, double dEarlierEnergy, double dEnergy);
+    void CountVoiced(double dHz);
 
     const int m_nRate;
     const int m_nDecimation;  // input samples per analysed sample
