@@ -2,6 +2,7 @@
 // the candidate scan, the bank's rules, and what ends a lock.
 
 #include <array>
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -18,6 +19,9 @@ namespace {
 // m + 1 is below maxLag = (count - 6) / 2: after 2m + 10 decimated samples
 // of 8. A valley below lag 45 also waits for the next one near 2m (the
 // octave check): 480 samples for P = 100, while P = 800 takes 1680.
+// More zeros in a row than this make a search start over.
+constexpr int kSilentRun = CPitchEngine::kZeroRunLimit + 1;
+
 int FirstValley(int period) { return 8 * (2 * (period / 8) + 10); }
 int ExpectedLock(int period) { return period / 8 < 45 ? 8 * (4 * (period / 8) + 10) : FirstValley(period); }
 
@@ -55,6 +59,11 @@ INSTANTIATE_TEST_SUITE_P(Waves, DetectorLock,
     ::testing::Combine(::testing::Values(Shape::Sine, Shape::Sawtooth, Shape::Pulses),
         ::testing::Values(40, 64, 100, 150, 200, 300, 400, 500, 600, 800)),
     CaseName);
+
+// Near the longest period the coarse search covers (decimated lags up to
+// 109): smooth waves still lock there.
+INSTANTIATE_TEST_SUITE_P(LongestPeriods, DetectorLock,
+    ::testing::Combine(::testing::Values(Shape::Sine, Shape::Pulses), ::testing::Values(860)), CaseName);
 
 TEST(Detector, FollowsGlidesUpAndDownOneLagPerUpdate)
 {
@@ -174,6 +183,18 @@ TEST(Detector, LongSilenceAndAbsurdInput)
     EXPECT_EQ(std::pair(CEngineProbe::ResetPending(e), CEngineProbe::Write(e)), std::pair(1, 0));
     ProcessAll(e, std::vector<float>(8, 0.1f));
     EXPECT_EQ(CEngineProbe::CoarseCount(e), 1) << "the coarse history restarts";
+
+    // At the edge itself (the comparison is made in double): the largest
+    // float below 1e-10 is silence, the next one up is sound.
+    float below = static_cast<float>(1e-10);
+    if (static_cast<double>(below) >= 1e-10)
+        below = std::nextafter(below, 0.0f);
+    for (const float v : {below, -below, std::nextafter(below, 1.0f)}) {
+        CPitchEngine edge;
+        NeverLock(edge);
+        ProcessAll(edge, std::vector<float>(kSilentRun, v));
+        EXPECT_EQ(CEngineProbe::ResetPending(edge), v == std::nextafter(below, 1.0f) ? 0 : 1) << v;
+    }
 
     // Huge, infinite and NaN samples: the output stays finite, and once the
     // burst has left the ring an ordinary acquisition follows.
