@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -138,94 +137,6 @@ CNameTable& GlobalAtoms()
 }
 
 // ---------------------------------------------------------------------------
-// Message windows
-
-struct CPostedMessage {
-    UINT m_uMessage;
-    WPARAM m_wParam;
-    LPARAM m_lParam;
-};
-
-struct CMessageWindow {
-    explicit CMessageWindow(MessageHandler handler) : m_handler(std::move(handler)) {}
-
-    const MessageHandler m_handler;
-    // Held while the handler runs, so destruction can wait for a call in
-    // progress. Recursive because a handler may send to its own window or
-    // destroy it.
-    std::recursive_mutex m_dispatchMutex;
-    bool m_bAlive = true;  // guarded by m_dispatchMutex
-    std::mutex m_queueMutex;
-    std::deque<CPostedMessage> m_queue;  // guarded by m_queueMutex
-};
-
-using WindowPtr = std::shared_ptr<CMessageWindow>;
-
-class CWindowTable {
-public:
-    HWND Create(MessageHandler handler)
-    {
-        auto window = std::make_shared<CMessageWindow>(std::move(handler));
-        std::lock_guard lock(m_mutex);
-        const std::uintptr_t key = m_nNextHandle++;
-        m_windows.emplace(key, std::move(window));
-        return reinterpret_cast<HWND>(key);
-    }
-
-    WindowPtr Remove(HWND window)
-    {
-        std::lock_guard lock(m_mutex);
-        auto it = m_windows.find(reinterpret_cast<std::uintptr_t>(window));
-        if (it == m_windows.end()) {
-            return nullptr;
-        }
-        WindowPtr removed = std::move(it->second);
-        m_windows.erase(it);
-        return removed;
-    }
-
-    WindowPtr Find(HWND window) const
-    {
-        std::lock_guard lock(m_mutex);
-        auto it = m_windows.find(reinterpret_cast<std::uintptr_t>(window));
-        return it == m_windows.end() ? nullptr : it->second;
-    }
-
-    std::vector<std::pair<HWND, WindowPtr>> All() const
-    {
-        std::lock_guard lock(m_mutex);
-        std::vector<std::pair<HWND, WindowPtr>> all;
-        all.reserve(m_windows.size());
-        for (const auto& [key, window] : m_windows) {
-            all.emplace_back(reinterpret_cast<HWND>(key), window);
-        }
-        return all;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    // Ordered by handle, and handles only grow, so iteration is creation order.
-    std::map<std::uintptr_t, WindowPtr> m_windows;
-    // Starts above HWND_BROADCAST so no handle can be mistaken for it.
-    std::uintptr_t m_nNextHandle = 0x10000;
-};
-
-CWindowTable& Windows()
-{
-    static CWindowTable table;
-    return table;
-}
-
-LRESULT CallHandler(HWND handle, CMessageWindow& window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    std::lock_guard lock(window.m_dispatchMutex);
-    if (!window.m_bAlive) {
-        return 0;
-    }
-    return window.m_handler(handle, message, wParam, lParam);
-}
-
-// ---------------------------------------------------------------------------
 // Message-box sink
 
 int StderrSink(const MessageBoxRequest& request)
@@ -310,85 +221,6 @@ UINT GlobalGetAtomNameA(ATOM atom, char* buffer, int bufferSize)
     std::memcpy(buffer, text->data(), count);
     buffer[count] = '\0';
     return static_cast<UINT>(count);
-}
-
-HWND CreateMessageWindow(MessageHandler handler)
-{
-    return handler ? Windows().Create(std::move(handler)) : nullptr;
-}
-
-bool DestroyMessageWindow(HWND window)
-{
-    WindowPtr removed = Windows().Remove(window);
-    if (!removed) {
-        return false;
-    }
-    {
-        std::lock_guard lock(removed->m_dispatchMutex);
-        removed->m_bAlive = false;
-    }
-    std::lock_guard lock(removed->m_queueMutex);
-    removed->m_queue.clear();
-    return true;
-}
-
-bool IsWindow(HWND window)
-{
-    return Windows().Find(window) != nullptr;
-}
-
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (window == HWND_BROADCAST) {
-        for (const auto& [handle, target] : Windows().All()) {
-            CallHandler(handle, *target, message, wParam, lParam);
-        }
-        return 0;
-    }
-    WindowPtr target = Windows().Find(window);
-    return target ? CallHandler(window, *target, message, wParam, lParam) : 0;
-}
-
-bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto post = [&](CMessageWindow& target) {
-        std::lock_guard lock(target.m_queueMutex);
-        target.m_queue.push_back({message, wParam, lParam});
-    };
-    if (window == HWND_BROADCAST) {
-        for (const auto& entry : Windows().All()) {
-            post(*entry.second);
-        }
-        return true;
-    }
-    WindowPtr target = Windows().Find(window);
-    if (!target) {
-        return false;
-    }
-    post(*target);
-    return true;
-}
-
-std::size_t DispatchPostedMessages(HWND window)
-{
-    WindowPtr target = Windows().Find(window);
-    if (!target) {
-        return 0;
-    }
-    std::size_t count = 0;
-    for (;;) {
-        CPostedMessage next;
-        {
-            std::lock_guard lock(target->m_queueMutex);
-            if (target->m_queue.empty()) {
-                return count;
-            }
-            next = target->m_queue.front();
-            target->m_queue.pop_front();
-        }
-        CallHandler(window, *target, next.m_uMessage, next.m_wParam, next.m_lParam);
-        ++count;
-    }
 }
 
 MessageBoxSink SetMessageBoxSink(MessageBoxSink sink)

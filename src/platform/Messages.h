@@ -1,9 +1,10 @@
 #pragma once
 
-// In-process stand-ins for the window system's message services: registered
-// window messages, the global atom table, message windows that can be sent or
-// posted to, and message boxes that go to a replaceable sink instead of a
-// screen. String resources are in platform/resources/Resources.h.
+// The window system's message services that code outside the user interface
+// uses: registered window messages, the global atom table, message windows
+// and the sending and posting of messages, and message boxes that go to a
+// replaceable sink instead of a screen. String resources are in
+// platform/resources/Resources.h.
 //
 // Everything here is process-wide and safe to call from any thread.
 
@@ -67,11 +68,16 @@ ATOM GlobalDeleteAtom(ATOM atom);
 UINT GlobalGetAtomNameA(ATOM atom, char* buffer, int bufferSize);
 
 // ---------------------------------------------------------------------------
-// Message windows
+// Windows and messages
+//
+// The window system itself is declared in platform/ui/WinUser.h; these are
+// the parts that code outside the user interface (the log, the control
+// interface) needs, declared here so that it need not include it.
 
-// A message window stands for a top-level window: something in this process
-// that wants to hear about messages. Its handler runs on the thread that sends
-// the message, or, for posted messages, on the thread that dispatches them.
+// A message window stands for a top-level window that wants to hear about
+// messages: it receives broadcasts and posted messages like any top-level
+// window, but its handler runs on the thread that sends the message, or, for
+// posted messages, on the thread that dispatches them.
 using MessageHandler = std::function<LRESULT(HWND window, UINT message, WPARAM wParam, LPARAM lParam)>;
 
 inline const HWND HWND_BROADCAST = reinterpret_cast<HWND>(std::uintptr_t{0xFFFF});
@@ -82,17 +88,23 @@ HWND CreateMessageWindow(MessageHandler handler);
 // when called from inside the window's own handler, where that call finishes.
 // Messages still queued for the window are dropped.
 bool DestroyMessageWindow(HWND window);
+// Whether the handle names a window (of any kind) that is not destroyed.
 bool IsWindow(HWND window);
 
-// Calls the window's handler before returning and returns what it returned;
-// 0 for a window that does not exist. With HWND_BROADCAST every message
-// window gets the message, in creation order, and the result is 0.
+// Runs the window procedure (or a message window's handler) before
+// returning and returns what it returned; 0 for a window that does not
+// exist. A window of another thread runs it when that thread next looks at
+// its queue, and the caller waits. With HWND_BROADCAST every top-level and
+// message window gets the message, in creation order, and the result is 0;
+// windows of other threads get it without the caller waiting.
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Queues the message for the window (every window with HWND_BROADCAST) and
+// Queues the message for the window's thread (every top-level and message
+// window with HWND_BROADCAST; the calling thread with a null window) and
 // returns at once; false when the window does not exist.
 bool PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Runs the window's queued messages in order on the calling thread, including
-// any posted while they run. Returns how many ran.
+// any posted while they run. Returns how many ran. For a window other than a
+// message window, only its own thread may do this.
 std::size_t DispatchPostedMessages(HWND window);
 
 // ---------------------------------------------------------------------------

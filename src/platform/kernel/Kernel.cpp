@@ -1,5 +1,7 @@
 #include "platform/kernel/Kernel.h"
 
+#include "platform/Clock.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -192,9 +194,12 @@ BOOL HeapFree(HANDLE /*hHeap*/, DWORD /*dwFlags*/, void* pMem)
 
 DWORD GetTickCount()
 {
-    const auto since = std::chrono::steady_clock::now().time_since_epoch();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
-    return static_cast<DWORD>(static_cast<std::uint64_t>(ms));
+    return static_cast<DWORD>(platform::ClockMilliseconds());
+}
+
+DWORD timeGetTime()
+{
+    return static_cast<DWORD>(platform::ClockMilliseconds());
 }
 
 void Sleep(DWORD dwMilliseconds)

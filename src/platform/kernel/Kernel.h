@@ -82,9 +82,11 @@ BOOL HeapFree(HANDLE hHeap, DWORD dwFlags, void* pMem);
 // ---------------------------------------------------------------------------
 // Time
 
-// Milliseconds of a monotonic clock, wrapping every 2^32 ms as the 32-bit
-// tick count always has.
+// Milliseconds of the platform clock (platform/Clock.h: monotonic, or a
+// test's virtual clock), wrapping every 2^32 ms as the 32-bit tick count
+// always has. timeGetTime reads the same clock.
 DWORD GetTickCount();
+DWORD timeGetTime();
 void Sleep(DWORD dwMilliseconds);
 
 struct SYSTEMTIME {
