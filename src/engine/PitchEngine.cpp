@@ -313,12 +313,6 @@ void CPitchEngine::PublishSearching(int32_t on)
     Store(m_bSearching, on);
 }
 
-void CPitchEngine::PublishResetPending(int32_t on)
-{
-    m_Now.bResetDetectorPending = on;
-    Store(m_bResetDetectorPending, on);
-}
-
 void CPitchEngine::PublishRatio(float r)
 {
     m_Now.fRatio = r;
@@ -432,10 +426,10 @@ template <bool kWide>
     int wk = wBefore;
     for (int k = 0; k < before; ++k) {
         wk = (wk + 1) & kRingMask;
-        pOut[i + k] = ShiftStep(ratioBefore, periodBefore, wk, pos);
+        pOut[i + k] = ShiftStep(ratioBefore, [periodBefore] { return periodBefore; }, wk, pos);
     }
     if (update)
-        pOut[i + length - 1] = ShiftStep(m_Now.fRatio, Load(m_fPeriod), w, pos);
+        pOut[i + length - 1] = ShiftStep(m_Now.fRatio, [this] { return Load(m_fPeriod); }, w, pos);
     return i + length;
 }
 
@@ -480,7 +474,8 @@ template <bool kWide>
                 // when sound returns it comes out at the engine's stated
                 // latency, which hosts compensate, instead of wherever the
                 // read position had drifted to.
-                PublishResetPending(1);
+                if (m_Now.bResetDetectorPending == 0)
+                    PublishResetPending(1);
                 w = 0;
                 pos.nIndex = kInitialRead - 1;
                 pos.fFrac = 0.0f;
@@ -492,7 +487,7 @@ template <bool kWide>
         if (m_Now.bBypass != 0)
             PublishRatio(1.0f);
 
-        pOut[i] = ShiftStep(m_Now.fRatio, Load(m_fPeriod), w, pos);
+        pOut[i] = ShiftStep(m_Now.fRatio, [this] { return Load(m_fPeriod); }, w, pos);
         ++i;
     }
 

@@ -135,7 +135,11 @@ private:
 
     // Streaming-side writes of shared values: the mirror and the shared field.
     void PublishSearching(int32_t on);
-    void PublishResetPending(int32_t on);
+    void PublishResetPending(int32_t on)
+    {
+        m_Now.bResetDetectorPending = on;
+        Store(m_bResetDetectorPending, on);
+    }
     void PublishRatio(float r);
     void PublishPassEnded();
 
@@ -155,7 +159,10 @@ private:
         int nIndex;  // ring slot at the centre of the interpolation
         float fFrac; // offset from it, in [-0.5, 0.5)
     };
-    float ShiftStep(float r, float fPeriod, int w, ReadPosition& pos);
+    // period() gives the period a splice jumps by; it is asked only when a
+    // splice happens.
+    template <class Period>
+    float ShiftStep(float r, Period period, int w, ReadPosition& pos);
     // Locked state, up to and including the next period update.
     template <bool kWide>
     int LockedRun(const float* pIn, float* pOut, int i, int nCount, int& w, ReadPosition& pos);

@@ -27,7 +27,8 @@ inline float CPitchEngine::Interpolate(int rd, float f) const
 // Moves the read position on by r samples and returns the output sample.
 // Splices are tested only at the moment the integer index takes its extra
 // step, which is what keeps the near guard exact.
-inline float CPitchEngine::ShiftStep(float r, float fPeriod, int w, ReadPosition& pos)
+template <class Period>
+inline float CPitchEngine::ShiftStep(float r, Period period, int w, ReadPosition& pos)
 {
     int rd = pos.nIndex;
     float f = pos.fFrac;
@@ -38,7 +39,7 @@ inline float CPitchEngine::ShiftStep(float r, float fPeriod, int w, ReadPosition
             f -= 1.0f;
             rd = (rd + 1) & kRingMask;
             if (rd == ((w - 23) & kRingMask)) {
-                const ReadPosition moved = SpliceBack({rd, f}, fPeriod);
+                const ReadPosition moved = SpliceBack({rd, f}, period());
                 rd = moved.nIndex;
                 f = moved.fFrac;
             }
@@ -46,7 +47,7 @@ inline float CPitchEngine::ShiftStep(float r, float fPeriod, int w, ReadPosition
     } else if (f < -0.5f) {
         f += 1.0f;
         rd = (rd - 1) & kRingMask;
-        const ReadPosition moved = SpliceForwardIfBehind(w, {rd, f}, fPeriod);
+        const ReadPosition moved = SpliceForwardIfBehind(w, {rd, f}, period());
         rd = moved.nIndex;
         f = moved.fFrac;
     }
