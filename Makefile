@@ -1,10 +1,12 @@
 # The two commands that matter: `make demo` and `make test`.
-# Both install what is missing, build, and run.
+# Both install what is missing, build, and run. `make install` puts the
+# tool, its plug-in module, its manual page and the LV2 bundle under PREFIX.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
+PREFIX     ?= $(HOME)/.local
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 # Seconds each fuzz target runs: FUZZ_SECONDS for `make fuzz`, a short
@@ -12,15 +14,18 @@ CMAKE_GEN  := -G Ninja
 FUZZ_SECONDS    ?= 60
 FUZZ_CI_SECONDS ?= 30
 
-.PHONY: all bootstrap configure build test test-fast test-asan test-tsan fuzz fuzz-ci fuzz-build demo bench clean install-lv2
+.PHONY: all bootstrap configure build test test-fast test-asan test-tsan fuzz fuzz-ci fuzz-build demo bench clean \
+        install uninstall install-lv2
 
 all: build
 
 bootstrap:
 	@scripts/bootstrap
 
+# The prefix is compiled into the tool, so that a copy of it made anywhere
+# still finds the module "make install" put there.
 configure: bootstrap
-	@cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$(PREFIX)" >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -63,20 +68,35 @@ fuzz: fuzz-build
 fuzz-ci: fuzz-build
 	@tests/fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_CI_SECONDS)
 
-# The built-in demo phrase, sung out of tune, corrected with the default
-# settings; the report measures both files with a detector of its own.
-demo: build
+# The built-in demo phrase, sung out of tune, analysed as the engine hears
+# it, corrected with the default settings; the report measures both files
+# with a detector of its own.
+# Only the four programs the demo runs are built, not the tests.
+demo: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target intonara intonara_module intonara-demo-input intonara-pitch-report
 	@mkdir -p demo-out
 	@$(BUILD)/bin/intonara-demo-input demo-out/input.wav
+	@$(BUILD)/bin/intonara analyze demo-out/input.wav --png demo-out/input.png
 	@$(BUILD)/bin/intonara correct demo-out/input.wav -o demo-out/corrected.wav
 	@$(BUILD)/bin/intonara-pitch-report demo-out/input.wav demo-out/corrected.wav
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done
 
-# The LV2 plug-in bundle, into ~/.lv2 (or LV2_INSTALL_DIR) where LV2 hosts
-# look for plug-ins. An earlier copy is replaced only once the new one is
-# complete.
+# PREFIX/bin/intonara, PREFIX/lib/intonara/intonara-filter.so,
+# PREFIX/share/man/man1/intonara.1, and the LV2 bundle in ~/.lv2 for the
+# default prefix, else PREFIX/lib/lv2 (LV2_INSTALL_DIR overrides). Only what
+# is installed is built.
+install: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target intonara intonara_module intonara_manpage intonara_lv2_bundle
+	@cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	@cmake -DPREFIX="$(PREFIX)" -P cmake/Uninstall.cmake
+
+# The LV2 plug-in bundle alone, into ~/.lv2 (or LV2_INSTALL_DIR) where LV2
+# hosts look for plug-ins. An earlier copy is replaced only once the new one
+# is complete.
 install-lv2: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target intonara_lv2_bundle
 	@dest="$${LV2_INSTALL_DIR:-$$HOME/.lv2}"; \

@@ -4,6 +4,7 @@
 #include "Lv2Plugin.h"
 
 #include "Lv2Uris.h"
+#include "engine/SampleRates.h"
 #include "host/Registration.h"
 #include "host/StreamStart.h"
 #include "settings/ParameterIds.h"
@@ -33,8 +34,10 @@ const CFactoryTemplate* FilterTemplate()
 
 CIntonaraLv2* CIntonaraLv2::Create(double sampleRate, const LV2_Feature* const* features)
 {
-    // The same bounds the store puts on a format's rate.
-    if (!(sampleRate > 0.0) || sampleRate > 1e9) {
+    // Outside the rates the tool corrects at the detector would follow
+    // almost no voice; a plug-in that loads but silently corrects nothing
+    // is worse than one the host reports it cannot run.
+    if (!(sampleRate >= kMinCorrectionSampleRate && sampleRate <= kMaxCorrectionSampleRate)) {
         return nullptr;
     }
     const CFactoryTemplate* pTemplate = FilterTemplate();

@@ -25,7 +25,8 @@
 class CIntonaraLv2
 {
 public:
-    // Null when the filter cannot be made or the rate is unusable.
+    // Null when the filter cannot be made or the rate is outside what the
+    // tool corrects at (8 to 192 kHz).
     static CIntonaraLv2* Create(double sampleRate, const LV2_Feature* const* features);
     ~CIntonaraLv2();
     CIntonaraLv2(const CIntonaraLv2&) = delete;

@@ -8,17 +8,17 @@
 #include <cmath>
 
 const CLv2SettingPort g_Lv2SettingPorts[kSettingsCount] = {
-    {"scale", Lv2Unit::None, true, true, false},
-    {"key", Lv2Unit::None, true, true, false},
-    {"detune", Lv2Unit::Cent, true, false, false},
-    // Most of the fader's travel is spent below 50 ms, so hosts should
-    // draw it the same way.
-    {"retune", Lv2Unit::Millisecond, true, false, true},
-    {"vibrato_type", Lv2Unit::None, true, true, false},
-    {"vibrato_depth", Lv2Unit::Cent, true, false, false},
-    {"vibrato_rate", Lv2Unit::Hertz, false, false, false},
-    {"vibrato_delay", Lv2Unit::Millisecond, true, false, false},
-    {"threshold", Lv2Unit::None, true, false, false},
+    {"scale", Lv2Unit::None, true, true},
+    {"key", Lv2Unit::None, true, true},
+    {"detune", Lv2Unit::Cent, true, false},
+    // Linear in milliseconds: a logarithmic control cannot start at 0,
+    // and hosts that cannot scale it draw nothing useful.
+    {"retune", Lv2Unit::Millisecond, true, false},
+    {"vibrato_type", Lv2Unit::None, true, true},
+    {"vibrato_depth", Lv2Unit::Cent, true, false},
+    {"vibrato_rate", Lv2Unit::Hertz, false, false},
+    {"vibrato_delay", Lv2Unit::Millisecond, true, false},
+    {"threshold", Lv2Unit::None, true, false},
 };
 
 const char* const g_Lv2VibratoTypeNames[4] = {"None", "Sine", "Square", "Sawtooth"};

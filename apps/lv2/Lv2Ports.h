@@ -6,6 +6,7 @@
 // The bundle's description is generated from these tables and the plug-in
 // reads its ports through them, so the two cannot disagree.
 
+#include "engine/PitchEngine.h"
 #include "host/IIntonaraControl.h"
 #include "settings/RetuneTaper.h"
 
@@ -35,7 +36,7 @@ inline constexpr uint32_t kFirstSettingPort = PORT_SCALE;
 static_assert(PORT_THRESHOLD - PORT_SCALE + 1 == kSettingsCount);
 
 // What the engine delays its input by while nothing is shifted.
-inline constexpr int kLatencyFrames = 30;
+inline constexpr int kLatencyFrames = CPitchEngine::kLatency;
 
 // The meter reads at most an octave either way.
 inline constexpr float kPitchChangeRangeCents = 1200.0f;
@@ -47,7 +48,6 @@ struct CLv2SettingPort {
     Lv2Unit eUnit;
     bool bInteger;
     bool bEnumeration;
-    bool bLogarithmic;
 };
 
 // Symbols and display properties, in settings-block order; the names are

@@ -1,6 +1,7 @@
 #include "Lv2Turtle.h"
 
 #include "Lv2Ports.h"
+#include "Lv2Presets.h"
 #include "Lv2Uris.h"
 
 #include "host/Registration.h"
@@ -17,6 +18,7 @@ constexpr char kPrefixes[] =
     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
+    "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
     "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
@@ -47,12 +49,25 @@ std::string Number(float value)
     return std::string(buffer, result.ptr);
 }
 
+// The terms the plug-in is offered under.
+constexpr char kLicenseUri[] = "http://opensource.org/licenses/isc";
+
 // The registered name is "<maker> <product> Plugin": the maker is its first
 // word.
 std::string MakerName(const char* pszFilterName)
 {
     const std::string_view name(pszFilterName);
     return std::string(name.substr(0, name.find(' ')));
+}
+
+// A preset's port value as a decimal ("2.0"), the type a port's value has.
+std::string DecimalNumber(float value)
+{
+    std::string text = Number(value);
+    if (text.find_first_of(".e") == std::string::npos) {
+        text += ".0";
+    }
+    return text;
 }
 
 std::string Lowered(std::string_view text)
@@ -134,9 +149,6 @@ std::string SettingPort(const CLv2PortMap& map, int index)
     if (port.bEnumeration) {
         addProperty("lv2:enumeration");
     }
-    if (port.bLogarithmic) {
-        addProperty("pprops:logarithmic");
-    }
     if (!properties.empty()) {
         out += " ;\n\t\tlv2:portProperty " + properties;
     }
@@ -179,8 +191,30 @@ std::string StatusPorts()
 
 std::string ManifestTurtle(const std::string& binaryName)
 {
-    return std::string(kPrefixes) + "\n<" + lv2uri::kPluginUri.data() + ">\n\ta lv2:Plugin ;\n\tlv2:binary <" +
-           binaryName + "> ;\n\trdfs:seeAlso <" + kPluginTurtleFile + "> .\n";
+    std::string out = std::string(kPrefixes) + "\n<" + lv2uri::kPluginUri.data() + ">\n\ta lv2:Plugin ;\n\tlv2:binary <" +
+                      binaryName + "> ;\n\trdfs:seeAlso <" + kPluginTurtleFile + "> .\n";
+    for (const CLv2Preset& preset : Lv2Presets()) {
+        out += std::string("\n<") + preset.pszUri + ">\n\ta pset:Preset ;\n\tlv2:appliesTo <" +
+               lv2uri::kPluginUri.data() + "> ;\n\trdfs:seeAlso <" + kPresetsTurtleFile + "> .\n";
+    }
+    return out;
+}
+
+std::string PresetsTurtle()
+{
+    const CLv2PortMap map;
+    std::string out = kPrefixes;
+    for (const CLv2Preset& preset : Lv2Presets()) {
+        out += std::string("\n<") + preset.pszUri + ">\n\ta pset:Preset ;\n\tlv2:appliesTo <" +
+               lv2uri::kPluginUri.data() + "> ;\n\trdfs:label " + Quoted(preset.pszLabel) + " ;\n\tlv2:port ";
+        for (int i = 0; i < kSettingsCount; ++i) {
+            out += std::string(i == 0 ? "" : " , ") + "[\n\t\tlv2:symbol " + Quoted(g_Lv2SettingPorts[i].pszSymbol) +
+                   " ;\n\t\tpset:value " + DecimalNumber(map.ToPort(i, preset.settings[static_cast<std::size_t>(i)])) +
+                   "\n\t]";
+        }
+        out += " .\n";
+    }
+    return out;
 }
 
 std::string PluginTurtle(int minorVersion, int microVersion)
@@ -188,9 +222,11 @@ std::string PluginTurtle(int minorVersion, int microVersion)
     const AMOVIESETUP_FILTER& setup = IntonaraFilterSetup();
     const CLv2PortMap map;
     std::string out = std::string(kPrefixes) + "\n<" + lv2uri::kPluginUri.data() + ">\n";
-    out += "\ta lv2:Plugin , lv2:PitchPlugin ;\n";
+    out += "\ta lv2:Plugin , lv2:PitchPlugin , doap:Project ;\n";
     out += "\tdoap:name " + Quoted(setup.strName) + " ;\n";
-    out += "\tdoap:maker [\n\t\tfoaf:name " + Quoted(MakerName(setup.strName)) + "\n\t] ;\n";
+    out += "\tdoap:maintainer [\n\t\ta foaf:Organization ;\n\t\tfoaf:name " + Quoted(MakerName(setup.strName)) +
+           "\n\t] ;\n";
+    out += std::string("\tdoap:license <") + kLicenseUri + "> ;\n";
     out += "\tlv2:minorVersion " + std::to_string(minorVersion) + " ;\n";
     out += "\tlv2:microVersion " + std::to_string(microVersion) + " ;\n";
     out += "\tlv2:optionalFeature lv2:hardRTCapable , urid:map ;\n";

@@ -7,10 +7,15 @@
 #include <string>
 
 // manifest.ttl: the plug-in, its shared object (binaryName, relative to the
-// bundle) and where its description is.
+// bundle), its presets and where their descriptions are.
 std::string ManifestTurtle(const std::string& binaryName);
 
-// intonara.ttl: name, maker, features, the state interface and every port.
+// intonara.ttl: name, maintainer, licence, features, the state interface
+// and every port.
 std::string PluginTurtle(int minorVersion, int microVersion);
 
+// presets.ttl: every preset's label and port values.
+std::string PresetsTurtle();
+
 inline constexpr char kPluginTurtleFile[] = "intonara.ttl";
+inline constexpr char kPresetsTurtleFile[] = "presets.ttl";

@@ -1,4 +1,5 @@
-// Writes the bundle's manifest.ttl and plug-in description at build time.
+// Writes the bundle's manifest.ttl, plug-in description and presets at build
+// time.
 //
 //   intonara-lv2-ttl BUNDLE_DIR BINARY_NAME MINOR MICRO
 
@@ -41,6 +42,7 @@ int main(int argc, char** argv)
     }
     const std::string bundle = argv[1];
     const bool ok = WriteFile(bundle + "/manifest.ttl", ManifestTurtle(argv[2])) &&
-                    WriteFile(bundle + "/" + kPluginTurtleFile, PluginTurtle(std::atoi(argv[3]), std::atoi(argv[4])));
+                    WriteFile(bundle + "/" + kPluginTurtleFile, PluginTurtle(std::atoi(argv[3]), std::atoi(argv[4]))) &&
+                    WriteFile(bundle + "/" + kPresetsTurtleFile, PresetsTurtle());
     return ok ? 0 : 1;
 }

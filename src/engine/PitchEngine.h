@@ -30,6 +30,9 @@ public:
     static constexpr int kUpdateInterval = 5;
     static constexpr int kZeroRunLimit = 2048;
     static constexpr int kInitialRead = 2018;
+    // How late an unshifted input comes out: the read position's start
+    // behind the write position.
+    static constexpr int kLatency = kRingSize - kInitialRead;
 
     CPitchEngine();
     CPitchEngine(const CPitchEngine&) = delete;

@@ -87,6 +87,11 @@ const int* DefaultPresetSettings()
     return kPresets[0].m_Settings;
 }
 
+const char* DefaultPresetName()
+{
+    return kPresets[0].m_szName;
+}
+
 // ---------------------------------------------------------------------------
 // IPersistStream
 

@@ -17,5 +17,6 @@ bool IsSettingsHeader(const BYTE* pHeader);
 void WriteSettingsBody(BYTE* pBody, const int* pBlock);
 void ReadSettingsBody(const BYTE* pBody, int* pBlock);
 
-// The block of the one preset, "(Default)".
+// The block of the one preset, and its name, "(Default)".
 const int* DefaultPresetSettings();
+const char* DefaultPresetName();

@@ -24,6 +24,8 @@ struct CorrectionSettings
     std::optional<int> nVibratoDelay; // milliseconds
     std::optional<int> nThreshold;    // 0 .. 100
     bool bBypass = false;
+    // The reference pitch the detune was asked for by, for the summary.
+    std::optional<double> dA4Hz;
 };
 
 // In the store's units: cents + 100 for detune, milliseconds for the retune

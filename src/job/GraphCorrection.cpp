@@ -7,18 +7,18 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <vector>
 
+#include "engine/PitchEngine.h"
 #include "host/IIntonaraControl.h"
 #include "host/StreamStart.h"
 #include "job/JobError.h"
 #include "job/OutputFile.h"
 #include "job/PitchRange.h"
 #include "job/PluginModule.h"
-#include "job/SoundFilters.h"
 #include "job/SoundIo.h"
 #include "job/TextFormat.h"
-#include "platform/media/FilterGraph.h"
 #include "platform/com/Stream.h"
 #include "settings/ScaleSet.h"
 
@@ -110,12 +110,55 @@ void SavePresetFile(IPersistStream* pPersist, const std::string& path)
     output.Commit();
 }
 
+namespace {
+
+// A descriptor closed when the run ends, however it ends.
+struct CDescriptor
+{
+    int fd = -1;
+    ~CDescriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
+
+CPlugInFilter StartPlugInFilter(CModule& module, const CorrectionSettings& s, const std::string& presetIn)
+{
+    CPlugInFilter f;
+    f.filter = CreatePlugInFilter(module);
+    if (FAILED(f.filter->QueryInterface(IID_IIntonaraControl, f.control.ReceiveVoid())) ||
+        FAILED(f.filter->QueryInterface(IID_IPersistStream, f.persist.ReceiveVoid())))
+        ThrowFailure("the plug-in module " + module.Path() + " serves a filter without its control interface");
+    // The start of the stream as host/StreamStart.h describes it.
+    if (!presetIn.empty())
+        LoadPresetFile(f.persist, presetIn);
+    CStartSettings start;
+    start.values = {s.nScale,        s.nKey,          s.nDetune,        s.nRetuneIndex, s.nVibratoType,
+                    s.nVibratoDepth, s.nVibratoRate,  s.nVibratoDelay, s.nThreshold};
+    start.bBypass = s.bBypass;
+    if (FAILED(ApplyStartSettings(f.control, start)))
+        ThrowFailure("the plug-in module " + module.Path() + " refused the settings");
+    return f;
+}
+
 CorrectionSummary RunGraphCorrection(const CorrectionRequest& request, const GraphOptions& options)
 {
     const auto started = std::chrono::steady_clock::now();
     CheckRequest(request);
-    CSoundReader reader(request.sInPath);
-    const SoundFormat& format = reader.Format();
+    const std::string in = DisplayName(request.sInPath, false);
+    const std::string out = DisplayName(request.sOutPath, true);
+    CDescriptor spooled;
+    std::unique_ptr<CSoundReader> reader;
+    if (request.sInPath == kStandardStream) {
+        spooled.fd = SpoolStandardInput();
+        reader = std::make_unique<CSoundReader>(spooled.fd, in);
+    } else {
+        reader = std::make_unique<CSoundReader>(request.sInPath);
+    }
+    const SoundFormat& format = reader->Format();
     CorrectionSummary summary = PlanCorrection(request, format);
 
     // Declared first, so that it is unloaded only after everything it made
@@ -124,69 +167,46 @@ CorrectionSummary RunGraphCorrection(const CorrectionRequest& request, const Gra
     if (options.bLog)
         EnableModuleLog(*module);
 
-    // The start of the stream as host/StreamStart.h describes it.
-    CComPtr<IBaseFilter> filter = CreatePlugInFilter(*module);
-    CComPtr<IIntonaraControl> control;
-    CComPtr<IPersistStream> persist;
-    if (FAILED(filter->QueryInterface(IID_IIntonaraControl, control.ReceiveVoid())) ||
-        FAILED(filter->QueryInterface(IID_IPersistStream, persist.ReceiveVoid())))
-        ThrowFailure("the plug-in module " + module->Path() + " serves a filter without its control interface");
-    if (!options.sPresetIn.empty())
-        LoadPresetFile(persist, options.sPresetIn);
-    const CorrectionSettings& s = request.settings;
-    CStartSettings start;
-    start.values = {s.nScale,        s.nKey,          s.nDetune,        s.nRetuneIndex, s.nVibratoType,
-                    s.nVibratoDepth, s.nVibratoRate,  s.nVibratoDelay, s.nThreshold};
-    start.bBypass = s.bBypass;
-    if (FAILED(ApplyStartSettings(control, start)))
-        ThrowFailure("the plug-in module " + module->Path() + " refused the settings");
-    control->GetSettings(summary.applied.data());
-
-    CPendingOutput output(request.sOutPath);
-    CSoundWriter writer(output.Descriptor(), request.sOutPath, summary.nOutputFormat, format.nSampleRate);
-    CComPtr<CSoundFileSource> source(new CSoundFileSource(reader, summary.path, request.nBlockFrames));
-    CLowPitchCheck pitchCheck(format.nSampleRate);
-    source->SetPitchCheck(&pitchCheck);
-    CComPtr<CSoundFileSink> sink(new CSoundFileSink(writer, summary.path));
-
-    HRESULT hr = S_OK;
-    {
-        CFilterGraph graph;
-        hr = graph.ConnectChain({source, filter, sink});
-        if (FAILED(hr))
-            ThrowFailure("the plug-in's filter does not take " + DescribeFormat(format) + " (" + FormatResult(hr) +
-                         ")");
-        hr = graph.Run();
-        while (SUCCEEDED(hr)) {
-            if (request.pCancel && request.pCancel->load(std::memory_order_relaxed))
-                ThrowFailure("interrupted; " + request.sOutPath + " was not written");
-            int delivered = 0;
-            hr = graph.Step(1, &delivered);
-            if (hr != S_OK || delivered == 0)
-                break;
-            if (request.progress && format.nFrames > 0)
-                request.progress(std::min(1.0, static_cast<double>(source->FramesDelivered()) /
-                                                   static_cast<double>(format.nFrames)));
-        }
-        if (hr == S_OK && FAILED(graph.AbortResult()))
-            hr = graph.AbortResult();
-        else if (hr == S_OK && !graph.IsComplete())
-            hr = S_FALSE;
-        graph.Stop();
+    // Every channel's filter starts the same way.
+    std::vector<CPlugInFilter> filters;
+    std::vector<IBaseFilter*> chain;
+    for (int c = 0; c < summary.nChannels; ++c) {
+        filters.push_back(StartPlugInFilter(*module, request.settings, options.sPresetIn));
+        chain.push_back(filters.back().filter);
     }
-    // The file library's own message says more than the graph's code.
-    source->RethrowError();
-    sink->RethrowError();
-    if (hr != S_OK)
-        ThrowFailure("streaming " + request.sInPath + " through the plug-in failed (" + FormatResult(hr) + "); " +
-                     request.sOutPath + " was not written");
-    summary.nFrames = sink->FramesWritten();
+    filters.front().control->GetSettings(summary.applied.data());
+
+    COutputTarget output(request.sOutPath);
+    CSoundWriter writer(output.Descriptor(), out, summary.nOutputFormat, format.nSampleRate, summary.nChannels);
+    CLowPitchCheck pitchCheck(format.nSampleRate);
+    StreamPlan plan;
+    plan.path = summary.path;
+    plan.channels = request.channels;
+    plan.bKeepLatency = request.bKeepLatency;
+    plan.nLatency = CPitchEngine::kLatency;
+    plan.nBlockFrames = request.nBlockFrames;
+    plan.nMaxThreads = request.nMaxThreads;
+    StreamHooks hooks;
+    hooks.progress = request.progress;
+    hooks.pCancel = request.pCancel;
+    hooks.pPitchCheck = &pitchCheck;
+    StreamResult result;
+    try {
+        result = StreamThroughFilters(*reader, &writer, chain, plan, hooks);
+    } catch (const CJobError& e) {
+        if (request.pCancel && request.pCancel->load(std::memory_order_relaxed))
+            ThrowFailure("interrupted; " + out + " was not written");
+        ThrowFailure(std::string(e.what()) + "; " + out + " was not written");
+    }
+    summary.nFrames = result.nFramesOut;
+    summary.nThreads = result.nThreads;
+    summary.nLatency = plan.nLatency;
     summary.sWarning = pitchCheck.Warning();
 
     writer.Close();
     output.Commit();
     if (!options.sPresetOut.empty())
-        SavePresetFile(persist, options.sPresetOut);
+        SavePresetFile(filters.front().persist, options.sPresetOut);
     summary.dWallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return summary;

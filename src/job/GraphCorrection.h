@@ -8,7 +8,8 @@
 
 #include "job/CorrectionJob.h"
 
-struct IPersistStream;
+#include "host/IIntonaraControl.h"
+#include "platform/com/Module.h"
 
 namespace job {
 
@@ -23,6 +24,16 @@ struct GraphOptions
     // Switches the module's log on ("inlog.dat" in the current directory).
     bool bLog = false;
 };
+
+// One of the module's filters, started as every host starts it: the preset
+// file (if any), then the settings given, then the bypass switch.
+struct CPlugInFilter
+{
+    CComPtr<IBaseFilter> filter;
+    CComPtr<IIntonaraControl> control;
+    CComPtr<IPersistStream> persist;
+};
+CPlugInFilter StartPlugInFilter(CModule& module, const CorrectionSettings& settings, const std::string& presetIn);
 
 // Throws CJobError; on any error an existing output is left as it was and
 // no temporary file remains. A preset that cannot be read or is

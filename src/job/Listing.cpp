@@ -46,13 +46,16 @@ std::string FormatScaleList(const std::vector<ScaleListRow>& rows)
     return text;
 }
 
-NoteList ListNotes(CScaleSet& scales, int scale, int key, double sampleRate)
+NoteList ListNotes(CScaleSet& scales, int scale, int key, double sampleRate, int detuneCents)
 {
     NoteList list;
     list.nScale = scale;
     list.nKey = key;
     list.dSampleRate = sampleRate;
     list.dKeyHz = 440.0 * std::pow(2.0, (key - 9) / 12.0);
+    list.nDetuneCents = detuneCents;
+    const double detune = std::pow(2.0, detuneCents / 1200.0);
+    list.dA4Hz = 440.0 * detune;
 
     int entries = 0;
     const int* degrees = nullptr;
@@ -95,13 +98,17 @@ NoteList ListNotes(CScaleSet& scales, int scale, int key, double sampleRate)
         row.sName = scales.GetNoteName(static_cast<short>(key), static_cast<short>(scale),
                                        static_cast<short>(degree));
         row.dCents = degrees[degree] / 100.0;
-        row.dHz = list.dKeyHz * std::pow(2.0, degrees[degree] / 120000.0);
+        row.dHz = list.dKeyHz * detune * std::pow(2.0, degrees[degree] / 120000.0);
         if (next < left && std::abs(flagged[next]) == degrees[degree]) {
             // Periods run from the highest note down.
             const int i = count - 1 - next;
             row.nPeriod = periods[i];
             row.nCaptureLow = bounds[i];
             row.nCaptureHigh = bounds[i + 1];
+            // The engine compares the detuned period with the bounds, so
+            // the ranges move with the notes.
+            row.dCaptureFromHz = sampleRate * list.dPeriodScale * detune / row.nCaptureHigh;
+            row.dCaptureToHz = sampleRate * list.dPeriodScale * detune / row.nCaptureLow;
             // A zero period is what the engine sees of a note it must not
             // correct to, whichever flag caused it.
             row.eState = row.nPeriod == 0 ? NoteState::NotTracked : NoteState::Tracked;
@@ -114,24 +121,18 @@ NoteList ListNotes(CScaleSet& scales, int scale, int key, double sampleRate)
     return list;
 }
 
-std::string FormatNoteList(const NoteList& list)
+namespace {
+
+std::string TuningText(const NoteList& list)
 {
-    std::string text =
-        Printf("# \"%s\" in key %s at %g Hz: %d notes to correct to\n", CScaleSet::GetDisplayName(list.nScale),
-               CScaleSet::GetKeyName(list.nKey), list.dSampleRate, list.nTargets);
-    text += Printf("# period and capture range in 1/%.0f sample, as the engine receives them\n",
-                   list.dPeriodScale);
-    text += "degree  note        cents        Hz    period  capture from        to  state\n";
-    for (const NoteListRow& row : list.rows) {
-        const char* name = row.sName.empty() ? "-" : row.sName.c_str();
-        if (row.eState == NoteState::Removed)
-            text += Printf("%6d  %-8s %8.2f %9.2f  %8s  %12s  %8s  %s\n", row.nDegree, name, row.dCents, row.dHz,
-                           "-", "-", "-", StateText(row.eState));
-        else
-            text += Printf("%6d  %-8s %8.2f %9.2f  %8d  %12d  %8d  %s\n", row.nDegree, name, row.dCents, row.dHz,
-                           row.nPeriod, row.nCaptureLow, row.nCaptureHigh, StateText(row.eState));
-    }
-    // Trailing blanks from the empty state column.
+    if (list.nDetuneCents == 0)
+        return "A4 = 440 Hz";
+    return Printf("detune %+d cents, A4 = %.2f Hz", list.nDetuneCents, list.dA4Hz);
+}
+
+// Trailing blanks from an empty last column.
+std::string WithoutTrailingBlanks(const std::string& text)
+{
     std::string trimmed;
     size_t start = 0;
     while (start < text.size()) {
@@ -143,6 +144,39 @@ std::string FormatNoteList(const NoteList& list)
         start = end + 1;
     }
     return trimmed;
+}
+
+} // namespace
+
+std::string FormatNoteList(const NoteList& list, bool raw)
+{
+    std::string text;
+    if (raw) {
+        text = Printf("# \"%s\" in key %s at %g Hz: %d notes to correct to\n",
+                      CScaleSet::GetDisplayName(list.nScale), CScaleSet::GetKeyName(list.nKey), list.dSampleRate,
+                      list.nTargets);
+        text += Printf("# period and capture range in 1/%.0f sample, as the engine receives them\n",
+                       list.dPeriodScale);
+        text += "degree  note        cents        Hz    period  capture from        to  state\n";
+    } else {
+        text = Printf("# \"%s\" in key %s, %s: %d notes to correct to\n", CScaleSet::GetDisplayName(list.nScale),
+                      CScaleSet::GetKeyName(list.nKey), TuningText(list).c_str(), list.nTargets);
+        text += "# a voice between \"captures from\" and \"to\" (in any octave) is pulled to the note\n";
+        text += "degree  note        cents        Hz  captures from Hz     to Hz  state\n";
+    }
+    for (const NoteListRow& row : list.rows) {
+        const char* name = row.sName.empty() ? "-" : row.sName.c_str();
+        std::string columns;
+        if (row.eState == NoteState::Removed)
+            columns = Printf(raw ? "  %8s  %12s  %8s" : "  %16s  %8s", "-", "-", "-");
+        else if (raw)
+            columns = Printf("  %8d  %12d  %8d", row.nPeriod, row.nCaptureLow, row.nCaptureHigh);
+        else
+            columns = Printf("  %16.2f  %8.2f", row.dCaptureFromHz, row.dCaptureToHz);
+        text += Printf("%6d  %-8s %8.2f %9.2f%s  %s\n", row.nDegree, name, row.dCents, row.dHz, columns.c_str(),
+                       StateText(row.eState));
+    }
+    return WithoutTrailingBlanks(text);
 }
 
 } // namespace job

@@ -1,12 +1,16 @@
 #include "job/OptionParsing.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+#include <vector>
 
 #include "job/JobError.h"
+#include "job/Suggest.h"
 #include "settings/RetuneTaper.h"
 #include "settings/ScaleSet.h"
 
@@ -86,29 +90,120 @@ int ParseWholeNumber(const std::string& text, const char* option, int low, int h
     return static_cast<int>(*value);
 }
 
-int ParseTenths(const std::string& text, const char* option, int lowTenths, int highTenths,
-                const char* unit)
+namespace {
+
+// A plain decimal number: digits, one optional sign and point. strtod alone
+// would also take hexadecimal, exponents, "inf" and "nan".
+std::optional<double> Decimal(const std::string& text)
 {
-    const std::string range = FormatTenths(lowTenths) + " to " + FormatTenths(highTenths) + " " + unit;
-    const std::string t = Trimmed(text);
-    // strtod alone would also take hexadecimal, "inf" and "nan".
     bool digits = false;
-    bool plain = !t.empty();
-    for (char c : t) {
+    bool plain = !text.empty();
+    for (char c : text) {
         if (c >= '0' && c <= '9')
             digits = true;
         else if (c != '.' && c != '+' && c != '-')
             plain = false;
     }
+    if (!plain || !digits)
+        return std::nullopt;
     char* end = nullptr;
-    const double value = plain && digits ? std::strtod(t.c_str(), &end) : 0.0;
-    if (!plain || !digits || end != t.c_str() + t.size())
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+int ParseTenths(const std::string& text, const char* option, int lowTenths, int highTenths,
+                const char* unit)
+{
+    const std::string range = FormatTenths(lowTenths) + " to " + FormatTenths(highTenths) + " " + unit;
+    const std::string t = Trimmed(text);
+    const std::optional<double> value = Decimal(t);
+    if (!value)
         ThrowUsage(std::string(option) + ": " + Quoted(text) + " is not a number; give " + range);
-    const double tenths = std::round(value * 10.0);
+    const double tenths = std::round(*value * 10.0);
     if (!(tenths >= lowTenths && tenths <= highTenths))
         ThrowUsage(std::string(option) + ": " + t + " is out of range; give " + range);
     return static_cast<int>(tenths);
 }
+
+int ParseA4(const std::string& text, const char* option)
+{
+    // The detune fader's reach: a hundred cents either way of 440 Hz.
+    constexpr double kReference = 440.0;
+    constexpr int kMaxCents = 100;
+    char range[64];
+    std::snprintf(range, sizeof range, "%.1f to %.1f Hz", kReference * std::pow(2.0, -kMaxCents / 1200.0),
+                  kReference * std::pow(2.0, kMaxCents / 1200.0));
+    const std::string t = Trimmed(text);
+    const std::optional<double> hz = Decimal(t);
+    if (!hz)
+        ThrowUsage(std::string(option) + ": " + Quoted(text) + " is not a frequency; give " + range);
+    const double cents = *hz > 0.0 ? std::round(1200.0 * std::log2(*hz / kReference)) : -1e9;
+    if (!(cents >= -kMaxCents && cents <= kMaxCents))
+        ThrowUsage(std::string(option) + ": " + t + " Hz is out of range; give " + range);
+    return static_cast<int>(cents) + 100;
+}
+
+namespace {
+
+// Names compared loosely: lower case, every run of punctuation and blanks
+// one blank, apostrophes dropped ("Scholar's Lute" is "scholars lute").
+std::string Relaxed(const std::string& text)
+{
+    std::string out;
+    bool gap = false;
+    for (const char raw : Lowered(text)) {
+        if (raw == '\'')
+            continue;
+        const bool word = (raw >= 'a' && raw <= 'z') || (raw >= '0' && raw <= '9') || (raw & 0x80) != 0;
+        if (!word) {
+            gap = !out.empty();
+            continue;
+        }
+        if (gap)
+            out.push_back(' ');
+        gap = false;
+        out.push_back(raw);
+    }
+    return out;
+}
+
+struct ScaleAlias
+{
+    const char* pszName;
+    int nScale;
+};
+
+// What musicians call the common scales, besides the names the list gives.
+constexpr ScaleAlias kScaleAliases[] = {
+    {"chromatic", 2},  {"equal", 2},      {"equal temperament", 2}, {"12 tet", 2},  {"12tet", 2},
+    {"12 edo", 2},     {"12edo", 2},      {"et", 2},                {"maj", 0},     {"ionian", 0},
+    {"min", 1},        {"aeolian", 1},    {"natural minor", 1},     {"just major", 9}, {"just minor", 10},
+    {"meantone", 11},  {"werckmeister", 12}, {"vallotti", 13},      {"19 tet", 20}, {"19tet", 20},
+    {"19 edo", 20},    {"19edo", 20},     {"24 tet", 21},           {"24tet", 21},  {"24 edo", 21},
+    {"24edo", 21},     {"quarter tone", 21}, {"31 tet", 22},        {"31tet", 22},  {"31 edo", 22},
+    {"31edo", 22},     {"53 tet", 23},    {"53tet", 23},            {"53 edo", 23}, {"53edo", 23},
+};
+
+// Every name a scale answers to, relaxed, with its index.
+std::vector<std::pair<std::string, int>> ScaleNames()
+{
+    CScaleSet scales;
+    std::vector<std::pair<std::string, int>> names;
+    for (int scale = 0; scale < CScaleSet::kScaleCount; ++scale) {
+        // The editor's own spelling too: it fixes two names the list misspells.
+        names.emplace_back(Relaxed(CScaleSet::GetDisplayName(scale)), scale);
+        names.emplace_back(Relaxed(scales.GetScaleNameText(static_cast<short>(scale))), scale);
+    }
+    for (const ScaleAlias& alias : kScaleAliases)
+        names.emplace_back(alias.pszName, alias.nScale);
+    return names;
+}
+
+} // namespace
 
 int ParseScale(const std::string& text, const char* option)
 {
@@ -117,44 +212,76 @@ int ParseScale(const std::string& text, const char* option)
     if (WholeNumber(t))
         return ParseWholeNumber(t, option, 0, count - 1, "(a scale index)");
 
-    CScaleSet scales;
-    const std::string wanted = Lowered(t);
-    for (int scale = 0; scale < count; ++scale) {
-        // The editor's own spelling is accepted too: it fixes two names the
-        // list misspells.
-        if (wanted == Lowered(CScaleSet::GetDisplayName(scale)) ||
-            wanted == Lowered(scales.GetScaleNameText(static_cast<short>(scale))))
+    const auto names = ScaleNames();
+    const std::string wanted = Relaxed(t);
+    for (const auto& [name, scale] : names)
+        if (!wanted.empty() && wanted == name)
             return scale;
+
+    // The beginning of a name is enough when only one scale has it.
+    std::vector<int> starts;
+    for (const auto& [name, scale] : names)
+        if (!wanted.empty() && name.compare(0, wanted.size(), wanted) == 0 &&
+            std::find(starts.begin(), starts.end(), scale) == starts.end())
+            starts.push_back(scale);
+    if (starts.size() == 1)
+        return starts[0];
+    if (starts.size() > 1) {
+        std::string list;
+        for (std::size_t i = 0; i < starts.size(); ++i)
+            list += std::string(i == 0 ? "" : i + 1 == starts.size() ? " or " : ", ") + "\"" +
+                    CScaleSet::GetDisplayName(starts[i]) + "\"";
+        ThrowUsage(std::string(option) + ": " + Quoted(t) + " could be " + list + "; give more of the name");
     }
-    ThrowUsage(std::string(option) + ": no scale is called " + Quoted(t) + "; give an index 0 to " +
-               std::to_string(count - 1) + " or a name that \"intonara scales\" lists");
+
+    std::vector<std::string> candidates;
+    for (int scale = 0; scale < count; ++scale)
+        candidates.push_back(CScaleSet::GetDisplayName(scale));
+    for (const ScaleAlias& alias : kScaleAliases)
+        candidates.push_back(alias.pszName);
+    ThrowUsage(std::string(option) + ": no scale is called " + Quoted(t) + DidYouMean(t, candidates) +
+               " Give an index 0 to " + std::to_string(count - 1) + " or a name that \"intonara scales\" lists");
 }
 
-int ParseKey(const std::string& text, const char* option)
+KeyName ParseKey(const std::string& text, const char* option)
 {
     const std::string t = Trimmed(text);
     if (WholeNumber(t))
-        return ParseWholeNumber(t, option, 0, 11, "(0 is C, 11 is B)");
+        return {ParseWholeNumber(t, option, 0, 11, "(0 is C, 11 is B)"), std::nullopt};
 
     std::string s = Lowered(t);
     ReplaceAll(s, "\u266F", "#"); // MUSIC SHARP SIGN
     ReplaceAll(s, "\u266D", "b"); // MUSIC FLAT SIGN
-    auto reject = [&]() -> int {
+    auto reject = [&]() -> KeyName {
         ThrowUsage(std::string(option) + ": " + Quoted(t) +
-                   " is not a key; give a note name such as C, F#, Bb or E-flat, or an index 0 to 11");
+                   " is not a key; give a note name such as C, F#, Bb, E-flat or Am, or an index 0 to 11");
     };
-    if (s.empty())
+    std::string compact;
+    for (const char c : s)
+        if (c != '-' && c != ' ' && c != '_')
+            compact.push_back(c);
+    if (compact.empty())
         return reject();
 
     static constexpr int kNatural[7] = {9, 11, 0, 2, 4, 5, 7}; // a .. g
-    if (s[0] < 'a' || s[0] > 'g')
+    if (compact[0] < 'a' || compact[0] > 'g')
         return reject();
-    int semitone = kNatural[s[0] - 'a'];
+    int semitone = kNatural[compact[0] - 'a'];
 
-    std::string accidental;
-    for (std::size_t i = 1; i < s.size(); ++i)
-        if (s[i] != '-' && s[i] != ' ' && s[i] != '_')
-            accidental.push_back(s[i]);
+    // "Am", "A minor", "C major", "Ebmaj": the key of that scale.
+    KeyName name;
+    static constexpr std::pair<const char*, int> kModes[] = {
+        {"minor", 1}, {"major", 0}, {"min", 1}, {"maj", 0}, {"m", 1}};
+    std::string accidental = compact.substr(1);
+    for (const auto& [suffix, scale] : kModes) {
+        const std::string_view tail(suffix);
+        if (accidental.size() >= tail.size() &&
+            std::string_view(accidental).substr(accidental.size() - tail.size()) == tail) {
+            accidental.erase(accidental.size() - tail.size());
+            name.nModeScale = scale;
+            break;
+        }
+    }
     if (accidental.empty()) {
     } else if (accidental == "#" || accidental == "s" || accidental == "sharp") {
         semitone += 1;
@@ -164,7 +291,8 @@ int ParseKey(const std::string& text, const char* option)
         return reject();
     }
     // C-flat is B, B-sharp is C.
-    return (semitone + 12) % 12;
+    name.nKey = (semitone + 12) % 12;
+    return name;
 }
 
 int ParseVibratoType(const std::string& text, const char* option)
@@ -194,8 +322,18 @@ CorrectionSettings ParseCorrectionOptions(const CorrectOptionTexts& texts, const
     CorrectionSettings settings;
     if (texts.scale)
         settings.nScale = ParseScale(*texts.scale);
-    if (texts.key)
-        settings.nKey = ParseKey(*texts.key);
+    if (texts.key) {
+        const KeyName key = ParseKey(*texts.key);
+        settings.nKey = key.nKey;
+        if (key.nModeScale && !texts.scale)
+            settings.nScale = *key.nModeScale;
+    }
+    if (texts.detune && texts.a4)
+        ThrowUsage("--detune and --a4 both set the tuning; give only one of them");
+    if (texts.a4) {
+        settings.nDetune = ParseA4(*texts.a4);
+        settings.dA4Hz = std::strtod(Trimmed(*texts.a4).c_str(), nullptr);
+    }
     if (texts.detune) {
         // Stored as cents + 100.
         const int cents = ParseWholeNumber(*texts.detune, "--detune", ranges.detune.nLow - 100,

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -28,6 +29,30 @@ mode_t NewFileMode()
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
+}
+
+// Everything from one descriptor's position to its end, onto another;
+// throws a failure saying which side failed.
+void CopyAll(int from, int to, const std::string& readFailure, const std::string& writeFailure)
+{
+    std::vector<char> block(1 << 16);
+    for (;;) {
+        const ssize_t n = ::read(from, block.data(), block.size());
+        if (n == 0)
+            return;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ThrowFailure(readFailure + ": " + SystemError(errno));
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(to, block.data() + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                ThrowFailure(writeFailure + ": " + SystemError(errno));
+            done += w;
+        }
+    }
 }
 
 } // namespace
@@ -113,6 +138,64 @@ void CPendingOutput::Commit()
         ::fsync(dirFd);
         ::close(dirFd);
     }
+}
+
+int MakeScratchFile(const std::string& purpose)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string directory = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    std::string pattern = directory + "/intonara-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+    if (fd < 0)
+        ThrowFailure("cannot make a scratch file in " + directory + " for " + purpose + ": " + SystemError(errno));
+    ::unlink(buffer.data());
+    return fd;
+}
+
+int SpoolStandardInput()
+{
+    if (::isatty(STDIN_FILENO) == 1)
+        ThrowUsage("the input is \"-\", standard input, but that is a terminal; pipe a sound file in");
+    const int fd = MakeScratchFile("standard input");
+    try {
+        CopyAll(STDIN_FILENO, fd, "cannot read standard input", "cannot keep standard input");
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::lseek(fd, 0, SEEK_SET);
+    return fd;
+}
+
+COutputTarget::COutputTarget(const std::string& path)
+{
+    if (path == kStandardStream)
+        m_nScratch = MakeScratchFile("standard output");
+    else
+        m_File.emplace(path);
+}
+
+COutputTarget::~COutputTarget()
+{
+    if (m_nScratch >= 0)
+        ::close(m_nScratch);
+}
+
+int COutputTarget::Descriptor() const
+{
+    return m_File ? m_File->Descriptor() : m_nScratch;
+}
+
+void COutputTarget::Commit()
+{
+    if (m_File) {
+        m_File->Commit();
+        return;
+    }
+    ::lseek(m_nScratch, 0, SEEK_SET);
+    CopyAll(m_nScratch, STDOUT_FILENO, "cannot read back the output", "cannot write to standard output");
 }
 
 } // namespace job

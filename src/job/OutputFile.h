@@ -3,6 +3,7 @@
 // file in the destination's own directory (so the final rename cannot cross
 // file systems) and renamed over the destination only once it is flushed.
 
+#include <optional>
 #include <string>
 
 namespace job {
@@ -36,6 +37,37 @@ private:
     std::string m_sTempPath;
     int m_nFd = -1;
     bool m_bCommitted = false;
+};
+
+// The name that stands for standard input or standard output.
+inline constexpr char kStandardStream[] = "-";
+
+// An unlinked scratch file in $TMPDIR (else /tmp), open for reading and
+// writing, gone once closed. Throws a failure saying what could not be made.
+int MakeScratchFile(const std::string& purpose);
+
+// All of standard input, copied into a scratch file (rewound), so that
+// sound formats that must seek can be read from a pipe. Refuses a terminal.
+// The caller closes the descriptor.
+int SpoolStandardInput();
+
+// Where a run's sound goes: a file (see CPendingOutput), or standard output
+// ("-"), which receives the whole file only once it is complete, so a
+// failed run writes nothing there either.
+class COutputTarget
+{
+public:
+    explicit COutputTarget(const std::string& path);
+    ~COutputTarget();
+    COutputTarget(const COutputTarget&) = delete;
+    COutputTarget& operator=(const COutputTarget&) = delete;
+
+    int Descriptor() const;
+    void Commit();
+
+private:
+    std::optional<CPendingOutput> m_File;
+    int m_nScratch = -1;
 };
 
 } // namespace job

@@ -1,5 +1,6 @@
 #include "job/PluginModule.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -29,19 +30,51 @@ std::string FormatResult(HRESULT hr)
     return Printf("0x%08X", static_cast<unsigned>(hr));
 }
 
+std::vector<std::string> ModuleSearchPath()
+{
+    namespace fs = std::filesystem;
+    char program[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, program, MAX_PATH);
+    const fs::path dir = n > 0 ? fs::path(program).parent_path() : fs::path(".");
+    std::vector<fs::path> dirs = {dir / ".." / "lib" / "intonara", dir / ".." / "lib", dir};
+#ifdef INTONARA_INSTALL_MODULE_DIR
+    dirs.emplace_back(INTONARA_INSTALL_MODULE_DIR);
+#endif
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/')
+        dirs.push_back(fs::path(home) / ".local" / "lib" / "intonara");
+    dirs.emplace_back("/usr/local/lib/intonara");
+    dirs.emplace_back("/usr/lib/intonara");
+
+    std::vector<std::string> files;
+    for (const fs::path& d : dirs) {
+        const std::string file = (d / kModuleFileName).lexically_normal().string();
+        if (std::find(files.begin(), files.end(), file) == files.end())
+            files.push_back(file);
+    }
+    return files;
+}
+
 std::string DefaultModulePath()
 {
     if (const char* env = std::getenv("INTONARA_MODULE"); env != nullptr && *env != '\0')
         return env;
-    char program[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, program, MAX_PATH);
-    const std::filesystem::path dir = n > 0 ? std::filesystem::path(program).parent_path() : ".";
-    return (dir / ".." / "lib" / kModuleFileName).lexically_normal().string();
+    std::error_code error;
+    for (const std::string& file : ModuleSearchPath())
+        if (std::filesystem::is_regular_file(file, error))
+            return file;
+    return {};
 }
 
 std::unique_ptr<CModule> LoadPluginModule(const std::string& path)
 {
     const std::string file = path.empty() ? DefaultModulePath() : path;
+    if (file.empty()) {
+        std::string places;
+        for (const std::string& candidate : ModuleSearchPath())
+            places += (places.empty() ? "" : ", ") + std::filesystem::path(candidate).parent_path().string();
+        ThrowFailure(std::string("cannot find the plug-in module ") + kModuleFileName + " in " + places +
+                     " (install it with \"make install\", or name the file with INTONARA_MODULE)");
+    }
     auto module = std::make_unique<CModule>();
     if (FAILED(module->Load(file.c_str())))
         ThrowFailure("cannot load the plug-in module " + file + ": " + module->LastError() +

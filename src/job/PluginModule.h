@@ -13,16 +13,23 @@
 
 namespace job {
 
-// The module's file name in the build's and an installation's lib/
-// directory.
+// The module's file name in the build's lib/ and an installation's
+// lib/intonara/ directory.
 inline constexpr char kModuleFileName[] = "intonara-filter.so";
 
-// $INTONARA_MODULE when set and not empty; otherwise ../lib/intonara-filter.so
-// relative to the directory of the running program.
+// Where the module may be, in the order it is looked for: beside the
+// running program as an installation (../lib/intonara/), the build tree
+// (../lib/) or a copy made with it (./) lay it out, then in the prefix the
+// build was configured to install to, then in ~/.local, /usr/local and /usr.
+// Duplicates are dropped.
+std::vector<std::string> ModuleSearchPath();
+
+// $INTONARA_MODULE when set and not empty; otherwise the first file of
+// ModuleSearchPath() that exists, or empty when none does.
 std::string DefaultModulePath();
 
 // Loads the module at path (DefaultModulePath when empty). Throws a failure
-// naming the file and the loader's complaint.
+// naming the file and the loader's complaint, or every place looked in.
 std::unique_ptr<CModule> LoadPluginModule(const std::string& path);
 
 // Switches the module's trace entries on ("inlog.dat" in the current

@@ -1,10 +1,10 @@
 #include "job/SoundFilters.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "job/CorrectionJob.h"
-#include "job/PitchRange.h"
-#include "job/SoundIo.h"
+#include "job/JobError.h"
+#include "job/PluginModule.h"
 
 namespace job {
 
@@ -17,110 +17,119 @@ WAVEFORMATEX PathWaveFormat(ProcessingPath path, int sampleRate)
 
 // ---------------------------------------------------------------------------
 
-CSoundFileSource::CSoundFileSource(CSoundReader& reader, ProcessingPath path, int nBlockFrames)
-    : CPushSource("Sound file source", nullptr, CLSID_SoundFileSource), m_Reader(reader), m_ePath(path),
-      m_nBlockFrames(nBlockFrames)
+CChannelSource::CChannelSource(const WAVEFORMATEX& wfx, int nBlockFrames)
+    : CPushSource("Channel source", nullptr, CLSID_ChannelSource), m_nBlockFrames(nBlockFrames)
 {
-    SetWaveFormat(PathWaveFormat(path, reader.Format().nSampleRate));
-    const int channels = reader.Format().nChannels;
-    if (path == ProcessingPath::Mixdown && channels > 1)
-        m_Interleaved.resize(static_cast<size_t>(nBlockFrames) * static_cast<size_t>(channels));
+    SetWaveFormat(wfx);
 }
 
-HRESULT CSoundFileSource::FillBuffer(BYTE* pData, LONG cbMax, LONG* pcbFilled)
+void CChannelSource::Feed(const BYTE* pData, int nFrames)
 {
-    *pcbFilled = 0;
+    m_pData = pData;
+    m_nRemaining = nFrames;
+}
+
+HRESULT CChannelSource::FillBuffer(BYTE* pData, LONG cbMax, LONG* pcbFilled)
+{
     const LONG frameBytes = WaveFormat().nBlockAlign;
-    const int wanted = static_cast<int>(std::min<LONG>(cbMax / frameBytes, m_nBlockFrames));
-    try {
-        int64_t got = 0;
-        const int channels = m_Reader.Format().nChannels;
-        if (m_ePath == ProcessingPath::Pcm16) {
-            got = m_Reader.ReadPcm16(reinterpret_cast<int16_t*>(pData), wanted);
-        } else if (m_ePath == ProcessingPath::Mixdown && channels > 1) {
-            got = m_Reader.ReadFloat(m_Interleaved.data(), wanted);
-            AverageChannels(m_Interleaved.data(), static_cast<int>(got), channels, reinterpret_cast<float*>(pData));
-        } else {
-            got = m_Reader.ReadFloat(reinterpret_cast<float*>(pData), wanted);
-        }
-        if (m_pPitchCheck != nullptr) {
-            if (m_ePath == ProcessingPath::Pcm16)
-                m_pPitchCheck->Add(reinterpret_cast<const int16_t*>(pData), static_cast<int>(got));
-            else
-                m_pPitchCheck->Add(reinterpret_cast<const float*>(pData), static_cast<int>(got));
-        }
-        m_nFramesRead += got;
-        *pcbFilled = static_cast<LONG>(got) * frameBytes;
-        return S_OK;
-    } catch (...) {
-        m_pError = std::current_exception();
-        return E_FAIL;
-    }
-}
-
-HRESULT CSoundFileSource::Rewind()
-{
-    return m_nFramesRead == 0 ? S_OK : E_FAIL;
-}
-
-void CSoundFileSource::RethrowError()
-{
-    if (m_pError)
-        std::rethrow_exception(m_pError);
+    const int n = std::min(static_cast<int>(cbMax / frameBytes), m_nRemaining);
+    if (n > 0)
+        std::memcpy(pData, m_pData, static_cast<size_t>(n) * static_cast<size_t>(frameBytes));
+    m_pData += static_cast<size_t>(n) * static_cast<size_t>(frameBytes);
+    m_nRemaining -= n;
+    *pcbFilled = n * frameBytes;
+    return S_OK;
 }
 
 // ---------------------------------------------------------------------------
 
-CSoundFileSink::CSoundFileSink(CSoundWriter& writer, ProcessingPath path)
-    : CSinkFilter("Sound file writer", nullptr, CLSID_SoundFileSink), m_Writer(writer), m_ePath(path)
+CChannelSink::CChannelSink(const WAVEFORMATEX& wfx)
+    : CSinkFilter("Channel sink", nullptr, CLSID_ChannelSink), m_wfx(wfx)
 {
 }
 
-HRESULT CSoundFileSink::CheckMediaType(const CMediaType* pmt)
+void CChannelSink::Collect(BYTE* pData, int nFrames)
+{
+    m_pData = pData;
+    m_nRoom = nFrames;
+    m_nCollected = 0;
+}
+
+HRESULT CChannelSink::CheckMediaType(const CMediaType* pmt)
 {
     WAVEFORMATEX wfx{};
     if (*pmt->Type() != MEDIATYPE_Audio || !GetWaveFormat(*pmt, &wfx))
         return S_FALSE;
-    const WAVEFORMATEX expected = PathWaveFormat(m_ePath, static_cast<int>(wfx.nSamplesPerSec));
-    return wfx.wFormatTag == expected.wFormatTag && wfx.nChannels == 1 &&
-                   wfx.wBitsPerSample == expected.wBitsPerSample
+    return wfx.wFormatTag == m_wfx.wFormatTag && wfx.nChannels == 1 && wfx.wBitsPerSample == m_wfx.wBitsPerSample
                ? S_OK
                : S_FALSE;
 }
 
-HRESULT CSoundFileSink::OnReceive(IMediaSample* pSample)
+HRESULT CChannelSink::OnReceive(IMediaSample* pSample)
 {
-    std::lock_guard lock(m_Mutex);
-    if (m_pError)
-        return E_FAIL;
     BYTE* pData = nullptr;
     pSample->GetPointer(&pData);
-    const bool pcm = m_ePath == ProcessingPath::Pcm16;
-    const int64_t frames = pSample->GetActualDataLength() / (pcm ? 2 : 4);
-    try {
-        if (pcm)
-            m_Writer.WritePcm16(reinterpret_cast<const int16_t*>(pData), frames);
-        else
-            m_Writer.WriteFloat(reinterpret_cast<const float*>(pData), frames);
-        m_nFrames += frames;
-        return S_OK;
-    } catch (...) {
-        m_pError = std::current_exception();
+    const int frames = pSample->GetActualDataLength() / m_wfx.nBlockAlign;
+    // One sample out for every sample in: more than was handed over is a
+    // fault of the filter's, not something to write past the buffer.
+    if (frames > m_nRoom - m_nCollected)
         return E_FAIL;
+    std::memcpy(m_pData + static_cast<size_t>(m_nCollected) * m_wfx.nBlockAlign, pData,
+                static_cast<size_t>(frames) * m_wfx.nBlockAlign);
+    m_nCollected += frames;
+    return S_OK;
+}
+
+// ---------------------------------------------------------------------------
+
+CChannelGraph::CChannelGraph(IBaseFilter* pFilter, ProcessingPath path, int sampleRate, int nBlockFrames)
+{
+    const WAVEFORMATEX wfx = PathWaveFormat(path, sampleRate);
+    m_pSource = new CChannelSource(wfx, nBlockFrames);
+    m_pSink = new CChannelSink(wfx);
+    HRESULT hr = m_Graph.ConnectChain({m_pSource, pFilter, m_pSink});
+    if (SUCCEEDED(hr))
+        hr = m_Graph.Run();
+    if (FAILED(hr))
+        ThrowFailure(std::string("the plug-in's filter does not take mono ") +
+                     (path == ProcessingPath::Pcm16 ? "16-bit PCM" : "32-bit float") + " at " +
+                     std::to_string(sampleRate) + " Hz (" + FormatResult(hr) + ")");
+}
+
+CChannelGraph::~CChannelGraph()
+{
+    m_Graph.Stop();
+}
+
+void CChannelGraph::Process(const BYTE* pIn, int nFrames, BYTE* pOut)
+{
+    m_pSource->Feed(pIn, nFrames);
+    m_pSink->Collect(pOut, nFrames);
+    HRESULT hr = S_OK;
+    while (!m_pSource->Drained() && hr == S_OK) {
+        int delivered = 0;
+        hr = m_Graph.Step(1, &delivered);
+        if (hr == S_OK && delivered == 0)
+            hr = S_FALSE;
     }
+    if (hr == S_OK && FAILED(m_Graph.AbortResult()))
+        hr = m_Graph.AbortResult();
+    if (hr != S_OK || m_pSink->Collected() != nFrames)
+        ThrowFailure("streaming through the plug-in's filter failed (" + FormatResult(hr == S_OK ? E_FAIL : hr) +
+                     ")");
 }
 
-int64_t CSoundFileSink::FramesWritten() const
+void CChannelGraph::Finish()
 {
-    std::lock_guard lock(m_Mutex);
-    return m_nFrames;
-}
-
-void CSoundFileSink::RethrowError()
-{
-    std::lock_guard lock(m_Mutex);
-    if (m_pError)
-        std::rethrow_exception(m_pError);
+    m_pSource->Feed(nullptr, 0);
+    HRESULT hr = m_Graph.Step(1);
+    if (SUCCEEDED(hr) && FAILED(m_Graph.AbortResult()))
+        hr = m_Graph.AbortResult();
+    if (SUCCEEDED(hr) && !m_Graph.IsComplete())
+        hr = E_FAIL;
+    m_Graph.Stop();
+    if (FAILED(hr))
+        ThrowFailure("the plug-in's filter did not finish the stream (" + FormatResult(hr) + ")");
 }
 
 } // namespace job

@@ -1,86 +1,99 @@
 #pragma once
-// The two ends of the tool's filter graph: a source that plays a sound file
-// the way the direct path reads it, and a renderer that writes what reaches
-// it the way the direct path writes. Both use the job's own reader and
-// writer, so the graph keeps every container, the mixdown and the messages
-// of the direct path.
+// One channel's way through the plug-in's filter: a filter graph of a
+// source that plays the samples it is handed, the filter, and a renderer
+// that collects what comes out. The job hands each channel's samples over
+// a stretch at a time and gets the same number back, so that channels can
+// run side by side in graphs of their own and be interleaved again.
 //
-// Errors from the file library cannot cross the graph as exceptions; each
-// filter keeps the first one and the job throws it again once the graph has
-// stopped.
+// The samples are mono 16-bit PCM or mono 32-bit float, the two formats the
+// filter takes; a graph is used by one thread at a time.
 
-#include <exception>
-#include <mutex>
+#include <cstdint>
+#include <vector>
 
 #include "job/SoundFormat.h"
+#include "platform/media/FilterGraph.h"
 #include "platform/media/PushSource.h"
 #include "platform/media/SinkFilter.h"
 
 namespace job {
 
-class CLowPitchCheck;
-class CSoundReader;
-class CSoundWriter;
-
 // {5B0C7E21-6A94-4F3D-8E15-2D7A90C4B613}
-constexpr CLSID CLSID_SoundFileSource = {
+constexpr CLSID CLSID_ChannelSource = {
     0x5B0C7E21, 0x6A94, 0x4F3D, {0x8E, 0x15, 0x2D, 0x7A, 0x90, 0xC4, 0xB6, 0x13}};
 // {5B0C7E22-6A94-4F3D-8E15-2D7A90C4B613}
-constexpr CLSID CLSID_SoundFileSink = {
+constexpr CLSID CLSID_ChannelSink = {
     0x5B0C7E22, 0x6A94, 0x4F3D, {0x8E, 0x15, 0x2D, 0x7A, 0x90, 0xC4, 0xB6, 0x13}};
 
 // The wave format a path hands to the plug-in: mono 16-bit PCM, or mono
-// 32-bit float for the float and mixdown paths.
+// 32-bit float.
 WAVEFORMATEX PathWaveFormat(ProcessingPath path, int sampleRate);
 
-class CSoundFileSource : public CPushSource
+class CChannelSource : public CPushSource
 {
 public:
-    // The reader must outlive the source.
-    CSoundFileSource(CSoundReader& reader, ProcessingPath path, int nBlockFrames);
+    CChannelSource(const WAVEFORMATEX& wfx, int nBlockFrames);
 
-    // Rethrows what reading failed with, if anything did.
-    void RethrowError();
-    // Shows every frame read to the check (not owned; set before running).
-    void SetPitchCheck(CLowPitchCheck* pCheck) { m_pPitchCheck = pCheck; }
+    // The next samples to deliver, nFrames of them at pData (which must stay
+    // valid until they are delivered); 0 frames ends the stream at the next
+    // delivery.
+    void Feed(const BYTE* pData, int nFrames);
+    bool Drained() const { return m_nRemaining == 0; }
 
 protected:
     HRESULT FillBuffer(BYTE* pData, LONG cbMax, LONG* pcbFilled) override;
     LONG NextSampleFrames() override { return m_nBlockFrames; }
     LONG MaxSampleFrames() const override { return m_nBlockFrames; }
-    // The file can be played once: only a start before anything was read
-    // succeeds.
-    HRESULT Rewind() override;
+    // The stream can be played once: only a start before anything was
+    // delivered succeeds.
+    HRESULT Rewind() override { return FramesDelivered() == 0 ? S_OK : E_FAIL; }
 
 private:
-    CSoundReader& m_Reader;
-    const ProcessingPath m_ePath;
     const int m_nBlockFrames;
-    std::vector<float> m_Interleaved;
-    int64_t m_nFramesRead = 0;
-    std::exception_ptr m_pError;
-    CLowPitchCheck* m_pPitchCheck = nullptr;
+    const BYTE* m_pData = nullptr;
+    int m_nRemaining = 0;
 };
 
-class CSoundFileSink : public CSinkFilter
+class CChannelSink : public CSinkFilter
 {
 public:
-    // The writer must outlive the sink; it takes the format of the path.
-    CSoundFileSink(CSoundWriter& writer, ProcessingPath path);
+    explicit CChannelSink(const WAVEFORMATEX& wfx);
 
-    int64_t FramesWritten() const;
-    void RethrowError();
+    // Where the next samples go, room for nFrames.
+    void Collect(BYTE* pData, int nFrames);
+    int Collected() const { return m_nCollected; }
 
 protected:
     HRESULT CheckMediaType(const CMediaType* pmt) override;
     HRESULT OnReceive(IMediaSample* pSample) override;
 
 private:
-    CSoundWriter& m_Writer;
-    const ProcessingPath m_ePath;
-    mutable std::mutex m_Mutex;
-    int64_t m_nFrames = 0;
-    std::exception_ptr m_pError;
+    const WAVEFORMATEX m_wfx;
+    BYTE* m_pData = nullptr;
+    int m_nRoom = 0;
+    int m_nCollected = 0;
+};
+
+class CChannelGraph
+{
+public:
+    // Connects source, filter and sink and runs the graph; throws a failure
+    // when the filter refuses the format.
+    CChannelGraph(IBaseFilter* pFilter, ProcessingPath path, int sampleRate, int nBlockFrames);
+    ~CChannelGraph();
+    CChannelGraph(const CChannelGraph&) = delete;
+    CChannelGraph& operator=(const CChannelGraph&) = delete;
+
+    // nFrames samples in, as many out (each 2 or 4 bytes as the path says).
+    // Throws a failure when the graph does not return them all.
+    void Process(const BYTE* pIn, int nFrames, BYTE* pOut);
+    // Ends the stream and stops the graph; throws when it did not complete.
+    void Finish();
+
+private:
+    CComPtr<CChannelSource> m_pSource;
+    CComPtr<CChannelSink> m_pSink;
+    CFilterGraph m_Graph;
 };
 
 } // namespace job

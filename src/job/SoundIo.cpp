@@ -1,12 +1,17 @@
 #include "job/SoundIo.h"
 
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include "host/SampleConversion.h"
 #include "job/JobError.h"
 
 namespace job {
@@ -32,6 +37,13 @@ CSoundReader::CSoundReader(const std::string& path) : m_sPath(path)
 {
     SF_INFO info{};
     sf_private_tag* file = sf_open(path.c_str(), SFM_READ, &info);
+    Adopt(file, info.channels, info.format, info.samplerate, info.frames);
+}
+
+CSoundReader::CSoundReader(int fd, const std::string& displayName) : m_sPath(displayName)
+{
+    SF_INFO info{};
+    sf_private_tag* file = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
     Adopt(file, info.channels, info.format, info.samplerate, info.frames);
 }
 
@@ -111,16 +123,20 @@ int64_t CSoundReader::ReadFloat(float* pFrames, int64_t nFrames)
     return got;
 }
 
-CSoundWriter::CSoundWriter(int fd, const std::string& displayPath, int format, int sampleRate)
-    : m_sPath(displayPath)
+CSoundWriter::CSoundWriter(int fd, const std::string& displayPath, int format, int sampleRate, int nChannels)
+    : m_sPath(displayPath), m_nFd(fd), m_nFormat(format), m_nChannels(nChannels)
 {
     SF_INFO info{};
-    info.channels = 1;
+    info.channels = nChannels;
     info.samplerate = sampleRate;
     info.format = format;
     m_pFile = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
     if (!m_pFile)
         ThrowFailure("cannot write " + displayPath + ": " + OneLine(sf_strerror(nullptr)));
+    sf_command(m_pFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // A float file's peak chunk carries the time it was written: without
+    // it, the same input and settings give the same bytes.
+    sf_command(m_pFile, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 }
 
 CSoundWriter::~CSoundWriter()
@@ -135,14 +151,22 @@ void CSoundWriter::CheckWrite(int64_t nWritten, int64_t nCount)
         ThrowFailure("cannot write " + m_sPath + ": " + OneLine(sf_strerror(m_pFile)));
 }
 
-void CSoundWriter::WritePcm16(const int16_t* pSamples, int64_t nCount)
+void CSoundWriter::WritePcm16(const int16_t* pFrames, int64_t nFrames)
 {
-    CheckWrite(sf_write_short(m_pFile, pSamples, nCount), nCount);
+    CheckWrite(sf_writef_short(m_pFile, pFrames, nFrames), nFrames);
 }
 
-void CSoundWriter::WriteFloat(const float* pSamples, int64_t nCount)
+void CSoundWriter::WriteFloat(const float* pFrames, int64_t nFrames)
 {
-    CheckWrite(sf_write_float(m_pFile, pSamples, nCount), nCount);
+    if ((m_nFormat & SF_FORMAT_SUBMASK) != SF_FORMAT_PCM_16) {
+        CheckWrite(sf_writef_float(m_pFile, pFrames, nFrames), nFrames);
+        return;
+    }
+    const size_t n = static_cast<size_t>(nFrames) * static_cast<size_t>(m_nChannels);
+    m_Converted.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        m_Converted[i] = FloatToPcm16(pFrames[i]);
+    WritePcm16(m_Converted.data(), nFrames);
 }
 
 void CSoundWriter::Close()
@@ -153,6 +177,58 @@ void CSoundWriter::Close()
     // only sign of a failed final write.
     if (sf_close(file) != 0)
         ThrowFailure("cannot finish " + m_sPath + ": " + OneLine(sf_strerror(nullptr)));
+    if ((m_nFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV && !WidenFloatWaveFormatChunk(m_nFd))
+        ThrowFailure("cannot finish " + m_sPath + ": " + std::strerror(errno));
+}
+
+bool WidenFloatWaveFormatChunk(int fd)
+{
+    auto readAt = [fd](void* p, size_t n, off_t at) { return ::pread(fd, p, n, at) == static_cast<ssize_t>(n); };
+    auto writeAt = [fd](const void* p, size_t n, off_t at) {
+        return ::pwrite(fd, p, n, at) == static_cast<ssize_t>(n);
+    };
+    auto le32 = [](const unsigned char* p) {
+        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+               static_cast<uint32_t>(p[3]) << 24;
+    };
+    struct stat st{};
+    unsigned char riff[12];
+    if (::fstat(fd, &st) != 0 || !readAt(riff, sizeof riff, 0))
+        return false;
+    if (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0)
+        return true;
+
+    // The format chunk, wherever it is.
+    off_t at = 12;
+    unsigned char chunk[10];
+    for (;;) {
+        if (at + 10 > st.st_size || !readAt(chunk, sizeof chunk, at))
+            return true;
+        if (std::memcmp(chunk, "fmt ", 4) == 0)
+            break;
+        at += 8 + static_cast<off_t>(le32(chunk + 4)) + (le32(chunk + 4) & 1);
+    }
+    constexpr uint16_t kFloatTag = 3;
+    if (le32(chunk + 4) != 16 || (chunk[8] | chunk[9] << 8) != kFloatTag)
+        return true;
+
+    // Everything after the chunk's 16 bytes moves up by two, from the end.
+    const off_t insert = at + 8 + 16;
+    std::vector<unsigned char> block(1 << 16);
+    for (off_t end = st.st_size; end > insert;) {
+        const off_t start = std::max(insert, end - static_cast<off_t>(block.size()));
+        const size_t n = static_cast<size_t>(end - start);
+        if (!readAt(block.data(), n, start) || !writeAt(block.data(), n, start + 2))
+            return false;
+        end = start;
+    }
+    const unsigned char extensionSize[2] = {0, 0};
+    const unsigned char chunkSize[4] = {18, 0, 0, 0};
+    const uint32_t riffSize = le32(riff + 4) + 2;
+    const unsigned char newRiffSize[4] = {static_cast<unsigned char>(riffSize), static_cast<unsigned char>(riffSize >> 8),
+                                          static_cast<unsigned char>(riffSize >> 16),
+                                          static_cast<unsigned char>(riffSize >> 24)};
+    return writeAt(extensionSize, 2, insert) && writeAt(chunkSize, 4, at + 4) && writeAt(newRiffSize, 4, 4);
 }
 
 } // namespace job

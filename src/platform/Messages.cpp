@@ -1,9 +1,12 @@
 #include "platform/Messages.h"
 
+#include "platform/ui/dialogs/MessageBoxWindow.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -254,52 +257,16 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type)
     // Called outside the slot's lock, so a sink may itself show a box or
     // replace the sink.
     std::shared_ptr<const MessageBoxSink> sink = Sink().Current();
-    return sink ? (*sink)(request) : StderrSink(request);
+    if (sink) {
+        return (*sink)(request);
+    }
+    if (platform::ui::dialogs::CanShowMessageBoxWindow()) {
+        return platform::ui::dialogs::ShowMessageBoxWindow(request);
+    }
+    return StderrSink(request);
 }
 
 int AfxMessageBox(const char* text, UINT type)
 {
-    return MessageBoxA(nullptr, text, kApplicationCaption, type);
-}
-
-// ---------------------------------------------------------------------------
-
-struct CMessageBoxRecorder::CState {
-    explicit CState(int nAnswer) : m_nAnswer(nAnswer) {}
-
-    const int m_nAnswer;
-    mutable std::mutex m_mutex;
-    std::vector<MessageBoxRequest> m_boxes;
-};
-
-CMessageBoxRecorder::CMessageBoxRecorder(int nAnswer) : m_pState(std::make_shared<CState>(nAnswer))
-{
-    m_previousSink = SetMessageBoxSink([state = m_pState](const MessageBoxRequest& request) {
-        std::lock_guard lock(state->m_mutex);
-        state->m_boxes.push_back(request);
-        return state->m_nAnswer;
-    });
-}
-
-CMessageBoxRecorder::~CMessageBoxRecorder()
-{
-    SetMessageBoxSink(std::move(m_previousSink));
-}
-
-std::vector<MessageBoxRequest> CMessageBoxRecorder::Boxes() const
-{
-    std::lock_guard lock(m_pState->m_mutex);
-    return m_pState->m_boxes;
-}
-
-std::size_t CMessageBoxRecorder::Count() const
-{
-    std::lock_guard lock(m_pState->m_mutex);
-    return m_pState->m_boxes.size();
-}
-
-void CMessageBoxRecorder::Clear()
-{
-    std::lock_guard lock(m_pState->m_mutex);
-    m_pState->m_boxes.clear();
+    return MessageBoxA(platform::ui::dialogs::ApplicationBoxOwner(), text, kApplicationCaption, type);
 }

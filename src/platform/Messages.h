@@ -11,9 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 // Scalar and handle types as the window system spells them. Other platform
 // headers that need a window or module handle should include this header
@@ -159,27 +157,12 @@ MessageBoxSink SetMessageBoxSink(MessageBoxSink sink);
 int DefaultMessageBoxAnswer(UINT type);
 
 // A null caption means kDefaultMessageBoxCaption; a null text is empty.
-// Exceptions thrown by the sink reach the caller.
+// An installed sink gets every box. Without one, a box asked for on the
+// thread that runs the display is a modal window (platform/ui/Dialogs.h)
+// that disables its owner until it is answered; on any other thread it
+// goes to the default sink. Exceptions thrown by the sink reach the
+// caller.
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+// With the application's name as caption, owned by the application's main
+// window or else the active window.
 int AfxMessageBox(const char* text, UINT type = MB_OK);
-
-// Records every box while it exists and answers each with a fixed button;
-// restores the sink that was there before when destroyed. Meant for tests.
-class CMessageBoxRecorder {
-public:
-    explicit CMessageBoxRecorder(int nAnswer = IDOK);
-    ~CMessageBoxRecorder();
-    CMessageBoxRecorder(const CMessageBoxRecorder&) = delete;
-    CMessageBoxRecorder& operator=(const CMessageBoxRecorder&) = delete;
-
-    std::vector<MessageBoxRequest> Boxes() const;
-    std::size_t Count() const;
-    void Clear();
-
-private:
-    struct CState;
-    // Shared with the installed sink, so a box still being shown on another
-    // thread when the recorder goes away does not touch freed memory.
-    std::shared_ptr<CState> m_pState;
-    MessageBoxSink m_previousSink;
-};

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace {
@@ -99,25 +100,6 @@ TEST_F(CliProgram, CorrectsSixteenBitAndFloatFiles)
     EXPECT_EQ(quiet.sOut + quiet.sErr, "");
 }
 
-TEST_F(CliProgram, StereoNeedsMixdown)
-{
-    std::vector<float> stereo;
-    for (float x : Tone(22050)) {
-        stereo.push_back(x);
-        stereo.push_back(x);
-    }
-    const std::string in = Path("stereo.wav"), out = Path("out.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 22050, stereo);
-    ExpectRefusal({"correct", in, "-o", out}, 1, "--mixdown");
-
-    const clitest::ProgramResult r = Run({"correct", in, "-o", out, "--mixdown"});
-    ASSERT_EQ(r.nStatus, 0) << r.sErr;
-    const clitest::SoundData output = clitest::ReadSound(out);
-    EXPECT_EQ(output.info.channels, 1);
-    EXPECT_EQ(output.info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    EXPECT_EQ(output.info.frames, static_cast<sf_count_t>(stereo.size() / 2));
-}
-
 TEST_F(CliProgram, BadInputGivesOneLineAndNoOutput)
 {
     const std::string good = Path("good.wav"), out = Path("out.wav");
@@ -166,7 +148,7 @@ TEST_F(CliProgram, HelpExplainsEveryOption)
     const clitest::ProgramResult top = Run({"--help"});
     EXPECT_EQ(top.nStatus, 0);
     for (const char* word :
-         {"correct", "scales", "notes", "register", "unregister", "filters", "--version", "--help"})
+         {"correct", "analyze", "scales", "notes", "register", "unregister", "filters", "--version", "--help"})
         EXPECT_NE(top.sOut.find(word), std::string::npos) << word;
 
     const clitest::ProgramResult correct = Run({"correct", "--help"});
@@ -174,13 +156,19 @@ TEST_F(CliProgram, HelpExplainsEveryOption)
     for (const char* option : {"IN", "--output", "--scale", "--key", "--detune", "--retune ", "--retune-index",
                                "--threshold", "--vibrato", "--depth", "--rate", "--delay", "--bypass",
                                "--mixdown", "--quiet", "--preset", "--save-preset", "--log", "Default: 2",
-                               "Default: 20", "Default: 5.5", "cents", "ms", "temporary"})
+                               "Default: 20", "Default: 5.5", "cents", "ms", "temporary", "--a4", "--format",
+                               "--bits", "--keep-latency", "--channel", "--output-dir", "standard input",
+                               "30 samples", ".opus"})
         EXPECT_NE(correct.sOut.find(option), std::string::npos) << option;
 
     const clitest::ProgramResult notes = Run({"notes", "--help"});
     for (const char* option : {"--scale", "--key", "--sample-rate", "Default: 44100"})
         EXPECT_NE(notes.sOut.find(option), std::string::npos) << option;
     EXPECT_EQ(Run({"scales", "--help"}).nStatus, 0);
+    const clitest::ProgramResult analyze = Run({"analyze", "--help"});
+    for (const char* option : {"IN", "--png", "--json", "--scale", "--key", "--a4", "--threshold", "--channel",
+                               "--mixdown", "200-sample frame", "60 ms"})
+        EXPECT_NE(analyze.sOut.find(option), std::string::npos) << option;
 
     const clitest::ProgramResult version = Run({"--version"});
     EXPECT_EQ(version.nStatus, 0);
@@ -209,4 +197,86 @@ TEST_F(CliProgram, ListsScalesAndNotes)
             names.push_back(name);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"D", "E", "F#", "G", "A", "B", "C#"}));
+}
+
+TEST_F(CliProgram, TyposAreNamedWithTheNearestChoice)
+{
+    const std::string in = Path("in.wav"), out = Path("out.wav");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
+    ExpectRefusal({"corect", in, "-o", out}, 2, "unknown subcommand \"corect\"; did you mean \"correct\"?");
+    ExpectRefusal({"nots"}, 2, "\"notes\"");
+    ExpectRefusal({"xyzzy"}, 2, "correct, analyze, scales, notes");
+    ExpectRefusal({"correct", in, "-o", out, "--scael", "Major"}, 2, "no option --scael; did you mean \"--scale\"?");
+    ExpectRefusal({"correct", "--vibrto=sine", in, "-o", out}, 2, "\"--vibrato\"");
+    ExpectRefusal({"notes", "--vibrato", "sine"}, 2, "--vibrato is an option of correct");
+    ExpectRefusal({"--scale", "major", "notes"}, 2, "before the subcommand");
+    ExpectRefusal({"correct", in, "-o", out, "--scale", "Majr"}, 2, "did you mean \"Major\"?");
+    ExpectRefusal({"correct", in, "-o", out, "--scale", "greek"}, 2, "Greek Enharmonic Genus");
+    // Values that look like options are still values.
+    EXPECT_EQ(Run({"correct", in, "-o", out, "--detune", "-5", "--quiet"}).nStatus, 0);
+}
+
+TEST_F(CliProgram, AliasesGiveTheSameOutputAsTheNamesTheyStandFor)
+{
+    const std::string in = Path("in.wav");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 452.0, 0.3));
+    const clitest::ProgramResult alias = Run({"correct", in, "-o", Path("alias.wav"), "--key", "Am", "--a4", "442"});
+    ASSERT_EQ(alias.nStatus, 0) << alias.sErr;
+    EXPECT_NE(alias.sOut.find("scale \"Minor\", key A, detune +8 cents (for A4 = 442 Hz)"), std::string::npos)
+        << alias.sOut;
+    const clitest::ProgramResult named =
+        Run({"correct", in, "-o", Path("named.wav"), "--scale", "Minor", "--key", "A", "--detune", "8"});
+    ASSERT_EQ(named.nStatus, 0) << named.sErr;
+    const clitest::SoundData a = clitest::ReadSound(Path("alias.wav")), n = clitest::ReadSound(Path("named.wav"));
+    ASSERT_EQ(a.floats.size(), n.floats.size());
+    EXPECT_EQ(a.floats, n.floats);
+    // The tone is corrected (452 Hz is not a note of A minor at 442).
+    EXPECT_NE(a.floats, clitest::ReadSound(in).floats);
+
+    const clitest::ProgramResult chromatic = Run({"correct", in, "-o", Path("c.wav"), "--scale", "chromatic"});
+    EXPECT_NE(chromatic.sOut.find("\"Equal Tempered Chrom.\""), std::string::npos) << chromatic.sOut;
+}
+
+TEST_F(CliProgram, NotesInHertzOrInTheEnginesUnits)
+{
+    const clitest::ProgramResult notes = Run({"notes", "--key", "Am", "--a4", "442"});
+    ASSERT_EQ(notes.nStatus, 0) << notes.sErr;
+    EXPECT_NE(notes.sOut.find("\"Minor\" in key A, detune +8 cents, A4 = 442.04 Hz"), std::string::npos)
+        << notes.sOut;
+    EXPECT_NE(notes.sOut.find("captures from Hz"), std::string::npos);
+    EXPECT_EQ(notes.sOut.find("1/4096"), std::string::npos);
+    EXPECT_EQ(Lines(notes.sOut), 3 + 7);
+
+    const clitest::ProgramResult raw = Run({"notes", "--scale", "2", "--raw"});
+    ASSERT_EQ(raw.nStatus, 0) << raw.sErr;
+    EXPECT_NE(raw.sOut.find("in 1/4096 sample"), std::string::npos) << raw.sOut;
+    // C's period and capture range at 44.1 kHz, as the engine has them.
+    EXPECT_NE(raw.sOut.find("690428"), std::string::npos) << raw.sOut;
+    EXPECT_NE(raw.sOut.find("710955"), std::string::npos) << raw.sOut;
+}
+
+TEST_F(CliProgram, FloatWaveOutputReadsCleanlyInSox)
+{
+    const std::string sox = clitest::FindProgram("sox");
+    ASSERT_FALSE(sox.empty()) << "sox is not installed";
+    const std::string in = Path("in.wav"), out = Path("out.wav");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
+    ASSERT_EQ(Run({"correct", in, "-o", out, "--quiet"}).nStatus, 0);
+    const clitest::ProgramResult stat = clitest::RunProgram(sox, {out, "-n", "stat"});
+    EXPECT_EQ(stat.nStatus, 0);
+    EXPECT_EQ(stat.sErr.find("WARN"), std::string::npos) << stat.sErr;
+    EXPECT_NE(stat.sErr.find("Samples read:              4410"), std::string::npos) << stat.sErr;
+    // The format chunk has the 18 bytes the WAVE rules ask for float data
+    // (ending in an extension size of 0), and the RIFF size still counts
+    // every byte after its own field.
+    std::ifstream file(out, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    auto le32 = [&](size_t at) {
+        return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
+               static_cast<uint8_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
+    };
+    EXPECT_EQ(bytes.substr(12, 4), "fmt ");
+    EXPECT_EQ(le32(16), 18u);
+    EXPECT_EQ(bytes.substr(36, 2), std::string(2, '\0'));
+    EXPECT_EQ(le32(4), bytes.size() - 8);
 }

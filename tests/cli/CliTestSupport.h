@@ -6,13 +6,32 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "job/JobError.h"
+
 namespace clitest {
+
+// The message of the usage error a call throws (exit status 2, one line),
+// or "" when it throws none.
+template <class F>
+std::string UsageMessage(F call)
+{
+    try {
+        call();
+    } catch (const job::CJobError& e) {
+        EXPECT_EQ(e.ExitCode(), 2) << e.what();
+        EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos);
+        return e.what();
+    }
+    return "";
+}
 
 namespace fs = std::filesystem;
 
@@ -69,6 +88,26 @@ inline void WriteShorts(const std::string& path, int rate, const std::vector<int
     EXPECT_EQ(sf_write_short(file, data.data(), static_cast<sf_count_t>(data.size())),
               static_cast<sf_count_t>(data.size()));
     sf_close(file);
+}
+
+// A tone with its octave above, fading in over 20 ms: something the
+// detector locks on to.
+inline std::vector<float> FadedTone(int rate, double hz, double seconds, double level = 0.3)
+{
+    std::vector<float> samples(static_cast<size_t>(rate * seconds));
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        const double fade = std::min(1.0, t / 0.02);
+        samples[i] = static_cast<float>(level * fade *
+                                        (std::sin(2 * M_PI * hz * t) + 0.3 * std::sin(4 * M_PI * hz * t)));
+    }
+    return samples;
+}
+
+inline std::string ReadBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 struct SoundData

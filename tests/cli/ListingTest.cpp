@@ -103,3 +103,35 @@ TEST(Listing, NoteFlagsShowAndTheCurrentScaleIsKept)
     EXPECT_NE(text.find("removed"), std::string::npos);
     scales.SetScaleEditor(nullptr);
 }
+
+TEST(Listing, CaptureRangesInHertzMeetBetweenNeighbours)
+{
+    // A minor, with A4 at 442 Hz (+8 cents).
+    CScaleSet scales;
+    const job::NoteList list = job::ListNotes(scales, 1, 9, 44100.0, 8);
+    ASSERT_EQ(list.rows.size(), 7u);
+    EXPECT_NEAR(list.rows[0].dHz, 442.04, 0.005);
+    EXPECT_NEAR(list.dA4Hz, 442.04, 0.005);
+    for (size_t i = 0; i < list.rows.size(); ++i) {
+        const job::NoteListRow& row = list.rows[i];
+        EXPECT_LT(row.dCaptureFromHz, row.dHz) << row.sName;
+        EXPECT_GT(row.dCaptureToHz, row.dHz) << row.sName;
+        // The engine splits periods halfway, so neighbours meet at the
+        // harmonic mean of their frequencies; the top note's range ends
+        // where the key note's begins, an octave up.
+        const double next = i + 1 < list.rows.size() ? list.rows[i + 1].dHz : 2.0 * list.rows[0].dHz;
+        EXPECT_NEAR(row.dCaptureToHz, 2.0 / (1.0 / row.dHz + 1.0 / next), 0.01) << row.sName;
+        if (i + 1 < list.rows.size()) {
+            EXPECT_DOUBLE_EQ(row.dCaptureToHz, list.rows[i + 1].dCaptureFromHz);
+        }
+    }
+    EXPECT_DOUBLE_EQ(list.rows[6].dCaptureToHz, 2.0 * list.rows[0].dCaptureFromHz);
+
+    const std::string text = job::FormatNoteList(list);
+    EXPECT_NE(text.find("A4 = 442.04 Hz"), std::string::npos) << text;
+    EXPECT_NE(text.find("442.04"), std::string::npos);
+    EXPECT_EQ(text.find("1/4096"), std::string::npos);
+    const std::string raw = job::FormatNoteList(list, true);
+    EXPECT_NE(raw.find("in 1/4096 sample"), std::string::npos) << raw;
+    EXPECT_NE(raw.find(std::to_string(list.rows[3].nPeriod)), std::string::npos);
+}

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "CliTestSupport.h"
 #include "job/JobError.h"
 #include "job/OptionParsing.h"
 
@@ -26,19 +27,7 @@ job::AutomaticRanges TableRanges()
     return r;
 }
 
-// The message of the usage error a call throws, or "" when it throws none.
-template <class F>
-std::string UsageMessage(F call)
-{
-    try {
-        call();
-    } catch (const job::CJobError& e) {
-        EXPECT_EQ(e.ExitCode(), 2) << e.what();
-        EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos);
-        return e.what();
-    }
-    return "";
-}
+using clitest::UsageMessage;
 
 // The retune taper's inverse: index of a time on the exponential curve
 // through 0, 50 and 400 ms over 401 steps.
@@ -66,7 +55,33 @@ TEST(OptionParsing, ScalesByNameOrIndex)
     EXPECT_NE(unknown.find("Lydian"), std::string::npos);
     EXPECT_NE(UsageMessage([] { job::ParseScale("29"); }).find("0 to 28"), std::string::npos);
     EXPECT_NE(UsageMessage([] { job::ParseScale("-1"); }), "");
-    EXPECT_NE(UsageMessage([] { job::ParseScale("Maj"); }), "");
+}
+
+TEST(OptionParsing, ScaleAliasesAndBeginnings)
+{
+    struct Alias
+    {
+        const char* text;
+        int scale;
+    };
+    const Alias aliases[] = {
+        {"chromatic", 2},   {"CHROM", 2},        {"equal tempered chrom", 2}, {"12-TET", 2},
+        {"major", 0},       {"maj", 0},          {"minor", 1},                {"Min", 1},
+        {"werck", 12},      {"meantone", 11},    {"just major", 9},           {"Just (minor", 10},
+        {"19-tet", 20},     {"53 EDO", 23},      {"scholars lute", 4},        {"greek diat", 5},
+        {"partch", 24},     {"harm", 28},        {"19", 19}, // a number is an index
+    };
+    for (const Alias& a : aliases)
+        EXPECT_EQ(job::ParseScale(a.text), a.scale) << a.text;
+
+    // A beginning several scales share is refused with their names.
+    const std::string greek = UsageMessage([] { job::ParseScale("greek"); });
+    for (const char* name : {"Greek Diatonic Genus", "Greek Chromatic Genus", "Greek Enharmonic Genus"})
+        EXPECT_NE(greek.find(name), std::string::npos) << greek;
+    EXPECT_NE(UsageMessage([] { job::ParseScale("Carlos"); }).find("Carlos Beta"), std::string::npos);
+    // A typo gets the nearest name.
+    EXPECT_NE(UsageMessage([] { job::ParseScale("Majr"); }).find("did you mean \"Major\""), std::string::npos);
+    EXPECT_NE(UsageMessage([] { job::ParseScale("Pelgo"); }).find("\"Pelog\""), std::string::npos);
 }
 
 TEST(OptionParsing, KeysInTheUsualSpellings)
@@ -74,8 +89,9 @@ TEST(OptionParsing, KeysInTheUsualSpellings)
     const char* const canonical[12] = {"C", "D-flat", "D", "E-flat", "E", "F",
                                        "F-sharp", "G", "A-flat", "A", "B-flat", "B"};
     for (int key = 0; key < 12; ++key) {
-        EXPECT_EQ(job::ParseKey(canonical[key]), key) << canonical[key];
-        EXPECT_EQ(job::ParseKey(std::to_string(key)), key);
+        EXPECT_EQ(job::ParseKey(canonical[key]).nKey, key) << canonical[key];
+        EXPECT_EQ(job::ParseKey(std::to_string(key)).nKey, key);
+        EXPECT_FALSE(job::ParseKey(canonical[key]).nModeScale);
     }
     struct Spelling
     {
@@ -88,10 +104,28 @@ TEST(OptionParsing, KeysInTheUsualSpellings)
         {"Bb", 10}, {"bb", 10},    {"A#", 10},     {"b", 11},     {"Cb", 11},    {"B#", 0},
         {"E#", 5},  {"Fb", 4},     {"g", 7},       {" A ", 9},
     };
-    for (const Spelling& s : spellings)
-        EXPECT_EQ(job::ParseKey(s.text), s.key) << s.text;
+    for (const Spelling& s : spellings) {
+        EXPECT_EQ(job::ParseKey(s.text).nKey, s.key) << s.text;
+        EXPECT_FALSE(job::ParseKey(s.text).nModeScale) << s.text;
+    }
 
-    for (const char* bad : {"H", "C##", "Dbb", "X", "", "C sharpish", "12", "-1", "do"})
+    // A mode after the note names the scale too: 0 Major, 1 Minor.
+    struct Mode
+    {
+        const char* text;
+        int key;
+        int scale;
+    };
+    const Mode modes[] = {{"Am", 9, 1},      {"A minor", 9, 1}, {"a-min", 9, 1}, {"F#m", 6, 1},
+                          {"Bbm", 10, 1},    {"bm", 11, 1},     {"Ebmaj", 3, 0}, {"C major", 0, 0},
+                          {"E flat major", 3, 0}, {"G\u266Dm", 6, 1}};
+    for (const Mode& m : modes) {
+        const job::KeyName name = job::ParseKey(m.text);
+        EXPECT_EQ(name.nKey, m.key) << m.text;
+        EXPECT_EQ(name.nModeScale, m.scale) << m.text;
+    }
+
+    for (const char* bad : {"H", "C##", "Dbb", "X", "", "C sharpish", "12", "-1", "do", "Amm", "C dorian", "m"})
         EXPECT_NE(UsageMessage([bad] { job::ParseKey(bad); }).find("--key"), std::string::npos) << bad;
 }
 
@@ -124,6 +158,42 @@ TEST(OptionParsing, NumbersAreCheckedAgainstTheirRange)
               std::string::npos);
     for (const char* bad : {"nan", "inf", "0x10", "1e1", "fast", "10.1"})
         EXPECT_NE(UsageMessage([bad] { job::ParseTenths(bad, "--rate", 1, 100, "Hz"); }), "") << bad;
+}
+
+TEST(OptionParsing, ReferencePitchBecomesWholeCentsOfDetune)
+{
+    // 442 Hz is 7.85 cents above 440, 432 Hz 31.77 cents below.
+    EXPECT_EQ(job::ParseA4("440"), 100);
+    EXPECT_EQ(job::ParseA4("442"), 108);
+    EXPECT_EQ(job::ParseA4(" 432.0 "), 68);
+    // A hundred cents either way: 415.30 and 466.16 Hz.
+    EXPECT_EQ(job::ParseA4("415.3"), 0);
+    EXPECT_EQ(job::ParseA4("466.2"), 200);
+    const std::string far = UsageMessage([] { job::ParseA4("400"); });
+    EXPECT_NE(far.find("--a4"), std::string::npos);
+    EXPECT_NE(far.find("415.3 to 466.2 Hz"), std::string::npos) << far;
+    for (const char* bad : {"466.5", "0", "-440", "abc", "", "4e2", "inf"})
+        EXPECT_NE(UsageMessage([bad] { job::ParseA4(bad); }).find("--a4"), std::string::npos) << bad;
+}
+
+TEST(OptionParsing, KeyModeAndReferencePitchInTheSettings)
+{
+    job::CorrectOptionTexts texts;
+    texts.key = "Am";
+    texts.a4 = "442";
+    const job::CorrectionSettings minor = job::ParseCorrectionOptions(texts, TableRanges());
+    EXPECT_EQ(minor.nKey, 9);
+    EXPECT_EQ(minor.nScale, 1);
+    EXPECT_EQ(minor.nDetune, 108);
+    EXPECT_EQ(minor.dA4Hz, 442.0);
+
+    // A scale given outright wins over the key's mode.
+    texts.scale = "chromatic";
+    EXPECT_EQ(job::ParseCorrectionOptions(texts, TableRanges()).nScale, 2);
+
+    texts.detune = "5";
+    EXPECT_NE(UsageMessage([&] { job::ParseCorrectionOptions(texts, TableRanges()); }).find("--a4"),
+              std::string::npos);
 }
 
 TEST(OptionParsing, SettingsArriveInTheControlPanelsUnits)

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -30,7 +31,26 @@ inline std::filesystem::path OwnDirectory()
     return std::filesystem::read_symlink("/proc/self/exe").parent_path();
 }
 
-inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments)
+// A program on the PATH, or empty when there is none of that name.
+inline std::string FindProgram(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin";
+    for (size_t start = 0; start <= dirs.size();) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        const std::string dir = dirs.substr(start, end - start);
+        if (!dir.empty() && ::access((dir + "/" + name).c_str(), X_OK) == 0)
+            return dir + "/" + name;
+        start = end + 1;
+    }
+    return {};
+}
+
+// workingDirectory: where the program runs; empty for this program's own.
+inline ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                                const std::string& workingDirectory = "")
 {
     ProgramResult result;
     int out[2], err[2];
@@ -51,6 +71,8 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
         ::close(err[0]);
         ::close(out[1]);
         ::close(err[1]);
+        if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0)
+            ::_exit(126);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }

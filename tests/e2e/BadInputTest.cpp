@@ -1,10 +1,11 @@
 // The intonara tool fed what users actually feed it by mistake: files that
-// are cut short, in encodings it does not take, at sample rates it cannot
-// correct at, outputs it cannot write, damaged presets. Every refusal is one
-// line on standard error that names the problem, a non-zero exit status, no
-// file left behind, and an existing output kept as it was. (The cases that
-// the tool's own tests cover, a missing file, a directory, an empty or text
-// file, the output named as the input, bad options, are not repeated here.)
+// are cut short, in unusual encodings (which it corrects all the same), at
+// sample rates it cannot correct at, outputs it cannot write, damaged
+// presets. Every refusal is one line on standard error that names the
+// problem, a non-zero exit status, no file left behind, and an existing
+// output kept as it was. (The cases that the tool's own tests cover, a
+// missing file, a directory, an empty or text file, the output named as the
+// input, bad options, are not repeated here.)
 
 #include <gtest/gtest.h>
 
@@ -142,7 +143,7 @@ protected:
 
 } // namespace
 
-TEST_F(BadInput, DamagedAndUnsupportedFilesAreRefusedByName)
+TEST_F(BadInput, DamagedFilesAreRefusedByNameAndOddEncodingsKept)
 {
     const std::string out = Path("out.wav");
     Write("cut.wav", Mono16(44100, 4000).substr(0, 30));
@@ -159,11 +160,13 @@ TEST_F(BadInput, DamagedAndUnsupportedFilesAreRefusedByName)
                               Encoding{"double.wav", 64, true, "64-bit float"}}) {
         SCOPED_TRACE(e.file);
         Write(e.file, Wave(1, 44100, e.bits, e.isFloat, 4000));
-        // Refused as it is, with the way out named; taken with --mixdown.
-        ExpectRefusal({"correct", Path(e.file), "-o", out}, out, 1, {e.file, e.description, "--mixdown"});
-        const clitest::ProgramResult r = Run({"correct", Path(e.file), "-o", out, "--mixdown", "--quiet"});
+        // Corrected through the float path and written as they came.
+        const clitest::ProgramResult r = Run({"correct", Path(e.file), "-o", out});
         EXPECT_EQ(r.nStatus, 0) << r.sErr;
-        EXPECT_EQ(clitest::ReadSound(out).info.frames, 4000);
+        EXPECT_NE(r.sOut.find(e.description), std::string::npos) << r.sOut;
+        const clitest::SoundData written = clitest::ReadSound(out);
+        EXPECT_EQ(written.info.frames, 4000);
+        EXPECT_EQ(written.info.format, clitest::ReadSound(Path(e.file)).info.format);
     }
 }
 

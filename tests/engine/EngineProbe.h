@@ -1,43 +1,33 @@
 #pragma once
 
-#include <algorithm>
-#include <vector>
-
 #include "engine/PitchEngine.h"
 
-// White-box access for the engine's tests: placing the shifter or the bank
-// by hand, running one piece of the update alone, watching bookkeeping.
+// White-box access for the engine's tests: placing the shifter by hand,
+// asking for one target ratio alone, watching what the public calls hide.
 struct CEngineProbe
 {
     using E = CPitchEngine;
     static constexpr auto kRelaxed = std::memory_order_relaxed;
 
-    static int Read(const E& e) { return e.m_nRead; }
+    // How far the read position trails the write position.
+    static double Trailing(const E& e) { return ((e.m_nWrite - e.m_nRead) & E::kRingMask) - double(e.m_fReadFrac); }
     static float ReadFrac(const E& e) { return e.m_fReadFrac; }
-    static int Write(const E& e) { return e.m_nWrite; }
-    static int BaseLag(const E& e) { return e.m_nBaseLag; }
-    static int CoarseCount(const E& e) { return e.m_nCoarseCount; }
     static int ResetPending(const E& e) { return e.m_bResetDetectorPending.load(kRelaxed); }
     static float Ratio(const E& e) { return e.m_fRatio.load(kRelaxed); }
     static float RatioSmoothed(const E& e) { return e.m_fRatioSmoothed.load(kRelaxed); }
-    static int NoteFrames(const E& e) { return e.m_nNoteFrames; }
     static float VibPhase(const E& e) { return e.m_fVibPhase; }
 
     // Which build of the block loop Process runs.
     static bool UsesWideCode() { return E::s_bWideCode.load(); }
     static void UseWideCode(bool on) { E::s_bWideCode.store(on); }
 
-    static void SetPeriod(E& e, float p)
+    static void SetPeriodAndRatio(E& e, float period, float ratio)
     {
-        e.m_fPeriod.store(p, kRelaxed);
-        e.m_bPeriodValid.store(p > 0.0f, kRelaxed);
+        e.m_fPeriod.store(period, kRelaxed);
+        e.m_bPeriodValid.store(period > 0.0f, kRelaxed);
+        e.m_fRatio.store(ratio, kRelaxed);
+        e.m_fRatioSmoothed.store(ratio, kRelaxed);
     }
-    static void SetRatio(E& e, float r)
-    {
-        e.m_fRatio.store(r, kRelaxed);
-        e.m_fRatioSmoothed.store(r, kRelaxed);
-    }
-    static void SetNoteFrames(E& e, int n) { e.m_nNoteFrames = n; }
 
     // As inside a block: with the loan of records in force.
     static float TargetRatio(E& e, float fPeriod)
@@ -47,6 +37,4 @@ struct CEngineProbe
         e.EndBlock();
         return r;
     }
-
-
 };

@@ -25,8 +25,7 @@ TEST(MidBlockSetting, BypassSwitchedOnDuringABlockHoldsBeforeItEnds)
     std::vector<float> out(voice.size());
     for (int attempt = 0; attempt < 20; ++attempt) {
         CPitchEngine e;
-        SetDefaultThresholds(e);
-        LoadTable(e, ChromaticTable(0));
+        Prepare(e);
         // A silent vibrato keeps the frame clock running, which shows how
         // far the block has got.
         e.SetVibrato(vib.data(), 1000, 1.0f, 0.0f, 0);

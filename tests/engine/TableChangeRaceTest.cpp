@@ -21,8 +21,7 @@ TEST(TableChangeRace, AudioDuringTheCopyStartsThePitchStateOver)
     const auto c = ChromaticTable(0), d = ChromaticTable(2);
     std::vector<float> vib(1000, 0.0f);
     CPitchEngine e;
-    SetDefaultThresholds(e);
-    LoadTable(e, c);
+    Prepare(e);
     // The vibrato clock keeps the frame count moving in automatic mode.
     e.SetVibrato(vib.data(), 1000, 1.0f, 0.0f, 0);
     e.EnableVibrato(1);
@@ -46,7 +45,8 @@ TEST(TableChangeRace, AudioDuringTheCopyStartsThePitchStateOver)
         while (e.IsSearching() != 0)
             std::this_thread::yield();
         const int before = e.GetFrameCount();
-        LoadTable(e, (i % 2) ? c : d);
+        const NoteTable& t = (i % 2) ? c : d;
+        e.SetScaleTable(static_cast<short>(t.targets.size()), t.targets.data(), t.bounds.data());
         const bool searching = e.IsSearching() != 0;
         if (e.GetFrameCount() != before) {
             ++overlapped;

@@ -1,13 +1,15 @@
 // Sound files as the intonara tool reads them, with the fuzzer's bytes as
 // the file: the tool's reader opens them from memory (libsndfile's virtual
 // I/O), then the tool's probing and classification check the rate and
-// decide the path (trying --mixdown when the file is refused without it, as
-// a user would), the output format is chosen, and a short stretch runs
-// through the tool's filter graph into a writer. The job library may refuse
+// choose the path, the output format is chosen as a .wav name asks, and the
+// whole file streams through one filter per channel (several channels side
+// by side, as the tool runs them) into a writer. The job library may refuse
 // a file only by throwing its own error type; anything else (another
 // exception, a crash, a sanitizer report) is a fault.
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -15,29 +17,30 @@
 #include "FuzzInput.h"
 #include "host/ActvPlug.h"
 #include "job/JobError.h"
-#include "job/SoundFilters.h"
+#include "job/ChannelStream.h"
+#include "job/CorrectionJob.h"
 #include "job/SoundFormat.h"
 #include "job/SoundIo.h"
-#include "platform/media/FilterGraph.h"
 
 namespace {
 
-// Enough for the detector to lock and the correction to move, small enough
-// that each input runs in milliseconds.
-constexpr int64_t kMaxFrames = 16384;
 constexpr int kBlockFrames = 1024;
+// More channels than this are averaged: a filter each would only slow the
+// fuzzer down without reaching new code.
+constexpr int kMaxChannels = 4;
 
 void CorrectStretch(job::CSoundReader& reader)
 {
     const job::SoundFormat& format = reader.Format();
     job::CheckCorrectable(format, "fuzz.wav");
-    job::ProcessingPath path;
-    try {
-        path = job::ChoosePath(format, false, "fuzz.wav");
-    } catch (const job::CJobError&) {
-        path = job::ChoosePath(format, true, "fuzz.wav");
-    }
-    const int outputFormat = job::ChooseOutputFormat("out.wav", format.nFormat, format.nSampleRate, path);
+    job::ChannelChoice channels;
+    if (format.nChannels > kMaxChannels)
+        channels.eMode = job::ChannelMode::Mixdown;
+    const job::ProcessingPath path = job::ChooseProcessing(format, channels, "fuzz.wav");
+    const int processed = job::ProcessedChannels(channels, format.nChannels);
+    const int outputFormat =
+        job::ResolveOutputFormat(job::ParseOutputRequest("out.wav", std::nullopt, std::nullopt), format, processed,
+                                 "out.wav");
 
     const int memory = memfd_create("fuzz-out", 0);
     if (memory < 0)
@@ -47,21 +50,23 @@ void CorrectStretch(job::CSoundReader& reader)
         int fd;
         ~CFdCloser() { close(fd); }
     } closer{memory};
-    job::CSoundWriter writer(memory, "out.wav", outputFormat, format.nSampleRate);
+    job::CSoundWriter writer(memory, "out.wav", outputFormat, format.nSampleRate, processed);
 
-    // The tool's graph, with the filter made in the program.
-    HRESULT hr = S_OK;
-    CComPtr<CIntonaraPlugIn> filter(new CIntonaraPlugIn(nullptr, &hr));
-    CComPtr<job::CSoundFileSource> source(new job::CSoundFileSource(reader, path, kBlockFrames));
-    CComPtr<job::CSoundFileSink> sink(new job::CSoundFileSink(writer, path));
-    {
-        CFilterGraph graph;
-        if (SUCCEEDED(graph.ConnectChain({source, filter, sink})) && SUCCEEDED(graph.Run()))
-            graph.Step(kMaxFrames / kBlockFrames);
-        graph.Stop();
+    // The tool's graphs, with the filters made in the program.
+    std::vector<CComPtr<CIntonaraPlugIn>> filters;
+    std::vector<IBaseFilter*> chain;
+    for (int c = 0; c < processed; ++c) {
+        HRESULT hr = S_OK;
+        filters.emplace_back(new CIntonaraPlugIn(nullptr, &hr));
+        chain.push_back(filters.back());
     }
-    source->RethrowError();
-    sink->RethrowError();
+    job::StreamPlan plan;
+    plan.path = path;
+    plan.channels = channels;
+    plan.nLatency = CPitchEngine::kLatency;
+    plan.nBlockFrames = kBlockFrames;
+    plan.nChunkBlocks = 2;
+    job::StreamThroughFilters(reader, &writer, chain, plan, {});
     writer.Close();
 }
 

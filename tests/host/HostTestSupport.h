@@ -2,7 +2,7 @@
 
 // Shared pieces of the host adapter's tests: a filter in a graph between
 // memory filters, a control panel double that writes down what the filter
-// does to it, test signals, and the engine run directly for comparison.
+// does to it, a sung note, and the engine run directly for comparison.
 
 #include "host/ActvPlug.h"
 #include "platform/media/FilterGraph.h"
@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -24,7 +24,7 @@
 namespace hosttest {
 
 // The "(Default)" preset's settings block.
-inline constexpr int kDefaultBlock[9] = {2, 0, 100, 126, 0, 30, 55, 300, 25};
+inline constexpr std::array<int, 9> kDefaultBlock = {2, 0, 100, 126, 0, 30, 55, 300, 25};
 
 inline CComPtr<CIntonaraPlugIn> MakeFilter()
 {
@@ -39,10 +39,10 @@ inline CDspObject* Processor(CIntonaraPlugIn* pFilter)
     return pDsp;
 }
 
-inline int Parameter(CDspObject* pDsp, int id)
+inline int Parameter(CIntonaraPlugIn* pFilter, int id)
 {
     int value = 0;
-    pDsp->GetParameter(id, &value);
+    Processor(pFilter)->GetParameter(id, &value);
     return value;
 }
 
@@ -56,32 +56,26 @@ inline CMediaType AudioType(WORD tag, WORD channels, DWORD rate, WORD bits, ULON
     return mt;
 }
 
-// A sung note with a few harmonics and a slow vibrato, off pitch so that
+// A note 30 cents above A3 with a few harmonics and a slow vibrato, so that
 // the engine has something to correct.
-inline std::vector<float> SungNote(int rate, double seconds, double hz = 220.0 * std::pow(2.0, 30.0 / 1200.0))
+inline std::vector<float> SungNote(int rate, double seconds)
 {
-    const auto n = static_cast<std::size_t>(seconds * rate);
-    std::vector<float> samples(n);
+    std::vector<float> samples(static_cast<std::size_t>(seconds * rate));
     double phase = 0.0;
-    const double pi = 3.14159265358979323846;
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = 0; i < samples.size(); ++i) {
         const double t = static_cast<double>(i) / rate;
-        const double f = hz * (1.0 + 0.004 * std::sin(2.0 * pi * 5.0 * t));
-        phase += 2.0 * pi * f / rate;
-        const double envelope = std::min(1.0, t * 20.0);
-        samples[i] = static_cast<float>(envelope * (0.45 * std::sin(phase) + 0.2 * std::sin(2.0 * phase) +
-                                                    0.1 * std::sin(3.0 * phase)));
+        phase += 2.0 * M_PI * 220.0 * std::exp2(30.0 / 1200.0) * (1.0 + 0.004 * std::sin(2.0 * M_PI * 5.0 * t)) / rate;
+        samples[i] = static_cast<float>(std::min(1.0, t * 20.0) *
+                                        (0.45 * std::sin(phase) + 0.2 * std::sin(2.0 * phase) + 0.1 * std::sin(3.0 * phase)));
     }
     return samples;
 }
 
-// The same samples quantised to 16 bits (scaled by 2^15, rounded).
 inline std::vector<std::int16_t> ToPcm16(const std::vector<float>& samples)
 {
     std::vector<std::int16_t> pcm(samples.size());
-    for (std::size_t i = 0; i < samples.size(); ++i) {
+    for (std::size_t i = 0; i < samples.size(); ++i)
         pcm[i] = static_cast<std::int16_t>(std::lround(samples[i] * 32767.0));
-    }
     return pcm;
 }
 
@@ -92,7 +86,7 @@ inline std::vector<float> EngineReference(const std::vector<float>& in, int rate
 {
     auto pDsp = std::make_unique<CDspObject>();
     pDsp->Initialise();
-    pDsp->SetAutomaticSettings(kDefaultBlock);
+    pDsp->SetAutomaticSettings(kDefaultBlock.data());
     pDsp->SetSampleRate(static_cast<float>(rate));
     pDsp->ResetEngine();
     std::vector<float> out(in.size());
@@ -119,9 +113,6 @@ class CTemporaryRegistry {
 public:
     CTemporaryRegistry()
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_path = std::filesystem::temp_directory_path() /
-                 ("intonara-host-" + std::to_string(::getpid()) + "-" + info->name() + ".reg");
         std::filesystem::remove(m_path);
         ::setenv("INTONARA_REGISTRY", m_path.c_str(), 1);
     }
@@ -132,10 +123,9 @@ public:
         std::filesystem::remove(m_path.string() + ".lock", ignored);
         ::unsetenv("INTONARA_REGISTRY");
     }
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
+    const std::filesystem::path m_path = std::filesystem::temp_directory_path() /
+        ("intonara-host-" + std::to_string(::getpid()) + "-" +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".reg");
 };
 
 // A control panel that only writes down what is done to it.
@@ -149,24 +139,19 @@ public:
     int GetTool() override { return -1; }
     bool IsActive() override { return true; }
     void SetCursor(CursorHandle) override {}
-
-    void EnableControl(int controlId, bool enable) override
+    void EnableControl(int id, bool on) override { Note("enable " + std::to_string(id) + (on ? " on" : " off")); }
+    void CheckControl(int id, bool on) override
     {
-        Note("enable " + std::to_string(controlId) + (enable ? " on" : " off"));
+        Note("check " + std::to_string(id) + (on ? " on" : " off"));
+        m_checked[id] = on;
     }
-    void CheckControl(int controlId, bool checked) override
-    {
-        Note("check " + std::to_string(controlId) + (checked ? " on" : " off"));
-        m_checked[controlId] = checked;
-    }
-    bool IsControlChecked(int controlId) override { return m_checked[controlId]; }
+    bool IsControlChecked(int id) override { return m_checked[id]; }
     void SetTrackPitchState(int on) override { Note("track " + std::to_string(on)); }
     void SetCorrectPitchState(int on) override { Note("correct " + std::to_string(on)); }
     void ApplyParameterChanges(const PARAM_CHANGE* changes, int count) override
     {
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i)
             Note("set " + std::to_string(changes[i].nId) + "=" + std::to_string(changes[i].nValue));
-        }
     }
 
     std::vector<std::string> m_calls;
@@ -175,9 +160,8 @@ public:
 private:
     void Note(const std::string& call)
     {
-        if (m_bThrow) {
+        if (m_bThrow)
             throw std::runtime_error("panel gone");
-        }
         m_calls.push_back(call);
     }
     std::map<int, bool> m_checked;

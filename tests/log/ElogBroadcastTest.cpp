@@ -1,21 +1,23 @@
-#include <cstring>
-
 #include "LogFixture.h"
 
 using ElogBroadcast = LogDirTest;
 
 TEST_F(ElogBroadcast, AnnouncesEntriesWithTheirTextInAnAtom)
 {
-    MessageSpy spy;
+    std::vector<std::pair<UINT, std::string>> heard;  // the text is read while the message is handled
+    const HWND spy = CreateMessageWindow([&heard](HWND, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        char name[256] = {};
+        GlobalGetAtomNameA(static_cast<ATOM>(wParam), name, sizeof name);
+        heard.emplace_back(lParam == 0 ? message : 0, wParam != 0 ? name : "<no atom>");
+        return 0;
+    });
     ErrorTextBox(true, "e.cpp", 1, "before the message is registered");
     const UINT id = InitErrorLog();
     EXPECT_EQ(id, RegisterWindowMessageA("zel_error_log_written_event"));
     EXPECT_GE(id, kFirstRegisteredId);
-
     Trace("hello %d", 5);
     ErrorTextBox(true, "dir/e.cpp", 2, "error");
-    const std::string tooLongForAnAtom(kMaxAtomLength + 1, 'L');
-    Trace("%s", tooLongForAnAtom.c_str());
+    Trace("%s", std::string(kMaxAtomLength + 1, 'L').c_str());  // too long for an atom, still announced
     LogText("quiet");
     TraceSource("s.cpp", 1, "quiet");
     NoteIdBox(true, nullptr, 1);
@@ -25,17 +27,9 @@ TEST_F(ElogBroadcast, AnnouncesEntriesWithTheirTextInAnAtom)
     TraceCategory(0x2, "c2");
     TraceCategoryAt("k.cpp", 3, 0x4, "c4");
     TraceCategoryAt("k.cpp", 4, 0x8, "c8");
-
-    const auto deliveries = spy.Deliveries();
-    ASSERT_EQ(deliveries.size(), 5u);
-    const char* const texts[] = {"hello 5", "FILE e.cpp LINE 2\nerror", "", "c2", "FILE k.cpp LINE 3\nc4"};
-    for (std::size_t i = 0; i < deliveries.size(); ++i) {
-        EXPECT_EQ(deliveries[i].m_uMessage, id);
-        EXPECT_EQ(deliveries[i].m_lParam, 0);
-        EXPECT_EQ(deliveries[i].m_strAtomText, texts[i]) << "delivery " << i;
-    }
-    EXPECT_EQ(deliveries[2].m_wParam, 0u) << "text too long for an atom still announced, without one";
-    EXPECT_NE(deliveries[0].m_wParam, 0u);
+    DestroyMessageWindow(spy);
+    EXPECT_EQ(heard, (std::vector<std::pair<UINT, std::string>>{
+                         {id, "hello 5"}, {id, "FILE e.cpp LINE 2\nerror"}, {id, "<no atom>"}, {id, "c2"}, {id, "FILE k.cpp LINE 3\nc4"}}));
     EXPECT_EQ(GlobalFindAtomA("hello 5"), 0) << "atoms are freed once everyone has seen them";
     EXPECT_EQ(LogEntries().size(), 12u) << "announcing is on top of writing, never instead";
 }

@@ -5,20 +5,22 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <mutex>
+#include <iomanip>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "log/Elog.h"
 #include "platform/Messages.h"
+#include "support/MessageBoxRecorder.h"
 
 struct ParsedEntry {
-    std::tm m_time{};
+    std::time_t m_time = 0;
     bool m_bTrace = false;
     std::string m_strBody;  // line ends as "\n"
 };
@@ -27,7 +29,6 @@ class LogDirTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_oldCwd = std::filesystem::current_path();
         std::string pattern = (std::filesystem::temp_directory_path() / "intonara-log-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         m_dir = pattern;
@@ -57,102 +58,48 @@ protected:
         std::ofstream(name, std::ios::binary | std::ios::trunc) << content;
     }
 
-    // Checks that every line ends in CR LF, then splits the entries; `from`
-    // skips filler written by the test itself.
-    static std::vector<ParsedEntry> ParseEntries(const std::string& raw, std::size_t from = 0)
+    // Entries as "YYYY/MM/DD hh:mm:ss[ TRACE]" CR LF, the body with CR LF
+    // line ends, then an empty line; the text must be nothing else.
+    static std::vector<ParsedEntry> ParseEntries(const std::string& raw)
     {
-        std::string text;
-        for (std::size_t i = from; i < raw.size(); ++i) {
-            if (raw[i] == '\r') {
-                EXPECT_TRUE(i + 1 < raw.size() && raw[i + 1] == '\n') << "lone CR at " << i;
-                continue;
-            }
-            EXPECT_FALSE(raw[i] == '\n' && (i == from || raw[i - 1] != '\r')) << "bare LF at " << i;
-            text += raw[i];
-        }
+        static const std::regex crlf("\r\n");
         std::vector<ParsedEntry> entries;
-        std::size_t pos = 0;
-        while (pos < text.size()) {
-            const std::size_t eol = text.find('\n', pos);
-            const std::size_t end = eol == std::string::npos ? eol : text.find("\n\n", eol + 1);
-            ParsedEntry entry;
-            if (end == std::string::npos || !ParseHeader(text.substr(pos, eol - pos), entry)) {
-                ADD_FAILURE() << "malformed entry at " << pos << ": " << text.substr(pos, 80);
+        for (std::size_t pos = 0; pos < raw.size();) {
+            const std::size_t eol = raw.find("\r\n", pos), end = raw.find("\r\n\r\n", eol + 2);
+            if (eol == std::string::npos || end == std::string::npos || eol < pos + 19) {
+                ADD_FAILURE() << "unfinished entry at " << pos << ": " << raw.substr(pos, 80);
                 break;
             }
-            entry.m_strBody = text.substr(eol + 1, end - eol - 1);
-            entries.push_back(entry);
-            pos = end + 2;
+            std::tm tm{};
+            std::istringstream header(raw.substr(pos, 19));
+            header >> std::get_time(&tm, "%Y/%m/%d %H:%M:%S");
+            const std::string kind = raw.substr(pos + 19, eol - pos - 19), body = raw.substr(eol + 2, end - eol - 2);
+            if (header.fail() || (kind != "" && kind != " TRACE") ||
+                std::regex_replace(body, crlf, "").find_first_of("\r\n") != std::string::npos) {
+                ADD_FAILURE() << "malformed entry at " << pos << ": " << raw.substr(pos, 80);
+                break;
+            }
+            tm.tm_isdst = -1;
+            entries.push_back({std::mktime(&tm), !kind.empty(), std::regex_replace(body, crlf, "\n")});
+            pos = end + 4;
         }
         return entries;
     }
 
-    // "YYYY/MM/DD hh:mm:ss", then " TRACE" or nothing.
-    static bool ParseHeader(const std::string& line, ParsedEntry& entry)
-    {
-        static const std::string shape = "dddd/dd/dd dd:dd:dd";
-        if (line.size() < shape.size()) {
-            return false;
-        }
-        for (std::size_t i = 0; i < shape.size(); ++i) {
-            const bool digit = line[i] >= '0' && line[i] <= '9';
-            if (shape[i] == 'd' ? !digit : line[i] != shape[i]) {
-                return false;
-            }
-        }
-        const std::string kind = line.substr(shape.size());
-        if (!kind.empty() && kind != " TRACE") {
-            return false;
-        }
-        auto field = [&line](std::size_t at, std::size_t length) { return std::stoi(line.substr(at, length)); };
-        entry.m_time.tm_year = field(0, 4) - 1900;
-        entry.m_time.tm_mon = field(5, 2) - 1;
-        entry.m_time.tm_mday = field(8, 2);
-        entry.m_time.tm_hour = field(11, 2);
-        entry.m_time.tm_min = field(14, 2);
-        entry.m_time.tm_sec = field(17, 2);
-        entry.m_time.tm_isdst = -1;
-        entry.m_bTrace = !kind.empty();
-        return true;
-    }
-
     static std::vector<ParsedEntry> LogEntries() { return ParseEntries(ReadFile(g_szLogFile)); }
+
+    // The bodies of the log's entries, traces marked "TRACE ".
+    static std::vector<std::string> Bodies()
+    {
+        std::vector<std::string> bodies;
+        for (const ParsedEntry& e : LogEntries())
+            bodies.push_back((e.m_bTrace ? "TRACE " : "") + e.m_strBody);
+        return bodies;
+    }
 
     CMessageBoxRecorder m_boxes;
 
 private:
-    std::filesystem::path m_oldCwd;
+    std::filesystem::path m_oldCwd = std::filesystem::current_path();
     std::filesystem::path m_dir;
-};
-
-// Records every message window delivery while it exists.
-struct MessageSpy {
-    struct Delivery {
-        UINT m_uMessage;
-        WPARAM m_wParam;
-        LPARAM m_lParam;
-        std::string m_strAtomText;  // read while the message is handled
-    };
-
-    MessageSpy()
-    {
-        m_hWindow = CreateMessageWindow([this](HWND, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            char name[256] = {};
-            GlobalGetAtomNameA(static_cast<ATOM>(wParam), name, sizeof name);
-            std::lock_guard lock(m_mutex);
-            m_deliveries.push_back({message, wParam, lParam, name});
-            return 0;
-        });
-    }
-    ~MessageSpy() { DestroyMessageWindow(m_hWindow); }
-
-    std::vector<Delivery> Deliveries()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_deliveries;
-    }
-
-    HWND m_hWindow;
-    std::mutex m_mutex;
-    std::vector<Delivery> m_deliveries;
 };

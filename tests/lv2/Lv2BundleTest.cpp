@@ -1,5 +1,5 @@
-// The built bundle through the LV2 tool every Linux audio user has: lv2info
-// reads its description.
+// The built bundle through the LV2 tools every Linux audio user has: lv2info
+// reads its description, sord_validate checks it against the LV2 schemas.
 
 #include "Lv2TestHost.h"
 #include "cli/CliTestSupport.h"
@@ -10,21 +10,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace {
 
+using clitest::FindProgram;
 using clitest::RunProgram;
-
-std::string FindProgram(const std::string& name)
-{
-    std::stringstream path(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin");
-    std::string dir;
-    while (std::getline(path, dir, ':'))
-        if (!dir.empty() && ::access((dir + "/" + name).c_str(), X_OK) == 0)
-            return dir + "/" + name;
-    return {};
-}
 
 // A sanitized plug-in loaded by an uninstrumented program needs the
 // sanitizer's runtime loaded first.
@@ -147,7 +140,8 @@ TEST(Lv2Bundle, Lv2InfoDescribesEveryPort)
         EXPECT_NEAR(port.Number("Maximum"), e.max, 1e-6);
         EXPECT_NEAR(port.Number("Default"), e.def, 1e-6);
     }
-    EXPECT_TRUE(ports.at("retune").Has("port-props#logarithmic"));
+    // Hosts draw a linear control from 0; a logarithmic one cannot start there.
+    EXPECT_FALSE(ports.at("retune").Has("port-props#logarithmic"));
     EXPECT_EQ(ports.at("enabled").Field("Designation"), "http://lv2plug.in/ns/lv2core#enabled");
     EXPECT_TRUE(ports.at("enabled").Has("#toggled"));
     EXPECT_TRUE(ports.at("input").Has("Port 0:") && ports.at("input").Has("#AudioPort"));
@@ -169,6 +163,36 @@ TEST(Lv2Bundle, Lv2InfoDescribesEveryPort)
     EXPECT_EQ(ports.at("key").Points(), keys);
     const std::map<int, std::string> vibratos = {{0, "None"}, {1, "Sine"}, {2, "Square"}, {3, "Sawtooth"}};
     EXPECT_EQ(ports.at("vibrato_type").Points(), vibratos);
+}
+
+// sord_validate checks the description against the LV2 schemas: every
+// property and class defined, every value of the right type.
+TEST(Lv2Bundle, DescriptionValidatesAgainstTheSchemas)
+{
+    const std::string validate = FindProgram("sord_validate");
+    ASSERT_FALSE(validate.empty()) << "sord_validate (sordi) is not installed";
+    std::vector<std::string> files;
+    for (const auto& spec : std::filesystem::directory_iterator(INTONARA_LV2_SCHEMA_DIR))
+        if (spec.is_directory() && spec.path().extension() == ".lv2")
+            for (const auto& file : std::filesystem::directory_iterator(spec.path()))
+                if (file.path().extension() == ".ttl")
+                    files.push_back(file.path().string());
+    ASSERT_GT(files.size(), 20u) << "the LV2 schemas are not in " << INTONARA_LV2_SCHEMA_DIR;
+    size_t ours = 0;
+    for (const auto& file : std::filesystem::directory_iterator(std::string(INTONARA_LV2_DIR) + "/intonara.lv2"))
+        if (file.path().extension() == ".ttl") {
+            files.push_back(file.path().string());
+            ++ours;
+        }
+    EXPECT_EQ(ours, 3u); // manifest, description, presets
+    const auto result = RunProgram(validate, files);
+    EXPECT_EQ(result.nStatus, 0) << result.sOut << result.sErr;
+    EXPECT_NE((result.sOut + result.sErr).find("Found 0 errors"), std::string::npos) << result.sOut << result.sErr;
+    EXPECT_EQ((result.sOut + result.sErr).find("error:"), std::string::npos) << result.sOut << result.sErr;
+    // The description names a licence.
+    std::ifstream description(std::string(INTONARA_LV2_DIR) + "/intonara.lv2/intonara.ttl");
+    const std::string text((std::istreambuf_iterator<char>(description)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("doap:license <http"), std::string::npos);
 }
 
 } // namespace

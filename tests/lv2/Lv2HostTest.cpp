@@ -4,6 +4,8 @@
 #include "Lv2TestHost.h"
 
 #include <cmath>
+#include <lv2/presets/presets.h>
+#include <map>
 #include <filesystem>
 
 namespace {
@@ -155,7 +157,65 @@ TEST_F(Lv2StateTest, PortsThatDisagreeWithARestoredStateWinAtTheNextBlock)
     EXPECT_EQ(restored.SavedSettings(), expected);
 }
 
+// The bundle's presets as a host lists and applies them: each sets the
+// ports, and the ports reach the processor as the settings below (the
+// retune fader's steps for 0, 50 and 100 ms are 0, 200 and 264).
+TEST_F(Lv2StateTest, PresetsSetThePortsTheyNameAndReachTheProcessor)
+{
+    const std::map<std::string, std::array<int32_t, 9>> expected = {
+        {"(Default)", kDefaultBlock},
+        {"Hard Tune", {2, 0, 100, 0, 0, 30, 55, 300, 25}},
+        {"Smooth", {2, 0, 100, 200, 0, 30, 55, 300, 25}},
+        {"Natural", {2, 0, 100, 264, 0, 30, 55, 300, 25}},
+        {"Breathy Voice", {2, 0, 100, 200, 0, 30, 55, 300, 50}},
+        {"Added Vibrato", {2, 0, 100, 126, 1, 25, 55, 400, 25}},
+    };
+    LilvNode* presetClass = lilv_new_uri(m_World.World(), LV2_PRESETS__Preset);
+    LilvNode* label = lilv_new_uri(m_World.World(), LILV_NS_RDFS "label");
+    LilvNodes* presets = lilv_plugin_get_related(m_World.Plugin(), presetClass);
+    ASSERT_NE(presets, nullptr);
+    std::map<std::string, std::array<int32_t, 9>> found;
+    LILV_FOREACH (nodes, i, presets) {
+        const LilvNode* preset = lilv_nodes_get(presets, i);
+        lilv_world_load_resource(m_World.World(), preset);
+        LilvNodes* labels = lilv_world_find_nodes(m_World.World(), preset, label, nullptr);
+        ASSERT_EQ(lilv_nodes_size(labels), 1u) << lilv_node_as_uri(preset);
+        const std::string name = lilv_node_as_string(lilv_nodes_get_first(labels));
+        lilv_nodes_free(labels);
+
+        LilvState* state = lilv_state_new_from_world(m_World.World(), m_World.Urids().Get(), preset);
+        ASSERT_NE(state, nullptr) << name;
+        EXPECT_EQ(lilv_state_get_num_properties(state), 0u) << name;
+        CInstance plugin(m_World, kRate);
+        ASSERT_TRUE(plugin.Valid());
+        MoveEverySetting(plugin);
+        plugin.Activate();
+        Restore(state, plugin, true);
+        lilv_state_free(state);
+        RunTone(plugin, 256, 220.0);
+        found[name] = plugin.SavedSettings();
+        // A preset leaves the host's bypass switch alone.
+        EXPECT_EQ(plugin.Port("enabled"), 1.0f) << name;
+    }
+    lilv_nodes_free(presets);
+    lilv_node_free(label);
+    lilv_node_free(presetClass);
+    EXPECT_EQ(found, expected);
+}
+
 // ---------------------------------------------------------------------------
+
+// The rates the tool corrects at, 8 to 192 kHz; elsewhere the host is told
+// the plug-in cannot run instead of getting one that passes audio through.
+TEST(Lv2Instance, MadeOnlyAtRatesItCanCorrect)
+{
+    CWorld world;
+    ASSERT_NE(world.Plugin(), nullptr);
+    for (const double rate : {8000.0, 22050.0, 192000.0})
+        EXPECT_TRUE(CInstance(world, rate).Valid()) << rate;
+    for (const double rate : {7999.0, 192001.0, 384000.0, 0.0, -44100.0})
+        EXPECT_FALSE(CInstance(world, rate).Valid()) << rate;
+}
 
 TEST(Lv2Outputs, LatencyPortMatchesTheDelayOfAnImpulse)
 {

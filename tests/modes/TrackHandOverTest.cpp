@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <random>
 #include <thread>
@@ -19,42 +18,29 @@
 
 namespace {
 
-constexpr int kGuardRecords = 8;
+constexpr int kGuard = 8;  // records past the end of every buffer
 constexpr float kCanary = -12345.0f;
 
 struct Buffer {
-    std::unique_ptr<TrackRecord[]> records;
     int capacity;
-};
-
-Buffer MakeBuffer(int capacity)
-{
-    Buffer b{std::make_unique<TrackRecord[]>(static_cast<size_t>(capacity + kGuardRecords)), capacity};
-    for (int i = 0; i < capacity + kGuardRecords; ++i)
-        b.records[i] = TrackRecord{kCanary, kCanary, kCanary, kCanary, i < capacity ? 150.0f : kCanary};
-    return b;
-}
-
-// Everything of a retired buffer, and the guard of every buffer, must still
-// hold the canary.
-bool Untouched(const Buffer& b, bool retired)
-{
-    for (int i = retired ? 0 : b.capacity; i < b.capacity + kGuardRecords; ++i) {
-        const TrackRecord& r = b.records[i];
-        for (float v : {r.fMinSample, r.fMaxSample, r.fMinPeriod, r.fMaxPeriod})
-            if (std::atomic_ref<const float>(v).load(std::memory_order_relaxed) != kCanary)
-                return false;
+    std::unique_ptr<TrackRecord[]> records = std::make_unique<TrackRecord[]>(static_cast<size_t>(capacity + kGuard));
+    // The engine writes the first four fields of a record, field by field.
+    std::atomic_ref<float> Field(int record, int field) const { return std::atomic_ref<float>((&records[record].fMinSample)[field]); }
+    void Fill(int to, int from = 0)
+    {
+        for (int i = from; i < to; ++i)
+            for (int f = 0; f < 4; ++f)
+                Field(i, f).store(kCanary, std::memory_order_relaxed);
     }
-    return true;
-}
-
-void Canary(Buffer& b)
-{
-    for (int i = 0; i < b.capacity; ++i)
-        for (float* v : {&b.records[i].fMinSample, &b.records[i].fMaxSample, &b.records[i].fMinPeriod,
-                         &b.records[i].fMaxPeriod})
-            std::atomic_ref<float>(*v).store(kCanary, std::memory_order_relaxed);
-}
+    bool Untouched(int from) const
+    {
+        for (int i = from; i < capacity + kGuard; ++i)
+            for (int f = 0; f < 4; ++f)
+                if (Field(i, f).load(std::memory_order_relaxed) != kCanary)
+                    return false;
+        return true;
+    }
+};
 
 TEST(TrackHandOver, SwapsWhileStreamingNeverTouchAHandedBackBuffer)
 {
@@ -66,11 +52,11 @@ TEST(TrackHandOver, SwapsWhileStreamingNeverTouchAHandedBackBuffer)
         in[i] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * 220.0 * static_cast<double>(i) / 44100.0));
 
     std::vector<Buffer> retired;
-    retired.reserve(2100);
-    Buffer current = MakeBuffer(50);
+    retired.reserve(2000);
+    Buffer current{50};
+    current.Fill(50 + kGuard);
     dsp->SetTrackBuffer(current.records.get());
     dsp->StartTracking(current.records.get(), current.capacity);
-
     std::atomic<bool> done{false};
     std::thread streaming([&] {
         for (size_t pos = 0; !done.load(std::memory_order_relaxed); pos = (pos + 64) % in.size())
@@ -79,17 +65,16 @@ TEST(TrackHandOver, SwapsWhileStreamingNeverTouchAHandedBackBuffer)
 
     std::mt19937 rng(11);
     for (int swap = 0; swap < 2000; ++swap) {
-        Buffer next = MakeBuffer(1 + static_cast<int>(rng() % 300));
-        // Resizing as the graph view does it: the store gets the new buffer
-        // first, then a pass may be armed on it, then the old one goes.
+        // As the graph view resizes: the store gets the new buffer first,
+        // then a pass may be armed on it, then the old one goes.
+        Buffer next{1 + static_cast<int>(rng() % 300)};
+        next.Fill(next.capacity + kGuard);
         dsp->SetTrackBuffer(next.records.get());
         if (rng() % 3 != 0) {
-            if (rng() % 2)
-                dsp->StartTracking(next.records.get(), next.capacity);
-            else
-                dsp->StartCorrecting(next.records.get(), next.capacity);
+            const auto arm = rng() % 2 ? &CDspObject::StartTracking : &CDspObject::StartCorrecting;
+            ((*dsp).*arm)(next.records.get(), next.capacity);
         }
-        Canary(current);
+        current.Fill(current.capacity);
         retired.push_back(std::move(current));
         current = std::move(next);
         if (swap % 8 == 0)
@@ -97,12 +82,11 @@ TEST(TrackHandOver, SwapsWhileStreamingNeverTouchAHandedBackBuffer)
     }
     done = true;
     streaming.join();
-
     int damaged = 0;
     for (const Buffer& b : retired)
-        damaged += Untouched(b, true) ? 0 : 1;
+        damaged += b.Untouched(0) ? 0 : 1;
     EXPECT_EQ(damaged, 0) << "buffers written after they were handed back, or past their end";
-    EXPECT_TRUE(Untouched(current, false));
+    EXPECT_TRUE(current.Untouched(current.capacity));
 }
 
 } // namespace

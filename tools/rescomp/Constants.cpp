@@ -143,6 +143,7 @@ constexpr NamedValue kConstants[] = {
     {"SS_BLACKRECT", 0x4},
     {"SS_CENTER", 0x1},
     {"SS_CENTERIMAGE", 0x200},
+    {"SS_ENDELLIPSIS", 0x4000},
     {"SS_ETCHEDFRAME", 0x12},
     {"SS_ETCHEDHORZ", 0x10},
     {"SS_ETCHEDVERT", 0x11},

@@ -1,7 +1,9 @@
 // intonara-ui-sampler: one window that draws every drawing primitive and
-// text style of the user interface and reports the mouse and keys, shown in
-// a real window, or rendered headless into a PNG.
+// text style of the user interface and reports the mouse and keys, and a
+// dialog with one of every control, shown in real windows, or rendered
+// headless into a PNG.
 
+#include "ControlsDialog.h"
 #include "SamplerWindow.h"
 
 #include "platform/display/headless/HeadlessDisplay.h"
@@ -14,12 +16,16 @@
 
 namespace {
 
+// Where the controls dialog goes: right of the sampler's window.
+constexpr int kDialogX = CSamplerWnd::kWidth + 30;
+
 int Screenshot(const std::string& path, int dpi)
 {
-    platform::display::CHeadlessDisplay display(CSamplerWnd::kWidth + 40, CSamplerWnd::kHeight + 60, dpi);
+    platform::display::CHeadlessDisplay display(kDialogX + 470, CSamplerWnd::kHeight + 50, dpi);
     CSamplerWnd window;
-    if (!window.CreateSampler(10, 10)) {
-        std::fprintf(stderr, "intonara-ui-sampler: cannot create the window\n");
+    CControlsDialog controls;
+    if (!window.CreateSampler(10, 10) || !controls.CreateAt(kDialogX, 10)) {
+        std::fprintf(stderr, "intonara-ui-sampler: cannot create the windows\n");
         return 1;
     }
     display.Pump();
@@ -30,7 +36,23 @@ int Screenshot(const std::string& path, int dpi)
     display.ButtonDown(at);
     display.ButtonUp(at);
     display.Pump();
-    const bool saved = display.SavePng(window, path);
+    // The dialog with the focus in its scale list, then its pop-up menu
+    // opened with a right click under the report line, the first item
+    // highlighted; the picture is taken while the menu is up.
+    controls.GotoDlgCtrl(controls.GetDlgItem(1023));
+    POINT menuAt{20, 292};
+    ClientToScreen(controls, &menuAt);
+    bool saved = false;
+    display.WhenIdle([&] { display.KeyDown(VK_DOWN); });
+    display.WhenIdle([&] {
+        saved = display.SaveScreenPng(path);
+        display.KeyDown(VK_ESCAPE);
+    });
+    display.MouseMove(menuAt);
+    display.ButtonDown(menuAt, platform::ui::MouseButton::Right);
+    display.ButtonUp(menuAt, platform::ui::MouseButton::Right);
+    display.Pump();
+    controls.DestroyWindow();
     window.DestroyWindow();
     if (!saved) {
         std::fprintf(stderr, "intonara-ui-sampler: cannot write %s\n", path.c_str());
@@ -52,8 +74,9 @@ int Show(int scale, int dpi, int exitAfterMs)
         return 1;
     }
     CSamplerWnd window;
-    if (!window.CreateSampler(60, 60)) {
-        std::fprintf(stderr, "intonara-ui-sampler: cannot create the window\n");
+    CControlsDialog controls;
+    if (!window.CreateSampler(60, 60) || !controls.CreateAt(kDialogX + 60, 60)) {
+        std::fprintf(stderr, "intonara-ui-sampler: cannot create the windows\n");
         return 1;
     }
     if (exitAfterMs > 0) {
@@ -65,6 +88,9 @@ int Show(int scale, int dpi, int exitAfterMs)
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+    }
+    if (IsWindow(controls)) {
+        controls.DestroyWindow();
     }
     if (IsWindow(window)) {
         window.DestroyWindow();
@@ -80,7 +106,11 @@ int main(int argc, char** argv)
                  "lines in copy and XOR mode, shapes and 3-D edges, pattern blits, bitmap blits with each raster\n"
                  "operation and the AND/OR mask pair, 4-bit and 24-bit DIBs, and the fonts of the dialogs and the\n"
                  "brand panel. The bottom line reports the mouse position and the last mouse or key message.\n"
-                 "Close the window (or press Alt+F4) to quit.",
+                 "Beside it, a dialog made from a template holds one of every standard control (buttons, check\n"
+                 "boxes, radio buttons, a group box, statics, edit fields, drop-down lists, a list box, a list\n"
+                 "view, scroll bars, an owner-drawn button); a right click in it opens a pop-up menu, its\n"
+                 "\"Message...\" button shows a message box, and its bottom line reports every notification.\n"
+                 "Close the sampler's window (or press Alt+F4 in it) to quit.",
                  "intonara-ui-sampler"};
     std::string screenshot;
     int dpi = 0;

@@ -139,7 +139,10 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom)
     } else if (pen->m_nStyle == PS_SOLID || pen->m_nStyle == PS_INSIDEFRAME || width > 1) {
         RECT ring = r;
         for (int i = 0; i < width && !IsEmpty(ring); ++i) {
-            Ring(ring, [&](LONG y, LONG x0, LONG x1) { MixSpan(dc, y, x0, x1, penColor, rop2); });
+            // Copies: clang 14 does not let a lambda name a structured binding.
+            Ring(ring, [&, color = penColor, mix = rop2](LONG y, LONG x0, LONG x1) {
+                MixSpan(dc, y, x0, x1, color, mix);
+            });
             ring = RECT{ring.left + 1, ring.top + 1, ring.right - 1, ring.bottom - 1};
         }
         dc->m_pSurface->Touch();

@@ -25,6 +25,9 @@ struct HRSRC__;
 using HRSRC = HRSRC__*;
 using HGLOBAL = void*;
 
+// The window system's headers spell these as macros; whichever header
+// comes first provides them.
+#ifndef MAKEINTRESOURCEA
 inline LPSTR MAKEINTRESOURCEA(unsigned id)
 {
     return reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(static_cast<WORD>(id)));
@@ -32,6 +35,7 @@ inline LPSTR MAKEINTRESOURCEA(unsigned id)
 inline LPSTR MAKEINTRESOURCE(unsigned id) { return MAKEINTRESOURCEA(id); }
 // True for a name made by MAKEINTRESOURCE rather than a string.
 inline bool IS_INTRESOURCE(const void* name) { return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0; }
+#endif
 
 #define RT_CURSOR MAKEINTRESOURCEA(1)
 #define RT_BITMAP MAKEINTRESOURCEA(2)

@@ -4,18 +4,30 @@
 #include "platform/ui/AfxWin.h"
 
 #include <cstring>
+#include <map>
 #include <memory>
+#include <typeindex>
 #include <unordered_map>
 
 namespace {
 
+// Set while this thread's maps exist. Lookups that only look go through it,
+// so deleting or detaching an object never creates the maps: a module that
+// frees its objects while it is being unloaded must not leave a thread-exit
+// destructor behind in code about to disappear.
+struct CGdiMaps;
+thread_local CGdiMaps* t_pMaps = nullptr;
+
 struct CGdiMaps {
-    std::unordered_map<HGDIOBJ, std::unique_ptr<CGdiObject>> m_objects;
+    // One temporary per handle and wrapper class, so a handle asked for as
+    // a CFont is given a CFont even when it was wrapped before as another.
+    std::map<std::pair<HGDIOBJ, std::type_index>, std::unique_ptr<CGdiObject>> m_objects;
     std::unordered_map<HDC, std::unique_ptr<CDC>> m_dcs;
 
     // At thread exit the wrappers left go without looking at the maps.
     ~CGdiMaps()
     {
+        t_pMaps = nullptr;
         for (auto& [handle, wrapper] : m_objects) {
             wrapper->m_hObject = nullptr;
         }
@@ -28,27 +40,30 @@ struct CGdiMaps {
 CGdiMaps& Maps()
 {
     thread_local CGdiMaps maps;
+    t_pMaps = &maps;
     return maps;
 }
 
-// Wraps `object` in a temporary of type T (whose destructor deletes nothing).
-template <class T>
-T* Temporary(HGDIOBJ object)
+CGdiMaps* ExistingMaps()
+{
+    return t_pMaps;
+}
+
+}  // namespace
+
+CGdiObject* CGdiObject::FromHandleOfType(HGDIOBJ object, const std::type_info& type, CGdiObject* (*make)())
 {
     if (object == nullptr) {
         return nullptr;
     }
     auto& objects = Maps().m_objects;
-    auto it = objects.find(object);
-    if (it == objects.end()) {
-        auto wrapper = std::make_unique<T>();
-        wrapper->m_hObject = object;
-        it = objects.emplace(object, std::move(wrapper)).first;
+    auto& slot = objects[{object, std::type_index(type)}];
+    if (!slot) {
+        slot.reset(make());
+        slot->m_hObject = object;
     }
-    return static_cast<T*>(it->second.get());
+    return slot.get();
 }
-
-}  // namespace
 
 BOOL CGdiObject::Attach(HGDIOBJ object)
 {
@@ -72,10 +87,13 @@ BOOL CGdiObject::DeleteObject()
     if (m_hObject == nullptr) {
         return FALSE;
     }
-    auto& objects = Maps().m_objects;
-    if (auto it = objects.find(m_hObject); it != objects.end() && it->second.get() == this) {
-        m_hObject = nullptr;  // a temporary owns nothing
-        return FALSE;
+    if (CGdiMaps* maps = ExistingMaps(); maps != nullptr) {
+        auto& objects = maps->m_objects;
+        if (auto it = objects.find({m_hObject, std::type_index(typeid(*this))});
+            it != objects.end() && it->second.get() == this) {
+            m_hObject = nullptr;  // a temporary owns nothing
+            return FALSE;
+        }
     }
     const BOOL deleted = ::DeleteObject(m_hObject);
     m_hObject = nullptr;
@@ -92,7 +110,7 @@ BOOL CGdiObject::CreateStockObject(int index)
 
 CGdiObject* CGdiObject::FromHandle(HGDIOBJ object)
 {
-    return Temporary<CGdiObject>(object);
+    return TypedFromHandle<CGdiObject>(object);
 }
 
 void CGdiObject::DeleteTempMap()
@@ -141,11 +159,13 @@ HDC CDC::Detach()
     HDC dc = m_hDC;
     m_hDC = nullptr;
     m_bOwned = false;
-    auto& dcs = Maps().m_dcs;
-    if (auto it = dcs.find(dc); it != dcs.end() && it->second.get() == this) {
-        // A temporary wrapper is done with once its context goes back.
-        std::unique_ptr<CDC> self = std::move(it->second);
-        dcs.erase(it);
+    if (CGdiMaps* maps = ExistingMaps(); maps != nullptr) {
+        auto& dcs = maps->m_dcs;
+        if (auto it = dcs.find(dc); it != dcs.end() && it->second.get() == this) {
+            // A temporary wrapper is done with once its context goes back.
+            std::unique_ptr<CDC> self = std::move(it->second);
+            dcs.erase(it);
+        }
     }
     return dc;
 }
@@ -197,37 +217,37 @@ BOOL CDC::DeleteDC()
 
 CPen* CDC::SelectObject(CPen* pen)
 {
-    return Temporary<CPen>(::SelectObject(m_hDC, pen != nullptr ? pen->m_hObject : nullptr));
+    return TypedFromHandle<CPen>(::SelectObject(m_hDC, pen != nullptr ? pen->m_hObject : nullptr));
 }
 
 CBrush* CDC::SelectObject(CBrush* brush)
 {
-    return Temporary<CBrush>(::SelectObject(m_hDC, brush != nullptr ? brush->m_hObject : nullptr));
+    return TypedFromHandle<CBrush>(::SelectObject(m_hDC, brush != nullptr ? brush->m_hObject : nullptr));
 }
 
 CFont* CDC::SelectObject(CFont* font)
 {
-    return Temporary<CFont>(::SelectObject(m_hDC, font != nullptr ? font->m_hObject : nullptr));
+    return TypedFromHandle<CFont>(::SelectObject(m_hDC, font != nullptr ? font->m_hObject : nullptr));
 }
 
 CBitmap* CDC::SelectObject(CBitmap* bitmap)
 {
-    return Temporary<CBitmap>(::SelectObject(m_hDC, bitmap != nullptr ? bitmap->m_hObject : nullptr));
+    return TypedFromHandle<CBitmap>(::SelectObject(m_hDC, bitmap != nullptr ? bitmap->m_hObject : nullptr));
 }
 
 CGdiObject* CDC::SelectObject(CGdiObject* object)
 {
-    return Temporary<CGdiObject>(::SelectObject(m_hDC, object != nullptr ? object->m_hObject : nullptr));
+    return TypedFromHandle<CGdiObject>(::SelectObject(m_hDC, object != nullptr ? object->m_hObject : nullptr));
 }
 
 CGdiObject* CDC::SelectStockObject(int index)
 {
-    return Temporary<CGdiObject>(::SelectObject(m_hDC, ::GetStockObject(index)));
+    return TypedFromHandle<CGdiObject>(::SelectObject(m_hDC, ::GetStockObject(index)));
 }
 
 CPalette* CDC::SelectPalette(CPalette* palette, BOOL background)
 {
-    return Temporary<CPalette>(
+    return TypedFromHandle<CPalette>(
         ::SelectPalette(m_hDC, palette != nullptr ? static_cast<HPALETTE>(palette->m_hObject) : nullptr, background));
 }
 

@@ -9,6 +9,7 @@
 #include "platform/ui/AfxTypes.h"
 
 #include <string>
+#include <typeinfo>
 
 class CWnd;
 
@@ -31,8 +32,17 @@ public:
     BOOL CreateStockObject(int index);
 
     static CGdiObject* FromHandle(HGDIOBJ object);
+    // A temporary wrapper of the given class (what each class's FromHandle
+    // gives), made with `make` the first time.
+    static CGdiObject* FromHandleOfType(HGDIOBJ object, const std::type_info& type, CGdiObject* (*make)());
     static void DeleteTempMap();
 };
+
+template <class T>
+T* TypedFromHandle(HGDIOBJ object)
+{
+    return static_cast<T*>(CGdiObject::FromHandleOfType(object, typeid(T), [] { return static_cast<CGdiObject*>(new T); }));
+}
 
 class CPen : public CGdiObject {
 public:
@@ -40,7 +50,7 @@ public:
     CPen(int style, int width, COLORREF color) { CreatePen(style, width, color); }
     BOOL CreatePen(int style, int width, COLORREF color) { return Attach(::CreatePen(style, width, color)); }
     operator HPEN() const { return static_cast<HPEN>(m_hObject); }
-    static CPen* FromHandle(HPEN pen) { return static_cast<CPen*>(CGdiObject::FromHandle(pen)); }
+    static CPen* FromHandle(HPEN pen) { return TypedFromHandle<CPen>(pen); }
 };
 
 class CBrush : public CGdiObject {
@@ -49,7 +59,7 @@ public:
     explicit CBrush(COLORREF color) { CreateSolidBrush(color); }
     BOOL CreateSolidBrush(COLORREF color) { return Attach(::CreateSolidBrush(color)); }
     operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
-    static CBrush* FromHandle(HBRUSH brush) { return static_cast<CBrush*>(CGdiObject::FromHandle(brush)); }
+    static CBrush* FromHandle(HBRUSH brush) { return TypedFromHandle<CBrush>(brush); }
 };
 
 class CFont : public CGdiObject {
@@ -65,7 +75,7 @@ public:
     // A font of `tenthsOfPoint` / 10 points at the screen's pixels per inch.
     BOOL CreatePointFont(int tenthsOfPoint, LPCSTR face);
     operator HFONT() const { return static_cast<HFONT>(m_hObject); }
-    static CFont* FromHandle(HFONT font) { return static_cast<CFont*>(CGdiObject::FromHandle(font)); }
+    static CFont* FromHandle(HFONT font) { return TypedFromHandle<CFont>(font); }
 };
 
 class CDC;
@@ -73,19 +83,20 @@ class CDC;
 class CBitmap : public CGdiObject {
 public:
     BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
+    // A bitmap resource of the module whose resources are in force
+    // (AfxGetResourceHandle).
+    BOOL LoadBitmap(UINT id);
+    BOOL LoadBitmap(LPCSTR name);
     BOOL GetBitmap(BITMAP* info) const { return GetObject(sizeof(BITMAP), info) != 0; }
     operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
-    static CBitmap* FromHandle(HBITMAP bitmap) { return static_cast<CBitmap*>(CGdiObject::FromHandle(bitmap)); }
+    static CBitmap* FromHandle(HBITMAP bitmap) { return TypedFromHandle<CBitmap>(bitmap); }
 };
 
 class CPalette : public CGdiObject {
 public:
     BOOL CreatePalette(const LOGPALETTE* palette) { return Attach(::CreatePalette(palette)); }
     operator HPALETTE() const { return static_cast<HPALETTE>(m_hObject); }
-    static CPalette* FromHandle(HPALETTE palette)
-    {
-        return static_cast<CPalette*>(CGdiObject::FromHandle(palette));
-    }
+    static CPalette* FromHandle(HPALETTE palette) { return TypedFromHandle<CPalette>(palette); }
 };
 
 class CDC {

@@ -22,6 +22,9 @@
 // handler of the wrong signature does not compile.
 
 #include "platform/ui/AfxTypes.h"
+#include "platform/ui/Controls.h"
+
+#include <typeinfo>
 
 class CCmdTarget;
 class CWnd;
@@ -59,13 +62,19 @@ auto* Target(CCmdTarget* target)
     return static_cast<typename MemberTraits<decltype(Pmf)>::Class*>(target);
 }
 
-// The window object for a handle, cast to what the handler asks for.
+// The window object for a handle, of the class the handler asks for: the
+// object attached to it when that is one, else a temporary of that class.
 CWnd* WndFromHandle(HWND hwnd);
+CWnd* TemporaryAs(HWND hwnd, const std::type_info& type, CWnd* (*make)());
 CDC* DcFromHandle(HDC dc);
 template <class T>
 T* As(HWND hwnd)
 {
-    return static_cast<T*>(WndFromHandle(hwnd));
+    CWnd* wnd = WndFromHandle(hwnd);
+    if (T* typed = dynamic_cast<T*>(wnd); typed != nullptr || wnd == nullptr) {
+        return typed;
+    }
+    return static_cast<T*>(TemporaryAs(hwnd, typeid(T), [] { return static_cast<CWnd*>(new T); }));
 }
 template <class T>
 struct Pointee;
@@ -213,6 +222,14 @@ BOOL CtlColor(CCmdTarget* t, UINT m, WPARAM w, LPARAM l, LRESULT* r)
                                                           m - WM_CTLCOLORMSGBOX));
     return TRUE;
 }
+// void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct)
+template <auto Pmf>
+BOOL DrawItem(CCmdTarget* t, UINT, WPARAM w, LPARAM l, LRESULT* r)
+{
+    (Target<Pmf>(t)->*Pmf)(static_cast<int>(w), reinterpret_cast<LPDRAWITEMSTRUCT>(l));
+    *r = TRUE;
+    return TRUE;
+}
 // LRESULT OnMessage(WPARAM, LPARAM)
 template <auto Pmf>
 BOOL Message(CCmdTarget* t, UINT, WPARAM w, LPARAM l, LRESULT* r)
@@ -297,6 +314,7 @@ protected:                                                      \
 #define ON_WM_ENABLE() AFX_ENTRY(WM_ENABLE, Enable, &ThisClass::OnEnable)
 #define ON_WM_HSCROLL() AFX_ENTRY(WM_HSCROLL, Scroll, &ThisClass::OnHScroll)
 #define ON_WM_VSCROLL() AFX_ENTRY(WM_VSCROLL, Scroll, &ThisClass::OnVScroll)
+#define ON_WM_DRAWITEM() AFX_ENTRY(WM_DRAWITEM, DrawItem, &ThisClass::OnDrawItem)
 #define ON_WM_CTLCOLOR()                                        \
     AFX_ENTRY(WM_CTLCOLORMSGBOX, CtlColor, &ThisClass::OnCtlColor) \
     AFX_ENTRY(WM_CTLCOLOREDIT, CtlColor, &ThisClass::OnCtlColor)   \
@@ -324,6 +342,21 @@ protected:                                                      \
 #define ON_CONTROL_RANGE(code, id, idLast, memberFxn)                                                 \
     {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(idLast), nullptr, \
      &afx::CommandRange<memberFxn>},
+// Button notifications: void memberFxn()
+#define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
+#define ON_BN_DOUBLECLICKED(id, memberFxn) ON_CONTROL(BN_DOUBLECLICKED, id, memberFxn)
+#define ON_BN_SETFOCUS(id, memberFxn) ON_CONTROL(BN_SETFOCUS, id, memberFxn)
+#define ON_BN_KILLFOCUS(id, memberFxn) ON_CONTROL(BN_KILLFOCUS, id, memberFxn)
+// Edit control notifications: void memberFxn()
+#define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
+#define ON_EN_SETFOCUS(id, memberFxn) ON_CONTROL(EN_SETFOCUS, id, memberFxn)
+#define ON_EN_KILLFOCUS(id, memberFxn) ON_CONTROL(EN_KILLFOCUS, id, memberFxn)
+// List and combo box notifications: void memberFxn()
+#define ON_LBN_SELCHANGE(id, memberFxn) ON_CONTROL(LBN_SELCHANGE, id, memberFxn)
+#define ON_LBN_DBLCLK(id, memberFxn) ON_CONTROL(LBN_DBLCLK, id, memberFxn)
+#define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
+#define ON_CBN_DROPDOWN(id, memberFxn) ON_CONTROL(CBN_DROPDOWN, id, memberFxn)
+#define ON_CBN_CLOSEUP(id, memberFxn) ON_CONTROL(CBN_CLOSEUP, id, memberFxn)
 // WM_NOTIFY: void memberFxn(NMHDR*, LRESULT*)
 #define ON_NOTIFY(code, id, memberFxn) \
     {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id), nullptr, &afx::Notify<memberFxn>},

@@ -14,6 +14,7 @@
 
 #include "platform/ui/AfxGdi.h"
 #include "platform/ui/AfxMsgMap.h"
+#include "platform/ui/Dialogs.h"
 
 #include <string>
 
@@ -76,6 +77,9 @@ public:
     // Called by message loops for every message of this window or its
     // children before translation; TRUE swallows it.
     virtual BOOL PreTranslateMessage(MSG* msg);
+    // A message the parent hands back to the control it is about (an
+    // owner-drawn button's WM_DRAWITEM); TRUE when the control took it.
+    virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     // The default handling of the message being handled now.
     LRESULT Default();
     // The message being handled now on this thread (null outside any).
@@ -92,6 +96,40 @@ public:
     }
     CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
     CWnd* GetDlgItem(int id) const { return FromHandle(::GetDlgItem(m_hWnd, id)); }
+    // The control as an object of the wrapper class T (CButton, CEdit, ...):
+    // its own object when it has one of that class, else a temporary one.
+    template <class T>
+    T* GetDlgItemAs(int id) const
+    {
+        return afx::As<T>(::GetDlgItem(m_hWnd, id));
+    }
+    // The controls of a dialog by ID (Dialogs.h).
+    void SetDlgItemText(int id, LPCSTR text) { ::SetDlgItemTextA(m_hWnd, id, text); }
+    int GetDlgItemText(int id, LPSTR buffer, int maxCount) const
+    {
+        return static_cast<int>(::GetDlgItemTextA(m_hWnd, id, buffer, maxCount));
+    }
+    void GetDlgItemText(int id, std::string& text) const;
+    UINT GetDlgItemInt(int id, BOOL* translated = nullptr, BOOL isSigned = TRUE) const
+    {
+        return ::GetDlgItemInt(m_hWnd, id, translated, isSigned);
+    }
+    void SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE) { ::SetDlgItemInt(m_hWnd, id, value, isSigned); }
+    void CheckDlgButton(int id, UINT check) { ::CheckDlgButton(m_hWnd, id, check); }
+    UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
+    void CheckRadioButton(int first, int last, int check) { ::CheckRadioButton(m_hWnd, first, last, check); }
+    LRESULT SendDlgItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendDlgItemMessageA(m_hWnd, id, message, wParam, lParam);
+    }
+    void SetFont(CFont* font, BOOL redraw = TRUE)
+    {
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font != nullptr ? font->m_hObject : nullptr), redraw);
+    }
+    CFont* GetFont() const
+    {
+        return CFont::FromHandle(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+    }
     CWnd* GetWindow(UINT command) const { return FromHandle(::GetWindow(m_hWnd, command)); }
     CWnd* GetTopLevelParent() const { return FromHandle(::GetAncestor(m_hWnd, GA_ROOT)); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
@@ -192,6 +230,9 @@ protected:
     void OnShowWindow(BOOL, UINT) { Default(); }
     void OnEnable(BOOL) { Default(); }
     HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
+    // Hands the message to the control's own object (OnChildNotify), or
+    // does the default handling.
+    void OnDrawItem(int id, LPDRAWITEMSTRUCT item);
 
     WNDPROC m_pfnSuper = nullptr;
 
@@ -199,6 +240,12 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 };
+
+namespace afx {
+// The creation hook that attaches a window object (the context) to the
+// window being made, before its first message.
+void AttachOnCreate(HWND hwnd, void* wnd);
+}  // namespace afx
 
 // The window procedure of every framework window.
 LRESULT AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

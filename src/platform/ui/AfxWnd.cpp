@@ -5,7 +5,9 @@
 #include "platform/ui/Internal.h"
 
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <typeindex>
 #include <unordered_map>
 #include <vector>
 
@@ -15,12 +17,17 @@ namespace {
 struct CHandleMaps {
     std::unordered_map<HWND, CWnd*> m_permanent;
     std::unordered_map<HWND, std::unique_ptr<CWnd>> m_temporary;
+    // Temporaries of a given class, for handlers that ask for one.
+    std::map<std::pair<HWND, std::type_index>, std::unique_ptr<CWnd>> m_typed;
     std::vector<MSG> m_current;  // messages being handled, innermost last
 
     // At thread exit the temporaries left go without looking at the maps.
     ~CHandleMaps()
     {
         for (auto& [hwnd, wnd] : m_temporary) {
+            wnd->m_hWnd = nullptr;
+        }
+        for (auto& [key, wnd] : m_typed) {
             wnd->m_hWnd = nullptr;
         }
     }
@@ -32,12 +39,6 @@ CHandleMaps& Maps()
     return maps;
 }
 
-void AttachHook(HWND hwnd, void* context)
-{
-    auto* wnd = static_cast<CWnd*>(context);
-    wnd->Attach(hwnd);
-    wnd->SubclassWindow(hwnd);
-}
 
 // Message loops outside the framework give framework windows their
 // PreTranslateMessage through this.
@@ -45,6 +46,15 @@ const bool g_bHookInstalled = [] {
     platform::ui::SetPreTranslateHook([](MSG* msg) { return AfxPreTranslateMessage(msg) != FALSE; });
     return true;
 }();
+
+void ForgetTemporaries(HWND hwnd)
+{
+    auto& maps = Maps();
+    maps.m_temporary.erase(hwnd);
+    for (auto it = maps.m_typed.begin(); it != maps.m_typed.end();) {
+        it = it->first.first == hwnd ? maps.m_typed.erase(it) : std::next(it);
+    }
+}
 
 bool EntryMatches(const AFX_MSGMAP_ENTRY& e, UINT message)
 {
@@ -96,6 +106,24 @@ CWnd* afx::WndFromHandle(HWND hwnd)
     return CWnd::FromHandle(hwnd);
 }
 
+void afx::AttachOnCreate(HWND hwnd, void* wnd)
+{
+    auto* object = static_cast<CWnd*>(wnd);
+    object->Attach(hwnd);
+    object->SubclassWindow(hwnd);
+}
+
+CWnd* afx::TemporaryAs(HWND hwnd, const std::type_info& type, CWnd* (*make)())
+{
+    auto& typed = Maps().m_typed;
+    auto& slot = typed[{hwnd, std::type_index(type)}];
+    if (!slot) {
+        slot.reset(make());
+        slot->m_hWnd = hwnd;
+    }
+    return slot.get();
+}
+
 CDC* afx::DcFromHandle(HDC dc)
 {
     return CDC::FromHandle(dc);
@@ -104,6 +132,7 @@ CDC* afx::DcFromHandle(HDC dc)
 // ---------------------------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+    ON_WM_DRAWITEM()
 END_MESSAGE_MAP()
 
 CWnd::~CWnd()
@@ -148,6 +177,28 @@ void CWnd::DeleteTempMap()
         wnd->m_hWnd = nullptr;  // the window is not the wrapper's to destroy
     }
     temporary.clear();
+    auto& typed = Maps().m_typed;
+    for (auto& [key, wnd] : typed) {
+        wnd->m_hWnd = nullptr;
+    }
+    typed.clear();
+}
+
+BOOL CWnd::OnChildNotify(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT* /*result*/)
+{
+    return FALSE;
+}
+
+void CWnd::OnDrawItem(int /*id*/, LPDRAWITEMSTRUCT item)
+{
+    // An owner-drawn control whose object draws itself gets the message
+    // back; otherwise the default handling.
+    CWnd* control = item != nullptr ? FromHandlePermanent(item->hwndItem) : nullptr;
+    LRESULT result = 0;
+    if (control == nullptr || !control->OnChildNotify(WM_DRAWITEM, static_cast<WPARAM>(item->CtlID),
+                                                      reinterpret_cast<LPARAM>(item), &result)) {
+        Default();
+    }
 }
 
 BOOL CWnd::Attach(HWND hwnd)
@@ -235,7 +286,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     if (!PreCreateWindow(cs)) {
         return FALSE;
     }
-    platform::ui::detail::SetNextCreationHook(&AttachHook, this);
+    platform::ui::detail::SetNextCreationHook(&afx::AttachOnCreate, this);
     HWND hwnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
                                   cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     // A creation that failed before any window existed leaves the hook set.
@@ -358,6 +409,15 @@ void CWnd::GetWindowText(std::string& text) const
     text.resize(static_cast<std::size_t>(std::max(n, 0)));
 }
 
+void CWnd::GetDlgItemText(int id, std::string& text) const
+{
+    HWND control = ::GetDlgItem(m_hWnd, id);
+    text.clear();
+    if (control != nullptr) {
+        FromHandle(control)->GetWindowText(text);
+    }
+}
+
 void CWnd::ClientToScreen(RECT* rc) const
 {
     POINT origin{0, 0};
@@ -408,7 +468,7 @@ LRESULT AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
     if (wnd == nullptr) {
         if (message == WM_NCDESTROY) {
-            Maps().m_temporary.erase(hwnd);
+            ForgetTemporaries(hwnd);
         }
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <set>
+#include <vector>
 
 struct HCURSOR__ {
     platform::ui::CursorImage m_image;
@@ -17,7 +18,7 @@ namespace platform::ui::detail {
 
 namespace {
 
-std::atomic<CursorResourceLoader> g_pfnResourceLoader{nullptr};
+std::atomic<CursorResourceLoader> g_pfnResourceLoader{&LoadModuleCursor};
 
 std::mutex& CursorMutex()
 {
@@ -155,7 +156,22 @@ const CursorImage* CursorImageOf(HCURSOR cursor)
 
 void SetCursorResourceLoader(CursorResourceLoader loader)
 {
-    g_pfnResourceLoader.store(loader);
+    g_pfnResourceLoader.store(loader != nullptr ? loader : &LoadModuleCursor);
+}
+
+HCURSOR CreateSharedCursor(const CursorImage& image)
+{
+    if (image.m_nWidth <= 0 || image.m_nHeight <= 0 ||
+        image.m_pixels.size() != static_cast<std::size_t>(image.m_nWidth * image.m_nHeight)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    // Kept, like the system cursors, until the process ends.
+    static std::vector<std::unique_ptr<HCURSOR__>> shared;
+    std::lock_guard lock(CursorMutex());
+    shared.push_back(std::make_unique<HCURSOR__>(HCURSOR__{image, true}));
+    LiveCursors().insert(shared.back().get());
+    return shared.back().get();
 }
 
 const CursorImage* CurrentCursorImage()

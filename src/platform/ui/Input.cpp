@@ -466,6 +466,11 @@ HWND SetActiveWindow(HWND hwnd)
         return previous;
     }
     if (CWindow* old = FindQuiet(previous); old != nullptr && !old->m_bDead) {
+        state.m_hActive = hwnd;
+        Call(old, WM_NCACTIVATE, FALSE, 0);
+        // The window going inactive still sees its focus (a dialog keeps
+        // which control had it); the focus goes after.
+        Call(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(hwnd));
         if (state.m_hFocus != nullptr && (state.m_hFocus == previous || IsChild(previous, state.m_hFocus))) {
             const HWND focus = state.m_hFocus;
             state.m_hFocus = nullptr;
@@ -473,9 +478,6 @@ HWND SetActiveWindow(HWND hwnd)
                 Call(f, WM_KILLFOCUS, 0, 0);
             }
         }
-        state.m_hActive = hwnd;
-        Call(old, WM_NCACTIVATE, FALSE, 0);
-        Call(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(hwnd));
     }
     state.m_hActive = hwnd;
     if (w != nullptr && FindQuiet(hwnd) != nullptr) {

@@ -372,8 +372,9 @@ BOOL MessageBeep(UINT type);
 
 // System cursors (IDC_ARROW, IDC_WAIT, IDC_IBEAM, IDC_CROSS, IDC_SIZEWE and
 // the other IDC_ names) with a null instance; a module's cursor resources
-// by name or MAKEINTRESOURCE(id) otherwise. Null when there is no such
-// cursor.
+// by name or MAKEINTRESOURCE(id) otherwise (a null instance then means the
+// program's). Null when there is no such cursor. A module's cursor is
+// made once and shared, like a system cursor: DestroyCursor leaves it.
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 inline HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name) { return LoadCursorA(instance, name); }
 // A monochrome cursor from Win32's two masks, each `height` rows of
@@ -392,6 +393,15 @@ BOOL GetCursorPos(LPPOINT pt);
 // Moves the pointer (the display warps it) and, as in Win32, queues a
 // mouse-move at the new place when it changed.
 BOOL SetCursorPos(int x, int y);
+
+// ---------------------------------------------------------------------------
+// Bitmaps
+
+// A module's bitmap resource (null: the program's) as a device-dependent
+// bitmap for the screen; null when there is none. Delete it with
+// DeleteObject.
+HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name);
+inline HBITMAP LoadBitmap(HINSTANCE instance, LPCSTR name) { return LoadBitmapA(instance, name); }
 
 // ---------------------------------------------------------------------------
 // Timers
@@ -422,3 +432,27 @@ HDC GetDC(HWND hwnd);
 HDC GetWindowDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC dc);
 HWND WindowFromDC(HDC dc);
+
+// ---------------------------------------------------------------------------
+// Help
+
+inline constexpr UINT HELP_CONTEXT = 0x0001;
+inline constexpr UINT HELP_QUIT = 0x0002;
+inline constexpr UINT HELP_CONTENTS = 0x0003;
+inline constexpr UINT HELP_FINDER = 0x000B;
+
+// Hands the request to the help viewer a program installs
+// (platform::ui::SetHelpViewer). With none installed there is no help
+// window: HELP_QUIT succeeds, as there is nothing to close, and every other
+// command fails.
+BOOL WinHelpA(HWND window, LPCSTR helpFile, UINT command, std::uintptr_t data);
+inline BOOL WinHelp(HWND window, LPCSTR helpFile, UINT command, std::uintptr_t data)
+{
+    return WinHelpA(window, helpFile, command, data);
+}
+
+namespace platform::ui {
+// Shows, or closes, the help file for WinHelpA. Null removes the viewer.
+using HelpViewer = BOOL (*)(HWND window, LPCSTR helpFile, UINT command, std::uintptr_t data);
+void SetHelpViewer(HelpViewer viewer);
+}  // namespace platform::ui

@@ -5,6 +5,7 @@
 // expects so that code written against them reads the same here.
 
 #include "platform/Types.h"
+#include "platform/resources/Resources.h"
 
 // ---------------------------------------------------------------------------
 // Window messages (WM_NULL, WM_COMMAND and WM_USER come from Messages.h)
@@ -406,14 +407,8 @@ inline constexpr int SM_MOUSEWHEELPRESENT = 75;
 // ---------------------------------------------------------------------------
 // Cursors and beeps
 
-// An integer resource identifier passed where a name is expected.
-#ifndef MAKEINTRESOURCEA
-#define MAKEINTRESOURCEA(i) (reinterpret_cast<const char*>(static_cast<std::uintptr_t>(static_cast<WORD>(i))))
-#define MAKEINTRESOURCE(i) MAKEINTRESOURCEA(i)
-#endif
-#ifndef IS_INTRESOURCE
-#define IS_INTRESOURCE(p) ((reinterpret_cast<std::uintptr_t>(p) >> 16) == 0)
-#endif
+// Integer resource identifiers passed where a name is expected
+// (MAKEINTRESOURCE, IS_INTRESOURCE) come from Resources.h.
 #ifndef MAKEINTATOM
 #define MAKEINTATOM(i) MAKEINTRESOURCEA(i)
 #endif

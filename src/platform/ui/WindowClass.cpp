@@ -1,6 +1,7 @@
 // Window classes: registered by name, found by name or atom.
 
 #include "platform/ui/Internal.h"
+#include "platform/ui/controls/Classes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -99,6 +100,9 @@ ATOM Register(const WNDCLASSEXA& wc)
 
 std::shared_ptr<CWindowClass> FindClass(HINSTANCE instance, const char* name)
 {
+    // The standard controls exist from the first lookup on, without anyone
+    // having to ask for them.
+    platform::ui::controls::EnsureStandardClasses();
     CClassTable& table = Classes();
     std::lock_guard lock(table.m_mutex);
     auto cls = FindLocked(table, instance, name, false);

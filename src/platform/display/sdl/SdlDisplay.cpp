@@ -494,7 +494,11 @@ void CSdlDisplay::Handle(const SDL_Event& event)
             Upload(*m_windows[hwnd], true);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            if (GetActiveWindow() != hwnd && IsWindowEnabled(hwnd)) {
+            // A pop-up that never activates (an open menu or list) may get
+            // the desktop's focus when it shows; the window under it stays
+            // the active one.
+            if (GetActiveWindow() != hwnd && IsWindowEnabled(hwnd) &&
+                (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE) == 0) {
                 SetActiveWindow(hwnd);
             }
             break;

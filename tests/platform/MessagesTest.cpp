@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Messages.h"
+#include "support/MessageBoxRecorder.h"
 
 TEST(RegisteredMessages, OneIdentifierPerNameForTheWholeProcess)
 {
@@ -134,7 +135,7 @@ TEST(MessageWindows, DestroyWaitsForAHandlerRunningElsewhere)
     EXPECT_FALSE(IsWindow(self));
 }
 
-TEST(MessageBoxes, RecorderSeesEveryBoxAndRestoresTheSinkBefore)
+TEST(MessageBoxSinks, RecorderSeesEveryBoxAndRestoresTheSinkBefore)
 {
     const HWND owner = reinterpret_cast<HWND>(std::uintptr_t{0x42});
     CMessageBoxRecorder outer;
@@ -157,7 +158,7 @@ TEST(MessageBoxes, RecorderSeesEveryBoxAndRestoresTheSinkBefore)
     EXPECT_EQ(outer.Count(), 0u);
 }
 
-TEST(MessageBoxes, DefaultSinkWritesOneLineToStderrAndDeclines)
+TEST(MessageBoxSinks, DefaultSinkWritesOneLineToStderrAndDeclines)
 {
     testing::internal::CaptureStderr();
     const int okCancel = MessageBoxA(nullptr, "first\nsecond", "Intonara", MB_OKCANCEL);

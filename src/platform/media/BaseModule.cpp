@@ -1,0 +1,3 @@
+#include "platform/media/BaseModule.h"
+
+std::atomic<HINSTANCE> g_hInst{nullptr};

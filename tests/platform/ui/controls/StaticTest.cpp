@@ -1,0 +1,101 @@
+// Static controls: where their text lands, the colours their parent gives
+// them, and frames that let what they surround show.
+
+#include "ControlTestSupport.h"
+
+namespace {
+
+using controltest::CControlFixture;
+using controltest::Gray;
+
+class Statics : public CControlFixture {
+protected:
+    // The first and last columns holding ink darker than mid-grey.
+    std::pair<int, int> InkColumns(HWND hwnd, int width, int height)
+    {
+        int first = -1;
+        int last = -1;
+        for (int x = 0; x < width; ++x) {
+            for (int y = 0; y < height; ++y) {
+                if (Gray(m_ui.Pixel(hwnd, x, y)) < 96) {
+                    first = first < 0 ? x : first;
+                    last = x;
+                }
+            }
+        }
+        return {first, last};
+    }
+};
+
+TEST_F(Statics, TextIsPlacedLeftCentredOrRight)
+{
+    HWND left = Make("Static", "fast", SS_LEFT, 10, 10, 120, 16, 1106);
+    HWND centre = Make("Static", "fast", SS_CENTER, 10, 30, 120, 16, 1107);
+    HWND right = Make("Static", "fast", SS_RIGHT, 10, 50, 120, 16, 1108);
+    const auto l = InkColumns(left, 120, 16);
+    const auto c = InkColumns(centre, 120, 16);
+    const auto r = InkColumns(right, 120, 16);
+    EXPECT_LE(l.first, 2);
+    EXPECT_GE(r.second, 116);
+    EXPECT_NEAR((c.first + c.second) / 2.0, 60.0, 2.0);
+    // The same word everywhere: the same width of ink.
+    EXPECT_EQ(l.second - l.first, r.second - r.first);
+}
+
+TEST_F(Statics, TheParentChoosesTheColours)
+{
+    HBRUSH yellow = CreateSolidBrush(RGB(255, 255, 0));
+    m_recorder.On(WM_CTLCOLORSTATIC, [&](const uitest::Message& m, LRESULT& result) {
+        SetTextColor(reinterpret_cast<HDC>(m.wParam), RGB(255, 0, 0));
+        result = reinterpret_cast<LRESULT>(yellow);
+        return true;
+    });
+    HWND label = Make("Static", "Scale:", SS_LEFT, 10, 10, 60, 17, 1051);
+    EXPECT_EQ(m_ui.Pixel(label, 58, 15), RGB(255, 255, 0));
+    bool red = false;
+    for (int x = 0; x < 40 && !red; ++x) {
+        for (int y = 0; y < 17 && !red; ++y) {
+            const COLORREF c = m_ui.Pixel(label, x, y);
+            red = GetRValue(c) == 255 && GetGValue(c) < 64;
+        }
+    }
+    EXPECT_TRUE(red);
+    EXPECT_FALSE(m_recorder.Of(m_hParent, {WM_CTLCOLORSTATIC}).empty());
+    DestroyWindow(label);
+    DeleteObject(yellow);
+}
+
+TEST_F(Statics, AFrameShowsAndPassesOnWhatItSurrounds)
+{
+    HWND frame = Make("Static", "", SS_BLACKFRAME, 10, 10, 120, 100, 1125);
+    HWND inside = Make("Button", "Tie", BS_AUTOCHECKBOX | BS_PUSHLIKE, 40, 40, 40, 30, 1081);
+    EXPECT_NE(GetWindowLongPtrA(frame, GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+    EXPECT_EQ(m_ui.Pixel(frame, 0, 50), RGB(0, 0, 0));
+    EXPECT_EQ(m_ui.Pixel(frame, 119, 50), RGB(0, 0, 0));
+    EXPECT_EQ(m_ui.Pixel(frame, 10, 10), RGB(255, 255, 255));  // the parent's background
+    EXPECT_EQ(m_ui.Pixel(inside, 0, 0), RGB(223, 223, 223));    // the button's light edge
+    m_ui.Click(inside, 20, 15);
+    EXPECT_EQ(SendMessageA(inside, BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    HWND sunken = Make("Static", "0", SS_RIGHT | SS_SUNKEN, 200, 10, 40, 17, 1127);
+    RECT client{};
+    GetClientRect(sunken, &client);
+    EXPECT_EQ(client.right, 38);
+    EXPECT_EQ(m_ui.Pixel(sunken, -1, -1), RGB(128, 128, 128));
+    EXPECT_EQ(m_ui.Pixel(sunken, 38, 15), RGB(255, 255, 255));
+}
+
+TEST_F(Statics, DisabledTextIsGrey)
+{
+    HWND label = Make("Static", "Tracking", SS_LEFT, 10, 10, 80, 17, 1099);
+    EnableWindow(label, FALSE);
+    int darkest = 255;
+    for (int x = 0; x < 80; ++x) {
+        for (int y = 0; y < 17; ++y) {
+            darkest = std::min(darkest, Gray(m_ui.Pixel(label, x, y)));
+        }
+    }
+    EXPECT_EQ(darkest, 128);
+}
+
+}  // namespace
