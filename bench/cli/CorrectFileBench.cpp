@@ -1,11 +1,15 @@
-// bench_cli: runs "intonara correct" on long files and reports its speed
-// (as a real-time factor) and its peak memory, for files of 1 s, 1 minute
-// and 10 minutes of the demo phrase at 44.1 kHz. A job that streams keeps
-// the same peak memory whatever the length.
+// bench_cli: runs "intonara correct" as a whole process (start-up, module
+// load, reading, correcting, writing) on the demo phrase looped to 1 s,
+// 1 minute and 10 minutes at 44.1 kHz, in 16-bit PCM and in float, and
+// reports the medians of five runs: CPU time as a real-time factor and peak
+// resident memory. A job that streams keeps the same peak memory whatever
+// the length. A plain copy of the same file by sox, where it is installed,
+// is measured beside it as the floor that reading and writing set.
 
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,24 +24,54 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kRate = 44100;
+constexpr int kRuns = 5;
 
 // The phrase again and again, written as it goes so that this program's own
 // memory stays small too.
-bool WriteLoopedPhrase(const std::string& path, const std::vector<int16_t>& phrase, long frames)
+bool WriteLoopedPhrase(const std::string& path, const std::vector<float>& phrase, long frames, int format)
 {
     SF_INFO info{};
     info.channels = 1;
     info.samplerate = kRate;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    info.format = SF_FORMAT_WAV | format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file)
         return false;
     for (long done = 0; done < frames;) {
         const long n = std::min<long>(frames - done, static_cast<long>(phrase.size()));
-        sf_write_short(file, phrase.data(), n);
+        sf_write_float(file, phrase.data(), n);
         done += n;
     }
     return sf_close(file) == 0;
+}
+
+struct Medians
+{
+    double dCpuSeconds = 0;
+    double dRssMb = 0;
+    bool bOk = false;
+};
+
+template <class T>
+T Median(std::vector<T> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+Medians Measure(const std::string& program, const std::vector<std::string>& arguments)
+{
+    std::vector<double> cpu, rss;
+    for (int i = 0; i < kRuns; ++i) {
+        const clitest::ProgramResult r = clitest::RunProgram(program, arguments);
+        if (r.nStatus != 0) {
+            std::fprintf(stderr, "bench_cli: %s failed: %s", program.c_str(), r.sErr.c_str());
+            return {};
+        }
+        cpu.push_back(r.dCpuSeconds);
+        rss.push_back(static_cast<double>(r.nMaxRssKb) / 1024.0);
+    }
+    return {Median(cpu), Median(rss), true};
 }
 
 } // namespace
@@ -49,31 +83,31 @@ int main()
         std::fprintf(stderr, "bench_cli: %s is not built\n", tool.c_str());
         return 1;
     }
+    const std::string sox = clitest::FindProgram("sox");
     const fs::path dir = fs::temp_directory_path() / ("intonara-bench-cli-" + std::to_string(::getpid()));
     fs::create_directories(dir);
+    const std::vector<float> phrase = voice::SynthesizeDemoPhrase(kRate);
 
-    std::vector<int16_t> phrase;
-    for (float x : voice::SynthesizeDemoPhrase(kRate))
-        phrase.push_back(static_cast<int16_t>(x * 32767.0f));
-
-    std::printf("%-10s %10s %10s %12s %12s\n", "input", "size MB", "wall s", "x real time", "max RSS MB");
+    std::printf("%-7s %-6s %8s %12s %12s %14s %12s\n", "input", "format", "size MB", "CPU s", "x real time",
+                "max RSS MiB", "sox CPU s");
     int status = 0;
     for (const auto& [label, seconds] : {std::pair<const char*, long>{"1 s", 1}, {"1 min", 60}, {"10 min", 600}}) {
-        const std::string in = (dir / "in.wav").string(), out = (dir / "out.wav").string();
-        if (!WriteLoopedPhrase(in, phrase, seconds * kRate)) {
-            std::fprintf(stderr, "bench_cli: cannot write %s\n", in.c_str());
-            status = 1;
-            break;
+        for (const auto& [formatName, format] : {std::pair<const char*, int>{"16-bit", SF_FORMAT_PCM_16},
+                                                 {"float", SF_FORMAT_FLOAT}}) {
+            const std::string in = (dir / "in.wav").string(), out = (dir / "out.wav").string();
+            if (!WriteLoopedPhrase(in, phrase, seconds * kRate, format)) {
+                std::fprintf(stderr, "bench_cli: cannot write %s\n", in.c_str());
+                fs::remove_all(dir);
+                return 1;
+            }
+            const Medians m = Measure(tool.string(), {"correct", in, "-o", out, "--quiet"});
+            const Medians floor = sox.empty() ? Medians{} : Measure(sox, {in, out});
+            if (!m.bOk)
+                status = 1;
+            std::printf("%-7s %-6s %8.1f %12.4f %12.0f %14.2f %12.4f\n", label, formatName,
+                        static_cast<double>(fs::file_size(in)) / 1e6, m.dCpuSeconds,
+                        static_cast<double>(seconds) / std::max(m.dCpuSeconds, 1e-6), m.dRssMb, floor.dCpuSeconds);
         }
-        const clitest::ProgramResult r = clitest::RunProgram(tool.string(), {"correct", in, "-o", out, "--quiet"});
-        if (r.nStatus != 0) {
-            std::fprintf(stderr, "bench_cli: intonara failed: %s", r.sErr.c_str());
-            status = 1;
-            break;
-        }
-        std::printf("%-10s %10.1f %10.3f %12.0f %12.1f\n", label,
-                    static_cast<double>(fs::file_size(in)) / 1e6, r.dSeconds,
-                    static_cast<double>(seconds) / r.dSeconds, static_cast<double>(r.nMaxRssKb) / 1024.0);
     }
     fs::remove_all(dir);
     return status;

@@ -1,6 +1,7 @@
 #include "engine/PitchEngine.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "engine/DetectorStep.h"
 #include "engine/ShifterStep.h"
+#include "engine/WideCode.h"
 
 namespace {
 
@@ -17,15 +19,13 @@ constexpr float kA2 = -0.959801197052002f;
 constexpr float kB1 = -1.9465265274047852f;
 constexpr float kB2 = 0.9923696517944336f;
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define WIDE_CODE_AVAILABLE 1
+#if INTONARA_WIDE_CODE
 bool ProcessorHasWideVectors()
 {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
 }
 #else
-#define WIDE_CODE_AVAILABLE 0
 bool ProcessorHasWideVectors()
 {
     return false;
@@ -85,18 +85,21 @@ CPitchEngine::CPitchEngine()
     , m_fFineEnergy{}
     , m_fFineCorr{}
     , m_fCoarseRing{}
+    , m_fCoarseRingReversed{}
     , m_fRing{}
     , m_pTrack(nullptr)
     , m_nTrackCapacity(0)
     , m_nLoan(0)
     , m_nLoanInUse(0)
-    , m_bClearPending(0)
+    , m_nRequests(0)
+    , m_Now{}
     , m_fRingReversed{}
 {
     for (int i = 0; i < kMaxNotes; ++i)
         Store(m_nTarget[i], 0);
     for (int i = 0; i <= kMaxNotes; ++i)
         Store(m_nBound[i], 0);
+    ReloadShared();
     ResetDetector();
 }
 
@@ -104,7 +107,7 @@ CPitchEngine::~CPitchEngine() = default;
 
 void CPitchEngine::ClearBuffer()
 {
-    Store(m_bClearPending, 1);
+    Post(kClearRequest);
 }
 
 void CPitchEngine::Reset()
@@ -117,6 +120,7 @@ void CPitchEngine::Reset()
     // sees the request to restart the coarse history.
     Store(m_bResetDetectorPending, 1);
     Store(m_bSearching, 1);
+    Post(kReloadRequest);
 }
 
 void CPitchEngine::SetScaleTable(short nNotes, const int* pTargets, const int* pBounds)
@@ -183,6 +187,7 @@ void CPitchEngine::SetBypass(int on)
     } else {
         Store(m_bBypass, 0);
     }
+    Post(kReloadRequest);
 }
 
 void CPitchEngine::SetVibrato(float* pTable, int nLength, float fIncrement, float fDepth, int nDelayFrames)
@@ -197,6 +202,7 @@ void CPitchEngine::SetVibrato(float* pTable, int nLength, float fIncrement, floa
 void CPitchEngine::EnableVibrato(int on)
 {
     Store(m_bVibrato, on);
+    Post(kReloadRequest);
 }
 
 void CPitchEngine::EnableAutoCorrect(int on)
@@ -207,11 +213,13 @@ void CPitchEngine::EnableAutoCorrect(int on)
 void CPitchEngine::EnableTracking(int on)
 {
     Store(m_bTracking, on);
+    Post(kReloadRequest);
 }
 
 void CPitchEngine::EnableCorrecting(int on)
 {
     Store(m_bCorrecting, on);
+    Post(kReloadRequest);
 }
 
 void CPitchEngine::SetWaitForSignal(int on)
@@ -219,6 +227,7 @@ void CPitchEngine::SetWaitForSignal(int on)
     Store(m_bWaitForSignal, on);
     if (on != 0)
         Store(m_nFrameCount, 0);
+    Post(kReloadRequest);
 }
 
 void CPitchEngine::SetTrackHigh(int /*on*/)
@@ -259,6 +268,9 @@ void CPitchEngine::BeginBlock()
     const TrackLoan& loan = m_Loans[generation & 1u];
     m_pTrack = loan.pRecords.load(std::memory_order_relaxed);
     m_nTrackCapacity = loan.nCapacity.load(std::memory_order_relaxed);
+    // Whatever was written between blocks, by a setter or by a test
+    // placing the engine by hand, is taken now.
+    ReloadShared();
 }
 
 void CPitchEngine::EndBlock()
@@ -268,25 +280,77 @@ void CPitchEngine::EndBlock()
 
 float CPitchEngine::RingSample(int nIndex) const
 {
-    if (Load(m_bClearPending) != 0)
+    if ((m_nRequests.load(std::memory_order_relaxed) & kClearRequest) != 0)
         return 0.0f;
     return m_fRing[nIndex & kRingMask];
 }
 
-// Near-silence becomes exact silence (it then counts toward the zero run and
-// keeps denormals out of every sum); anything not finite would poison the
-// running sums for good, so it is silenced too.
-inline float CPitchEngine::FlushSample(float x)
+void CPitchEngine::ReloadShared()
 {
-    const double m = std::fabs(static_cast<double>(x));
-    return (m >= 1e-10 && m <= static_cast<double>(FLT_MAX)) ? x : 0.0f;
+    m_Now.bTracking = Load(m_bTracking);
+    m_Now.bFrameClock = m_Now.bTracking | Load(m_bCorrecting) | Load(m_bVibrato);
+    m_Now.bWaitForSignal = Load(m_bWaitForSignal);
+    m_Now.bSearching = Load(m_bSearching);
+    m_Now.bResetDetectorPending = Load(m_bResetDetectorPending);
+    m_Now.bBypass = Load(m_bBypass);
+    m_Now.fRatio = Load(m_fRatio);
 }
 
-void CPitchEngine::ApplyPendingClear()
+void CPitchEngine::TakeRequests()
 {
-    m_bClearPending.exchange(0, std::memory_order_relaxed);
-    std::memset(m_fRing, 0, sizeof m_fRing);
-    std::memset(m_fRingReversed, 0, sizeof m_fRingReversed);
+    // Acquire: the values the setters stored before posting are seen below.
+    const uint32_t requests = m_nRequests.exchange(0, std::memory_order_acquire);
+    if ((requests & kClearRequest) != 0) {
+        std::memset(m_fRing, 0, sizeof m_fRing);
+        std::memset(m_fRingReversed, 0, sizeof m_fRingReversed);
+    }
+    ReloadShared();
+}
+
+void CPitchEngine::PublishSearching(int32_t on)
+{
+    m_Now.bSearching = on;
+    Store(m_bSearching, on);
+}
+
+void CPitchEngine::PublishRatio(float r)
+{
+    m_Now.fRatio = r;
+    Store(m_fRatio, r);
+}
+
+// The record array is full: both passes end on their own.
+void CPitchEngine::PublishPassEnded()
+{
+    Store(m_bTracking, 0);
+    Store(m_bCorrecting, 0);
+    m_Now.bTracking = 0;
+    m_Now.bFrameClock = Load(m_bVibrato);
+}
+
+namespace {
+
+// The smallest float whose value, taken as a double, is at least 1e-10: a
+// magnitude compares with 1e-10 in double exactly as with this in float.
+constexpr float SmallestAudible()
+{
+    const float f = static_cast<float>(1e-10);
+    return static_cast<double>(f) >= 1e-10 ? f : std::bit_cast<float>(std::bit_cast<uint32_t>(f) + 1u);
+}
+constexpr uint32_t kSmallestAudibleBits = std::bit_cast<uint32_t>(SmallestAudible());
+constexpr uint32_t kLargestFiniteBits = std::bit_cast<uint32_t>(FLT_MAX);
+
+} // namespace
+
+// Near-silence becomes exact silence (it then counts toward the zero run and
+// keeps denormals out of every sum); anything not finite would poison the
+// running sums for good, so it is silenced too. The magnitude's bits order
+// like the magnitudes themselves (NaNs above infinity), so one unsigned
+// range test decides.
+inline float CPitchEngine::FlushSample(float x)
+{
+    const uint32_t magnitude = std::bit_cast<uint32_t>(x) & 0x7FFFFFFFu;
+    return magnitude - kSmallestAudibleBits <= kLargestFiniteBits - kSmallestAudibleBits ? x : 0.0f;
 }
 
 inline void CPitchEngine::WriteRing(int w, float x)
@@ -298,14 +362,15 @@ inline void CPitchEngine::WriteRing(int w, float x)
 
 inline void CPitchEngine::FrameClockStep(float x)
 {
-    if (Load(m_bWaitForSignal) != 0) {
+    if (m_Now.bWaitForSignal != 0) {
         // An armed pass starts its frame 0 at the first audible sample.
         m_nSampleInFrame = 0;
         Store(m_nFrameCount, 0);
         Store(m_nFrameIndex, 0);
         if (x != 0.0f) {
+            m_Now.bWaitForSignal = 0;
             Store(m_bWaitForSignal, 0);
-            if (Load(m_bTracking) != 0)
+            if (m_Now.bTracking != 0)
                 OpenRecord(0, x);
         }
         return;
@@ -314,8 +379,58 @@ inline void CPitchEngine::FrameClockStep(float x)
         m_nSampleInFrame = 0;
         FrameTick(x);
     }
-    if (Load(m_bTracking) != 0)
+    if (m_Now.bTracking != 0)
         UpdateRecordRange(x);
+}
+
+// The bank reads back 2 (B + 7) samples; a run writes up to four samples
+// ahead of the one it updates the bank for, and all of them must still find
+// their windows in the ring. Longer lags go one sample at a time.
+constexpr int kLongestRunBase = (CPitchEngine::kRingSize - 2 * 7 - (CPitchEngine::kUpdateInterval - 1)) / 2 - 1;
+
+// In locked state the samples up to the next period update are taken in two
+// passes: first each one into the ring and the bank (and the frame clock),
+// then the update, then the shifter over all of them. Nothing the first pass
+// or the update writes is read by the shifter for an earlier sample except
+// the ratio and the period, which it takes as they were; so the samples are
+// the same as one at a time, and the shifter no longer waits for the update
+// before it can go on with the samples that precede it.
+template <bool kWide>
+[[gnu::always_inline]] inline int CPitchEngine::LockedRun(const float* pIn, float* pOut, int i, int nCount, int& w,
+                                                          ReadPosition& pos)
+{
+    const int length = std::min(nCount - i, kUpdateInterval - m_nUpdateCount);
+    const float ratioBefore = m_Now.bBypass != 0 ? 1.0f : m_Now.fRatio;
+    const float periodBefore = Load(m_fPeriod);
+    const int wBefore = w;
+    fine_bank::Sums<kWide> sums;
+    sums.Load(m_fFineEnergy, m_fFineCorr);
+    for (int k = 0; k < length; ++k) {
+        const float x = FlushSample(pIn[i + k]);
+        if (m_Now.bFrameClock != 0)
+            FrameClockStep(x);
+        w = (w + 1) & kRingMask;
+        WriteRing(w, x);
+        sums.Add(m_fRingReversed + (kRingMask - w), m_nBaseLag, x);
+    }
+    sums.Store(m_fFineEnergy, m_fFineCorr);
+    m_nUpdateCount += length;
+    const bool update = m_nUpdateCount >= kUpdateInterval;
+    if (update) {
+        m_nUpdateCount = 0;
+        PeriodUpdate(w);
+        if (m_Now.bBypass != 0)
+            PublishRatio(1.0f);
+    }
+    const int before = update ? length - 1 : length;
+    int wk = wBefore;
+    for (int k = 0; k < before; ++k) {
+        wk = (wk + 1) & kRingMask;
+        pOut[i + k] = ShiftStep(ratioBefore, [periodBefore] { return periodBefore; }, wk, pos);
+    }
+    if (update)
+        pOut[i + length - 1] = ShiftStep(m_Now.fRatio, [this] { return Load(m_fPeriod); }, w, pos);
+    return i + length;
 }
 
 template <bool kWide>
@@ -324,19 +439,24 @@ template <bool kWide>
     int w = m_nWrite;
     ReadPosition pos{m_nRead, m_fReadFrac};
 
-    for (int i = 0; i < nCount; ++i) {
-        if (Load(m_bClearPending) != 0) [[unlikely]]
-            ApplyPendingClear();
+    for (int i = 0; i < nCount;) {
+        if (m_nRequests.load(std::memory_order_relaxed) != 0) [[unlikely]]
+            TakeRequests();
+
+        if (m_Now.bSearching == 0 && m_nBaseLag <= kLongestRunBase) {
+            i = LockedRun<kWide>(pIn, pOut, i, nCount, w, pos);
+            continue;
+        }
 
         const float x = FlushSample(pIn[i]);
 
-        if ((Load(m_bTracking) | Load(m_bCorrecting) | Load(m_bVibrato)) != 0)
+        if (m_Now.bFrameClock != 0)
             FrameClockStep(x);
 
         w = (w + 1) & kRingMask;
         WriteRing(w, x);
 
-        if (Load(m_bSearching) != 0) {
+        if (m_Now.bSearching != 0) {
             if (x == 0.0f) {
                 if (m_nZeroRun <= kZeroRunLimit)
                     ++m_nZeroRun;
@@ -345,7 +465,7 @@ template <bool kWide>
             }
             if (m_nZeroRun <= kZeroRunLimit) {
                 m_nWrite = w;
-                CoarseStep(x, w);
+                CoarseStep<kWide>(x, w);
             } else {
                 // Long silence: nothing to search for, and the coarse history
                 // is stale by now. Writing keeps landing in slot 1. The read
@@ -354,7 +474,8 @@ template <bool kWide>
                 // when sound returns it comes out at the engine's stated
                 // latency, which hosts compensate, instead of wherever the
                 // read position had drifted to.
-                Store(m_bResetDetectorPending, 1);
+                if (m_Now.bResetDetectorPending == 0)
+                    PublishResetPending(1);
                 w = 0;
                 pos.nIndex = kInitialRead - 1;
                 pos.fFrac = 0.0f;
@@ -363,10 +484,11 @@ template <bool kWide>
             FineStep<kWide>(x, w);
         }
 
-        if (Load(m_bBypass) != 0)
-            Store(m_fRatio, 1.0f);
+        if (m_Now.bBypass != 0)
+            PublishRatio(1.0f);
 
-        pOut[i] = ShiftStep(Load(m_fRatio), w, pos);
+        pOut[i] = ShiftStep(m_Now.fRatio, [this] { return Load(m_fPeriod); }, w, pos);
+        ++i;
     }
 
     m_nWrite = w;
@@ -379,8 +501,8 @@ void CPitchEngine::ProcessBaseline(const float* pIn, float* pOut, int nCount)
     ProcessSamples<false>(pIn, pOut, nCount);
 }
 
-#if WIDE_CODE_AVAILABLE
-__attribute__((target("avx2"))) void CPitchEngine::ProcessWide(const float* pIn, float* pOut, int nCount)
+#if INTONARA_WIDE_CODE
+INTONARA_WIDE_TARGET void CPitchEngine::ProcessWide(const float* pIn, float* pOut, int nCount)
 {
     ProcessSamples<true>(pIn, pOut, nCount);
 }

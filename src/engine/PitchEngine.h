@@ -14,6 +14,9 @@
 // may run on the UI side at the same time, without a lock. Fields that both
 // sides touch are relaxed atomics (plain moves on x86); fields that only the
 // streaming thread touches are plain, so the per-sample loops stay cheap.
+// The few shared values the per-sample path tests are mirrored in plain
+// copies of the streaming thread's own; every UI-side write raises a flag
+// that makes it take the shared values again before its next sample.
 class CPitchEngine
 {
 public:
@@ -124,35 +127,61 @@ private:
     void BeginBlock();
     void EndBlock();
 
+    // Requests from the UI side, carried out by the streaming thread before
+    // its next sample: clear the input ring, and take the shared values
+    // again (a setter has written one that the streaming thread mirrors).
+    static constexpr uint32_t kClearRequest = 1u;
+    static constexpr uint32_t kReloadRequest = 2u;
+    void Post(uint32_t nRequest) { m_nRequests.fetch_or(nRequest, std::memory_order_release); }
+    void TakeRequests();
+    void ReloadShared();
+
+    // Streaming-side writes of shared values: the mirror and the shared field.
+    void PublishSearching(int32_t on);
+    void PublishResetPending(int32_t on)
+    {
+        m_Now.bResetDetectorPending = on;
+        Store(m_bResetDetectorPending, on);
+    }
+    void PublishRatio(float r);
+    void PublishPassEnded();
+
     // Per-sample steps; the hot ones are defined inline in the private
     // headers DetectorStep.h and ShifterStep.h, which only PitchEngine.cpp
     // includes.
     static float FlushSample(float x);
-    void ApplyPendingClear();
     void WriteRing(int w, float x);
     void FrameClockStep(float x);
     float PreFilterStep(float x);
+    template <bool kWide>
     void CoarseStep(float x, int w);
     template <bool kWide>
     void FineStep(float x, int w);
-    template <bool kWide>
-    void FineBankUpdate(float x, int w);
     struct ReadPosition
     {
         int nIndex;  // ring slot at the centre of the interpolation
         float fFrac; // offset from it, in [-0.5, 0.5)
     };
-    float ShiftStep(float r, int w, ReadPosition& pos);
+    // period() gives the period a splice jumps by; it is asked only when a
+    // splice happens.
+    template <class Period>
+    float ShiftStep(float r, Period period, int w, ReadPosition& pos);
+    // Locked state, up to and including the next period update.
+    template <bool kWide>
+    int LockedRun(const float* pIn, float* pOut, int i, int nCount, int& w, ReadPosition& pos);
     float Interpolate(int rd, float f) const;
 
     // Detector (Detector.cpp).
-    void CoarseDecimatedStep(float y, int w);
+    void CoarseDecimatedStep(float y, int w, bool bWide);
     bool FindCandidate(int nMaxLag, int& nStart, int& nIndex, int& nPeriod) const;
-    bool LowerOctaveWins(int w, int nShort, int nLong) const;
-    bool SeedBank(int w);
+    bool LowerOctaveWins(int w, int nShort, int nLong, float& fSeedShort, float& fSeedLong) const;
+    // pEnergy: the seed energy when already known (else it is summed here).
+    bool SeedBank(int w, const float* pEnergy);
     void PeriodUpdate(int w);
-    bool MoveBankDown(int w);
-    bool MoveBankUp(int w);
+    bool CanMoveBankDown() const;
+    void MoveBankDown(int w);
+    bool CanMoveBankUp() const;
+    void MoveBankUp(int w);
     void LoseLock();
     float SumSquares(int w, int nFrom, int nCount) const;
     float LagCorrelation(int w, int nLag) const;
@@ -160,8 +189,9 @@ private:
     // Shifter (Shifter.cpp).
     // By value: the read position lives in registers for a whole block, and
     // passing it by reference to an out-of-line call would pin it to memory.
-    ReadPosition SpliceBack(ReadPosition pos) const;
-    ReadPosition SpliceForwardIfBehind(int w, ReadPosition pos) const;
+    // fPeriod: the period in force at the sample being shifted.
+    static ReadPosition SpliceBack(ReadPosition pos, float fPeriod);
+    static ReadPosition SpliceForwardIfBehind(int w, ReadPosition pos, float fPeriod);
 
     // Target ratio, retune smoothing and vibrato (Target.cpp).
     float TargetRatio(float fPeriod);
@@ -230,6 +260,10 @@ private:
     alignas(32) float m_fFineEnergy[kBankSize];
     alignas(32) float m_fFineCorr[kBankSize];
     float m_fCoarseRing[kCoarseRingSize];
+    // The coarse ring again, time-reversed and written twice like the input
+    // ring's copy below: lag k of the newest decimated sample is k entries
+    // on, so the 110 lags' sums are contiguous loads.
+    float m_fCoarseRingReversed[2 * kCoarseRingSize];
     float m_fRing[kRingSize];
     // The loan in force for the block being processed (streaming thread).
     TrackRecord* m_pTrack;
@@ -238,8 +272,21 @@ private:
     std::atomic<uint32_t> m_nLoan;
     std::atomic<uint32_t> m_nLoanInUse;
 
-    // A ClearBuffer request, carried out by the streaming thread.
-    std::atomic<int32_t> m_bClearPending;
+    // Requests not yet carried out (kClearRequest, kReloadRequest). On a
+    // cache line of its own: the streaming thread reads it every sample, and
+    // writes of its own nearby would slow down every setter that posts.
+    alignas(64) std::atomic<uint32_t> m_nRequests;
+    // The streaming thread's copies of what its per-sample path tests.
+    struct alignas(64) SampleFlags
+    {
+        int32_t bFrameClock; // tracking, correcting or vibrato: the frame clock runs
+        int32_t bTracking;
+        int32_t bWaitForSignal;
+        int32_t bSearching;
+        int32_t bResetDetectorPending;
+        int32_t bBypass;
+        float fRatio;
+    } m_Now;
     // The input ring again, time-reversed and written twice: the sample that
     // went into ring slot s sits at [2047 - s] and [4095 - s]. Counting back
     // from the newest sample then walks forward through memory without a

@@ -21,9 +21,9 @@ inline bool UsablePeriod(float p)
 
 // Reading faster than writing: the read index has come within 23 samples of
 // the write index, so go back one period.
-CPitchEngine::ReadPosition CPitchEngine::SpliceBack(ReadPosition pos) const
+CPitchEngine::ReadPosition CPitchEngine::SpliceBack(ReadPosition pos, float fPeriod)
 {
-    const float p = Load(m_fPeriod);
+    const float p = fPeriod;
     if (!UsablePeriod(p))
         return pos;
     const float target = static_cast<float>(pos.nIndex + kRingSize) - p + pos.fFrac;
@@ -36,9 +36,9 @@ CPitchEngine::ReadPosition CPitchEngine::SpliceBack(ReadPosition pos) const
 
 // Reading slower than writing: once the read position trails by more than
 // one period plus the far margin, go forward one period.
-CPitchEngine::ReadPosition CPitchEngine::SpliceForwardIfBehind(int w, ReadPosition pos) const
+CPitchEngine::ReadPosition CPitchEngine::SpliceForwardIfBehind(int w, ReadPosition pos, float fPeriod)
 {
-    const float p = Load(m_fPeriod);
+    const float p = fPeriod;
     if (!UsablePeriod(p))
         return pos;
     const int wUnwrapped = (w < pos.nIndex) ? w + kRingSize : w;

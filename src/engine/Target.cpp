@@ -35,8 +35,8 @@ inline float ShifterSafeRatio(float r)
 
 float CPitchEngine::TargetRatio(float fPeriod)
 {
-    const bool waiting = Load(m_bWaitForSignal) != 0;
-    if (Load(m_bTracking) != 0 && !waiting) {
+    const bool waiting = m_Now.bWaitForSignal != 0;
+    if (m_Now.bTracking != 0 && !waiting) {
         FoldPeriodIntoRecord(fPeriod);
         return 1.0f;
     }
@@ -161,7 +161,7 @@ void CPitchEngine::ApplyRatio(float fTarget)
             ratio = ratio * (VibratoGain() * Load(m_fVibDepth) * entry + 1.0f);
         }
     }
-    Store(m_fRatio, ShifterSafeRatio(ratio));
+    PublishRatio(ShifterSafeRatio(ratio));
 }
 
 // Silent for the first half of the onset delay, a linear fade-in over the

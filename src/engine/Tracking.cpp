@@ -40,7 +40,7 @@ void CPitchEngine::FrameTick(float x)
     if (Load(m_bAutoCorrect) != 0 && Load(m_bVibrato) != 0)
         AdvanceVibratoClock();
 
-    const bool tracking = Load(m_bTracking) != 0;
+    const bool tracking = m_Now.bTracking != 0;
     if (!tracking && Load(m_bCorrecting) == 0)
         return;
 
@@ -50,8 +50,7 @@ void CPitchEngine::FrameTick(float x)
         // The array is full: stay on the last record (never overwrite it)
         // and end whichever pass was running.
         index = capacity - 1;
-        Store(m_bTracking, 0);
-        Store(m_bCorrecting, 0);
+        PublishPassEnded();
         Store(m_nFrameIndex, index);
         return;
     }

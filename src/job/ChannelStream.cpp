@@ -75,19 +75,23 @@ public:
     CStreamer(CSoundReader& reader, CSoundWriter* pWriter, const std::vector<IBaseFilter*>& filters,
               const StreamPlan& plan, const StreamHooks& hooks)
         : m_Reader(reader), m_pWriter(pWriter), m_Plan(plan), m_Hooks(hooks),
-          m_nInChannels(reader.Format().nChannels), m_nChannels(static_cast<int>(filters.size())),
-          m_nChunk(plan.nBlockFrames * plan.nChunkBlocks)
+          m_nInChannels(reader.Format().nChannels), m_nChannels(static_cast<int>(filters.size()))
     {
+        const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+        m_nThreads = std::clamp(plan.nMaxThreads > 0 ? plan.nMaxThreads : cores, 1, m_nChannels);
+        m_nChunk = plan.nBlockFrames * (plan.nChunkBlocks > 0 ? plan.nChunkBlocks : m_nThreads > 1 ? 4 : 1);
         const int rate = reader.Format().nSampleRate;
         for (IBaseFilter* filter : filters)
             m_Graphs.push_back(std::make_unique<CChannelGraph>(filter, plan.path, rate, plan.nBlockFrames));
         const size_t chunk = static_cast<size_t>(std::max(m_nChunk, plan.nLatency));
-        m_Interleaved.resize(chunk * static_cast<size_t>(m_nInChannels));
         m_In.assign(static_cast<size_t>(m_nChannels), std::vector<T>(chunk));
         m_Out.assign(static_cast<size_t>(m_nChannels), std::vector<T>(chunk));
-        m_Frames.resize(chunk * static_cast<size_t>(m_nChannels));
-        const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-        m_nThreads = std::clamp(plan.nMaxThreads > 0 ? plan.nMaxThreads : cores, 1, m_nChannels);
+        // A mono file is read straight into its channel and written straight
+        // from it: no copies, and no memory for them.
+        if (m_nInChannels > 1)
+            m_Interleaved.resize(chunk * static_cast<size_t>(m_nInChannels));
+        if (m_nChannels > 1)
+            m_Frames.resize(chunk * static_cast<size_t>(m_nChannels));
     }
 
     StreamResult Run()
@@ -102,10 +106,12 @@ public:
         for (;;) {
             if (m_Hooks.pCancel && m_Hooks.pCancel->load(std::memory_order_relaxed))
                 ThrowFailure("interrupted");
-            int n = static_cast<int>(ReadFrames(m_Reader, m_Interleaved.data(), m_nChunk));
+            const bool mono = m_nInChannels == 1;
+            int n = static_cast<int>(ReadFrames(m_Reader, mono ? m_In[0].data() : m_Interleaved.data(), m_nChunk));
             const int read = n;
             if (n > 0) {
-                Split(n);
+                if (!mono)
+                    Split(n);
                 if (result.nFirstSound < 0) {
                     const int first = FirstSound(m_In[0].data(), n);
                     if (first >= 0)
@@ -125,7 +131,9 @@ public:
             RunChannels(n, read);
             const int drop = std::min(skip, n);
             skip -= drop;
-            if (m_pWriter) {
+            if (m_pWriter && m_nChannels == 1) {
+                WriteFrames(*m_pWriter, m_Out[0].data() + drop, n - drop);
+            } else if (m_pWriter) {
                 Interleave(drop, n);
                 WriteFrames(*m_pWriter, m_Frames.data(), n - drop);
             }
@@ -225,8 +233,8 @@ private:
     const StreamHooks& m_Hooks;
     const int m_nInChannels;
     const int m_nChannels;
-    const int m_nChunk;
     int m_nThreads = 1;
+    int m_nChunk = 0;
     std::vector<std::unique_ptr<CChannelGraph>> m_Graphs;
     std::vector<T> m_Interleaved;
     std::vector<std::vector<T>> m_In;
@@ -244,7 +252,7 @@ int ProcessedChannels(const ChannelChoice& choice, int inputChannels)
 StreamResult StreamThroughFilters(CSoundReader& reader, CSoundWriter* pWriter, const std::vector<IBaseFilter*>& filters,
                                   const StreamPlan& plan, const StreamHooks& hooks)
 {
-    if (filters.empty() || plan.nBlockFrames < 1 || plan.nChunkBlocks < 1 || plan.nLatency < 0)
+    if (filters.empty() || plan.nBlockFrames < 1 || plan.nChunkBlocks < 0 || plan.nLatency < 0)
         ThrowUsage("nothing to stream through");
     if (plan.path == ProcessingPath::Pcm16)
         return CStreamer<int16_t>(reader, pWriter, filters, plan, hooks).Run();

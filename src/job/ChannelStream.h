@@ -44,7 +44,10 @@ struct StreamPlan
     bool bKeepLatency = false;
     int nLatency = 0;          // the filter's delay in frames
     int nBlockFrames = 8192;   // frames per media sample
-    int nChunkBlocks = 16;     // media samples per stretch handed to the channels
+    // Media samples per stretch handed to the channels; 0: one when a single
+    // channel runs (memory is then all that a longer stretch changes), four
+    // when threads are started per stretch and the work has to outweigh that.
+    int nChunkBlocks = 0;
     int nMaxThreads = 0;       // 0: one per core
 };
 

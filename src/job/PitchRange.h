@@ -26,8 +26,14 @@ public:
     std::string Warning() const;
 
 private:
-    void AddDecimated(float x);
+    template <class Sample>
+    void AddSamples(const Sample* pMono, int nFrames);
     void AnalyseFrame();
+    // The correlation of each listed lag, added up exactly as the analysis
+    // defines it, into m_Corr (lags already known are skipped).
+    void ComputeExactly(const size_t* pLags, size_t nCount, size_t nSpan, double dEarlierEnergy);
+    void BoundLags(size_t nFrom, size_t nTo, size_t nSpan, double dEarlierEnergy, double dEnergy);
+    void CountVoiced(double dHz);
 
     const int m_nRate;
     const int m_nDecimation;  // input samples per analysed sample
@@ -37,6 +43,18 @@ private:
     size_t m_nFilled = 0;
     int m_nVoiced = 0;
     int m_nBelow = 0;
+    // Working space of the analysis, kept between frames.
+    std::vector<double> m_Samples;   // the frame in double
+    std::vector<double> m_Squares;   // and each sample squared
+    std::vector<double> m_Prefix;    // running sums of the squares
+    std::vector<double> m_Products;  // per lag: the frame against itself that lag later
+    std::vector<double> m_LagEnergy; // per lag: the energy of the later part
+    std::vector<float> m_Estimate;   // per lag: that product, summed in float
+    std::vector<double> m_Near;      // per lag: the correlation, estimated
+    std::vector<double> m_Margin;    // per lag: how far off the estimate can be
+    std::vector<double> m_Corr;      // per lag: the normalised correlation
+    std::vector<char> m_Known;       // per lag: m_Corr holds it this frame
+    std::vector<size_t> m_Pending;   // lags to work out exactly
 };
 
 } // namespace job

@@ -23,7 +23,7 @@ struct ProgramResult
     std::string sErr;
     long nMaxRssKb = 0;   // the child's peak resident memory
     double dSeconds = 0;  // wall time
-    double dCpuSeconds = 0; // the child's user and system time
+    double dCpuSeconds = 0; // user and system time of the child, all its threads
 };
 
 // The directory the running program lives in: the tool sits beside the tests.
@@ -103,8 +103,8 @@ inline ProgramResult RunProgram(const std::string& program, const std::vector<st
     result.dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     result.nStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.nMaxRssKb = usage.ru_maxrss;
-    result.dCpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec); };
+    result.dCpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     return result;
 }
 

@@ -1,10 +1,12 @@
 // Period detection: acquisition time and accuracy, the octave check, and
 // what ends a lock.
 
+#include <cmath>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "EngineProbe.h"
 #include "EngineSignals.h"
 
 using namespace enginetest;
@@ -41,6 +43,11 @@ INSTANTIATE_TEST_SUITE_P(Waves, DetectorLock,
     [](const auto& info) {
         return (std::get<0>(info.param) == Shape::Sine ? "Sine" : "Sawtooth") + std::to_string(std::get<1>(info.param));
     });
+
+// Near the longest period the coarse search covers (decimated lags up to
+// 109): a smooth wave still locks there.
+INSTANTIATE_TEST_SUITE_P(LongestPeriod, DetectorLock, ::testing::Values(std::tuple{Shape::Sine, 860}),
+    [](const auto& info) { return "Sine" + std::to_string(std::get<1>(info.param)); });
 
 TEST(Detector, OctaveCheckWeighsTheCandidatesTwoToFive)
 {
@@ -106,4 +113,20 @@ TEST(Detector, LockEndsWhereTheEnergyFallsBelowTheFloor)
     CPitchEngine quiet;
     Prepare(quiet, false);
     EXPECT_EQ(RunUntilLocked(quiet, Tone(Shape::Sine, 100, 2e-4, 20000)), -1);
+}
+
+TEST(Detector, SilenceEndsAtTheFloatJustBelowTheThreshold)
+{
+    // The comparison is made in double: the largest float below 1e-10 is
+    // silence, the next one up is sound. More zeros in a row than the limit
+    // make a search start over.
+    float below = static_cast<float>(1e-10);
+    if (static_cast<double>(below) >= 1e-10)
+        below = std::nextafter(below, 0.0f);
+    for (const float v : {below, -below, std::nextafter(below, 1.0f)}) {
+        CPitchEngine e;
+        NeverLock(e);
+        ProcessAll(e, std::vector<float>(CPitchEngine::kZeroRunLimit + 1, v));
+        EXPECT_EQ(CEngineProbe::ResetPending(e), v == std::nextafter(below, 1.0f) ? 0 : 1) << v;
+    }
 }

@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 
+#include "engine/EngineProbe.h"
 #include "golden/GoldenCases.h"
 #include "host/ActvPlug.h"
 #include "platform/media/FilterGraph.h"
@@ -48,6 +49,12 @@ const std::vector<Case>& Cases()
          {{SETTING_VIBRATO_TYPE, 2}, {SETTING_RETUNE_SPEED, 400}, {SETTING_THRESHOLD, 5}, {SETTING_SCALE, 25}},
          false, 0x30b5e739659a110bull},
         {"demo 44100 pcm16 bypass", Input::Demo, 44100, true, {}, true, 0x0386f4ca9e2405b8ull},
+        {"demo 48000 float sine vibrato minor", Input::Demo, 48000, false,
+         {{SETTING_SCALE, 2}, {SETTING_KEY, 4}, {SETTING_VIBRATO_TYPE, 1}, {SETTING_VIBRATO_DEPTH, 70},
+          {SETTING_VIBRATO_DELAY, 0}}, false, 0x6793f2691f1ed217ull},
+        {"vibrato 48000 pcm16 square fast retune", Input::Vibrato, 48000, true,
+         {{SETTING_VIBRATO_TYPE, 2}, {SETTING_VIBRATO_RATE, 30}, {SETTING_RETUNE_SPEED, 1}, {SETTING_THRESHOLD, 40}},
+         false, 0xb8e8cee5bff125daull},
         // Samples larger than the conversion buffers: the same samples as in
         // small blocks.
         {"demo 44100 pcm16 defaults", Input::Demo, 44100, true, {}, false, 0x1af596fb2b7959fcull, {100000, 70000}},
@@ -96,6 +103,22 @@ TEST(FilterGolden, EveryCaseGivesTheRecordedSamples)
         const uint64_t actual = golden::Checksum(out.data(), out.size());
         same = golden::Matches(c.name, actual, c.expected) && same;
     }
+    EXPECT_TRUE(same);
+}
+
+// Processors without 256-bit vectors run the baseline build of the engine's
+// block loop, which must give the same samples.
+TEST(FilterGolden, BaselineCodeGivesTheSameSamples)
+{
+    if (!CEngineProbe::UsesWideCode())
+        GTEST_SKIP() << "this processor runs the baseline code in the test above";
+    CEngineProbe::UseWideCode(false);
+    bool same = true;
+    for (const Case& c : {Cases()[0], Cases()[4]}) {
+        const std::vector<BYTE> out = RunThroughFilter(c);
+        same = golden::Matches(c.name, golden::Checksum(out.data(), out.size()), c.expected) && same;
+    }
+    CEngineProbe::UseWideCode(true);
     EXPECT_TRUE(same);
 }
 

@@ -29,6 +29,10 @@ const std::vector<Case>& Cases()
         {"vibrato 44100 sawtooth microtonal", false, 44100.0,
          {{"vibrato_type", 3}, {"scale", 14}, {"key", 3}, {"detune", 33}}, 0xedbb89b45b6d1b53ull},
         {"demo 44100 bypass", true, 44100.0, {{"enabled", 0}}, 0x4ab742b56d00991eull},
+        {"demo 48000 sine vibrato minor", true, 48000.0,
+         {{"scale", 2}, {"key", 4}, {"vibrato_type", 1}, {"vibrato_depth", 70}, {"vibrato_delay", 0}}, 0x6793f2691f1ed217ull},
+        {"vibrato 44100 square low threshold", false, 44100.0,
+         {{"vibrato_type", 2}, {"vibrato_rate", 3.0f}, {"threshold", 5}, {"scale", 25}}, 0xb26289c21f7a965eull},
     };
     return cases;
 }
