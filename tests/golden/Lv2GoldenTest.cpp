@@ -29,6 +29,16 @@ const std::vector<Case>& Cases()
         {"vibrato 44100 sawtooth microtonal", false, 44100.0,
          {{"vibrato_type", 3}, {"scale", 14}, {"key", 3}, {"detune", 33}}, 0xedbb89b45b6d1b53ull},
         {"demo 44100 bypass", true, 44100.0, {{"enabled", 0}}, 0x4ab742b56d00991eull},
+        // A retune speed and later settings at activation. These checksums
+        // come from the plug-in as it was before its start went through the
+        // control interface, when each port's value was set on the processor
+        // once; the start must leave the same samples.
+        {"demo 44100 retune threshold", true, 44100.0, {{"retune", 10}, {"threshold", 80}}, 0x69a9d74d024560ffull},
+        {"demo 48000 retune sawtooth vibrato at once", true, 48000.0,
+         {{"retune", 120}, {"vibrato_type", 3}, {"vibrato_delay", 0}}, 0x1252a68ebb62d46eull},
+        {"vibrato 48000 key retune sine vibrato threshold", false, 48000.0,
+         {{"key", 5}, {"retune", 5}, {"vibrato_type", 1}, {"vibrato_depth", 60}, {"vibrato_rate", 7},
+          {"threshold", 40}}, 0xf2c7eb58545b7818ull},
     };
     return cases;
 }
