@@ -38,12 +38,23 @@ void ApplyBlock(CHostedDspObject* pDsp, const SettingsBlock& block)
     }
 }
 
+SettingsBlock ReportedBlock(CHostedDspObject* pDsp)
+{
+    SettingsBlock block{};
+    for (int i = 0; i < kSettingsCount; ++i) {
+        pDsp->GetParameter(PARAM_SCALE + i, &block[static_cast<std::size_t>(i)]);
+    }
+    return block;
+}
+
 } // namespace
 
 CIntonaraControl::CIntonaraControl() : m_DspObject(new CHostedDspObject)
 {
     InitializeCriticalSection(&m_csControl);
     m_DspObject->Initialise();
+    m_Applied = ReportedBlock(m_DspObject);
+    m_AppliedReported = m_Applied;
 }
 
 CIntonaraControl::~CIntonaraControl()
@@ -84,10 +95,9 @@ HRESULT CIntonaraControl::GetSettings(int* pBlock)
     }
     try {
         CControlLock lock(&m_csControl);
+        const SettingsBlock reported = ReportedBlock(m_DspObject);
         for (int i = 0; i < kSettingsCount; ++i) {
-            int value = 0;
-            m_DspObject->GetParameter(PARAM_SCALE + i, &value);
-            m_Settings[i].store(value, std::memory_order_relaxed);
+            m_Settings[i].store(reported[static_cast<std::size_t>(i)], std::memory_order_relaxed);
         }
         for (int i = 0; i < kSettingsCount; ++i) {
             pBlock[i] = m_Settings[i].load(std::memory_order_relaxed);
@@ -114,7 +124,7 @@ HRESULT CIntonaraControl::SetSettings(const int* pBlock)
             m_Settings[i].store(pBlock[i], std::memory_order_relaxed);
         }
         m_bSettingsChanged.store(TRUE, std::memory_order_relaxed);
-        ApplyBlock(m_DspObject, block);
+        Apply(block);
         return ValidateSettings() ? S_OK : E_INVALIDARG;
     } catch (...) {
         return E_FAIL;
@@ -133,28 +143,42 @@ HRESULT CIntonaraControl::GetField(int index, int* pValue)
 HRESULT CIntonaraControl::PutField(int index, int value)
 {
     const int clamped = ClampSetting(index, value);
+    const std::size_t field = static_cast<std::size_t>(index);
     try {
         CControlLock lock(&m_csControl);
         // The block is brought up to date first: the panel may have changed
         // other settings since the host last read them, and applying a stale
-        // block would undo those changes.
+        // block would undo those changes. A value the processor reports as it
+        // did right after this object applied it is still the one applied,
+        // and is applied again as it was, not as reported: a retune speed is
+        // held in whole milliseconds and reported as the nearest fader step,
+        // which can stand for a shorter time, so the report written back
+        // would move the speed.
+        const SettingsBlock reported = ReportedBlock(m_DspObject);
         SettingsBlock block{};
-        for (int i = 0; i < kSettingsCount; ++i) {
-            int current = 0;
-            m_DspObject->GetParameter(PARAM_SCALE + i, &current);
-            block[static_cast<std::size_t>(i)] = current;
-            m_Settings[i].store(current, std::memory_order_relaxed);
+        for (std::size_t i = 0; i < block.size(); ++i) {
+            block[i] = reported[i] == m_AppliedReported[i] ? m_Applied[i] : reported[i];
+            m_Settings[i].store(block[i], std::memory_order_relaxed);
         }
-        if (block[static_cast<std::size_t>(index)] != clamped) {
-            block[static_cast<std::size_t>(index)] = clamped;
+        // Either form of the value held is no change: the one applied (which
+        // a get returns) and the one the processor reports.
+        if (clamped != block[field] && clamped != reported[field]) {
+            block[field] = clamped;
             m_Settings[index].store(clamped, std::memory_order_relaxed);
             m_bSettingsChanged.store(TRUE, std::memory_order_relaxed);
-            ApplyBlock(m_DspObject, block);
+            Apply(block);
         }
         return S_OK;
     } catch (...) {
         return E_FAIL;
     }
+}
+
+void CIntonaraControl::Apply(const SettingsBlock& block)
+{
+    ApplyBlock(m_DspObject, block);
+    m_Applied = block;
+    m_AppliedReported = ReportedBlock(m_DspObject);
 }
 
 HRESULT CIntonaraControl::GetWaveFormat(WAVEFORMATEX* pFormat, int which)

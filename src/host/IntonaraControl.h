@@ -88,6 +88,8 @@ private:
 
     HRESULT GetField(int index, int* pValue);
     HRESULT PutField(int index, int value);
+    // Called with the control lock held.
+    void Apply(const SettingsBlock& block);
 
     CRITICAL_SECTION m_csControl;
     std::atomic<int32_t> m_Settings[kSettingsCount] = {};
@@ -97,4 +99,8 @@ private:
     std::atomic<const WAVEFORMATEX*> m_pInFormat{nullptr};
     std::atomic<const WAVEFORMATEX*> m_pOutFormat{nullptr};
     std::atomic<int32_t> m_bInitialised{FALSE};
+    // The block last applied to the processor and the processor's report of
+    // it right afterwards; only touched under the control lock.
+    SettingsBlock m_Applied{};
+    SettingsBlock m_AppliedReported{};
 };

@@ -55,6 +55,20 @@ const std::vector<Case>& Cases()
         {"vibrato 48000 pcm16 square fast retune", Input::Vibrato, 48000, true,
          {{SETTING_VIBRATO_TYPE, 2}, {SETTING_VIBRATO_RATE, 30}, {SETTING_RETUNE_SPEED, 1}, {SETTING_THRESHOLD, 40}},
          false, 0xb8e8cee5bff125daull},
+        // A retune speed and fields after it, put in block order as the tool
+        // and the plug-in put them. The speeds are fader steps the processor
+        // reports as a neighbouring step. These checksums come from the tool
+        // as it was before settings went through the control interface, when
+        // each value given was set on the processor once; the puts must
+        // leave the same samples.
+        {"demo 44100 pcm16 retune threshold", Input::Demo, 44100, true,
+         {{SETTING_RETUNE_SPEED, 81}, {SETTING_THRESHOLD, 80}}, false, 0xe2cd5cf51122941aull},
+        {"demo 48000 float retune sawtooth vibrato at once", Input::Demo, 48000, false,
+         {{SETTING_RETUNE_SPEED, 281}, {SETTING_VIBRATO_TYPE, 3}, {SETTING_VIBRATO_DELAY, 0}}, false,
+         0x1252a68ebb62d46eull},
+        {"vibrato 44100 pcm16 key retune sine vibrato threshold", Input::Vibrato, 44100, true,
+         {{SETTING_KEY, 5}, {SETTING_RETUNE_SPEED, 50}, {SETTING_VIBRATO_TYPE, 1}, {SETTING_VIBRATO_DEPTH, 60},
+          {SETTING_VIBRATO_RATE, 70}, {SETTING_THRESHOLD, 40}}, false, 0x04d758a512ec0877ull},
         // Samples larger than the conversion buffers: the same samples as in
         // small blocks.
         {"demo 44100 pcm16 defaults", Input::Demo, 44100, true, {}, false, 0x1af596fb2b7959fcull, {100000, 70000}},

@@ -33,6 +33,16 @@ const std::vector<Case>& Cases()
          {{"scale", 2}, {"key", 4}, {"vibrato_type", 1}, {"vibrato_depth", 70}, {"vibrato_delay", 0}}, 0x6793f2691f1ed217ull},
         {"vibrato 44100 square low threshold", false, 44100.0,
          {{"vibrato_type", 2}, {"vibrato_rate", 3.0f}, {"threshold", 5}, {"scale", 25}}, 0xb26289c21f7a965eull},
+        // A retune speed and later settings at activation. These checksums
+        // come from the plug-in as it was before its start went through the
+        // control interface, when each port's value was set on the processor
+        // once; the start must leave the same samples.
+        {"demo 44100 retune threshold", true, 44100.0, {{"retune", 10}, {"threshold", 80}}, 0x69a9d74d024560ffull},
+        {"demo 48000 retune sawtooth vibrato at once", true, 48000.0,
+         {{"retune", 120}, {"vibrato_type", 3}, {"vibrato_delay", 0}}, 0x1252a68ebb62d46eull},
+        {"vibrato 48000 key retune sine vibrato threshold", false, 48000.0,
+         {{"key", 5}, {"retune", 5}, {"vibrato_type", 1}, {"vibrato_depth", 60}, {"vibrato_rate", 7},
+          {"threshold", 40}}, 0xf2c7eb58545b7818ull},
     };
     return cases;
 }
