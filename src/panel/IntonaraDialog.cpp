@@ -217,8 +217,9 @@ void CIntonaraDialog::CreateButtons()
 {
     for (int i = 0; i < panel::kButtonCount; ++i) {
         const panel::ButtonSpec& spec = panel::kButtons[i];
-        RECT rc = spec.rectDlu;
-        MapDialogRect(&rc);
+        // In pixels like every other control: the buttons tile exactly with
+        // the editing commands and the envelope switches around them.
+        const RECT rc = spec.rect;
         m_buttons[i].Create("", BS_OWNERDRAW | WS_CHILD, rc, this, static_cast<UINT>(spec.id),
                             spec.latching ? TRUE : FALSE);
         m_buttons[i].SetPictures(spec.picture, spec.latchedPicture);

@@ -41,6 +41,8 @@ inline constexpr int kTimerId = 1;
 inline constexpr UINT kTimerMs = 50;
 // The panel's own command: lay out the mode a host change put in force.
 inline constexpr UINT kShowModeCommand = 32701;
+// ... and open the buffer-length box.
+inline constexpr UINT kBufferBoxCommand = 32702;
 inline constexpr char kUpdateEventName[] = "Velmora/Event/UIUpdateThread";
 inline constexpr char kAutomaticTitle[] = "Intonara - Automatic Mode";
 inline constexpr char kGraphicalTitle[] = "Intonara - Graphical Mode";
@@ -61,8 +63,7 @@ inline constexpr RECT kEnvelopeViewRect = {5, 294, 385, 360};
 // Which layout a control belongs to.
 enum class Layout { Both, Automatic, Graphical };
 
-// One control of a layout and where it goes (pixels, or dialog units for
-// the bitmap buttons).
+// One control of a layout and where it goes, in pixels.
 struct PlacedControl {
     int id;
     RECT rect;
@@ -83,11 +84,11 @@ struct SliderSpec {
 };
 extern const SliderSpec kSliders[kSliderCount];
 
-// The ten picture buttons: control ID, rectangle in dialog units, bitmap
-// slot, latching (the four tools).
+// The ten picture buttons: control ID, rectangle, bitmap slot, latching
+// (the four tools).
 struct ButtonSpec {
     int id;
-    RECT rectDlu;
+    RECT rect;
     int picture;
     int latchedPicture;
     bool latching;
@@ -187,6 +188,7 @@ protected:
     void OnToolButton(UINT id);
     void OnBufferFocus();
     void OnShowMode();
+    void OnBufferBox();
 
     DECLARE_MESSAGE_MAP()
 

@@ -56,6 +56,7 @@ BEGIN_MESSAGE_MAP(CIntonaraDialog, CDialog)
     ON_CONTROL_RANGE(BN_CLICKED, 1092, 1096, &CIntonaraDialog::OnToolButton)
     ON_EN_SETFOCUS(1127, &CIntonaraDialog::OnBufferFocus)
     ON_COMMAND(panel::kShowModeCommand, &CIntonaraDialog::OnShowMode)
+    ON_COMMAND(panel::kBufferBoxCommand, &CIntonaraDialog::OnBufferBox)
 END_MESSAGE_MAP()
 
 void CIntonaraDialog::OnScaleSelected()
@@ -245,17 +246,31 @@ void CIntonaraDialog::OnBufferFocus()
         if (m_pMainGraphWnd != nullptr) {
             m_pMainGraphWnd->SetFocus();
         } else {
-            SetFocus();
+            ::SetFocus(::GetDlgItem(m_hWnd, kTrackPitch));
+        }
+        // The box opens once the click that brought the focus is over, so
+        // the field is not left holding the mouse.
+        PostMessage(WM_COMMAND, MAKEWPARAM(panel::kBufferBoxCommand, 0), 0);
+    });
+}
+
+void CIntonaraDialog::OnBufferBox()
+{
+    Guarded([&] {
+        if (m_nPanelMode != 2) {
+            return;
         }
         RECT rc{};
         ::GetWindowRect(::GetDlgItem(m_hWnd, kBufferField), &rc);
         rc.left -= 1;
         rc.top -= 1;
+        // The store reads and writes the buffer length minus one second and
+        // hands it to the main view, which keeps what it can hold.
         int held = 0;
         m_pStore->GetParameter(33, &held);
         CValueEntryDialog entry(held + 1, rc, this);
         if (entry.DoModal() == IDOK) {
-            m_pStore->SetParameter(33, entry.GetValue());
+            m_pStore->SetParameter(33, entry.GetValue() - 1);
             int kept = 0;
             m_pStore->GetParameter(33, &kept);
             ShowBufferSeconds(kept + 1);
