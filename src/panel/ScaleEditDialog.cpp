@@ -132,7 +132,8 @@ void CScaleEditDialog::OnNoteClick(NMHDR* /*header*/, LRESULT* result)
 
     CMenu menu;
     menu.CreatePopupMenu();
-    if (m_pDoNotTrack[note] == 0) {
+    // Each item offers what the note is not now.
+    if (m_pDoNotTrack[note] != 0) {
         menu.AppendMenu(MF_STRING, kTrack, "&Track");
     } else {
         menu.AppendMenu(MF_STRING, kDoNotTrack, "Do &Not Track");
