@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kLargeFontDpi = 110;
 constexpr int kScaleList = 1023;
 constexpr int kKeyList = 1024;
 constexpr int kVibratoList = 1027;
@@ -138,18 +137,16 @@ void CIntonaraDialog::MeasureScreen()
     HDC screen = ::GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ::ReleaseDC(nullptr, screen);
-    if (dpi >= kLargeFontDpi) {
+    if (dpi >= panel::kLargeFontDpi) {
         m_bLargeFonts = TRUE;
     }
     if (m_bLargeFonts) {
         m_hLargeFont = CreateFontA(12, 0, 0, 0, 500, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                    CLIP_DEFAULT_PRECIS, PROOF_QUALITY, VARIABLE_PITCH, "Arial");
-        m_nPageWidth = 250;
-        m_nPageHeight = 170;
-    } else {
-        m_nPageWidth = 322;
-        m_nPageHeight = 210;
     }
+    const SIZE page = m_bLargeFonts ? panel::kLargePageSize : panel::kPageSize;
+    m_nPageWidth = page.cx;
+    m_nPageHeight = page.cy;
 }
 
 void CIntonaraDialog::CreateGraphArea()

@@ -35,6 +35,12 @@ class CParameterStore;
 
 namespace panel {
 
+// From this many pixels per inch the screen has large fonts, and the page
+// asks for fewer dialog units.
+inline constexpr int kLargeFontDpi = 110;
+inline constexpr SIZE kPageSize = {322, 210};
+inline constexpr SIZE kLargePageSize = {250, 170};
+
 inline constexpr int kSliderCount = 8;
 inline constexpr int kButtonCount = 10;
 inline constexpr int kTimerId = 1;
@@ -121,6 +127,9 @@ public:
     void DetachPanel();
 
     BOOL OnInitDialog() override;
+    // A panel stays open: Enter and Escape close nothing.
+    void OnOK() override {}
+    void OnCancel() override {}
     // Teardown in the documented order; safe to call twice.
     void Teardown();
 
@@ -246,8 +255,8 @@ private:
     int m_bCorrectPitch = 0;
     BOOL m_bLargeFonts = FALSE;
     HFONT m_hLargeFont = nullptr;
-    int m_nPageWidth = 322;
-    int m_nPageHeight = 210;
+    int m_nPageWidth = panel::kPageSize.cx;
+    int m_nPageHeight = panel::kPageSize.cy;
     HBRUSH m_hBackground = nullptr;
     std::atomic<int> m_nChangeCents{0};
     UINT_PTR m_nTimer = 0;
