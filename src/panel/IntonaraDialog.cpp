@@ -100,6 +100,7 @@ BOOL CIntonaraDialog::OnInitDialog()
     MeasureScreen();
     CreateGraphArea();
     m_pStore->AttachDialog(this);
+    StartGraphViews();
     m_pStore->GetScaleSet().SetScaleEditor(&m_scaleEditor);
     FillParameterDescriptorRanges(*m_pStore);
     FillLists();
@@ -149,15 +150,6 @@ void CIntonaraDialog::MeasureScreen()
     const SIZE page = m_bLargeFonts ? panel::kLargePageSize : panel::kPageSize;
     m_nPageWidth = page.cx;
     m_nPageHeight = page.cy;
-}
-
-void CIntonaraDialog::CreateGraphArea()
-{
-    const RECT& main = panel::kMainViewRect;
-    m_horzBar.Create(SBS_HORZ | WS_CHILD, CRect(main.left, main.bottom - 15, main.right - 15, main.bottom), this,
-                     panel::kHorzBarId);
-    m_vertBar.Create(SBS_VERT | WS_CHILD, CRect(main.right - 15, main.top, main.right, main.bottom - 15), this,
-                     panel::kVertBarId);
 }
 
 void CIntonaraDialog::FillLists()

@@ -19,6 +19,8 @@
 // woken by the named event "Velmora/Event/UIUpdateThread" redraws the
 // fader value fields after host changes.
 
+#include "graph/EnvelopeGraphView.h"
+#include "graph/MainGraphView.h"
 #include "panel/ScaleEditDialog.h"
 #include "panel/SliderControl.h"
 #include "platform/kernel/Kernel.h"
@@ -157,8 +159,10 @@ public:
     BOOL IsTool(int tool) const { return m_nTool == tool ? TRUE : FALSE; }
 
     // IIntonaraDialog
-    IMainGraphView* GetMainGraphView() override { return m_pMainGraphView; }
-    IEnvelopeView* GetEnvelopeView() override { return m_pEnvelopeView; }
+    IMainGraphView* GetMainGraphView() override { return m_pMainGraphView.get(); }
+    IEnvelopeView* GetEnvelopeView() override { return m_pEnvelopeView.get(); }
+    int GetPanelMode() override { return m_nPanelMode.load(std::memory_order_relaxed); }
+    bool RunGraphCommand(int command) override;
     void SetChangeMeter(int cents) override;
     void EnableControl(int controlId, bool enable) override;
     bool IsVisible() override { return m_hWnd != nullptr && ::IsWindowVisible(m_hWnd); }
@@ -223,6 +227,8 @@ private:
     // The graph views and their bars (graphical mode only).
     void ShowGraphViews(bool show);
     void DestroyGraphViews();
+    // After the store knows the panel: the views' scroll bars and a fresh graph.
+    void StartGraphViews();
     // The main view's part of an editing command (IDs 18 to 24).
     void RunViewCommand(int parameterId);
     void ScrollView(bool horizontal, UINT code, UINT pos, CScrollBar* bar);
@@ -239,10 +245,8 @@ private:
     void DrawMeter(CDC& dc);
 
     CParameterStore* m_pStore;
-    IMainGraphView* m_pMainGraphView = nullptr;
-    IEnvelopeView* m_pEnvelopeView = nullptr;
-    CWnd* m_pMainGraphWnd = nullptr;
-    CWnd* m_pEnvelopeWnd = nullptr;
+    std::unique_ptr<CMainGraphView> m_pMainGraphView;
+    std::unique_ptr<CEnvelopeGraphView> m_pEnvelopeView;
     CScrollBar m_horzBar;
     CScrollBar m_vertBar;
 

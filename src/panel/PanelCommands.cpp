@@ -243,8 +243,8 @@ void CIntonaraDialog::OnBufferFocus()
         }
         // The field must not keep the focus, or closing the box would open
         // it again.
-        if (m_pMainGraphWnd != nullptr) {
-            m_pMainGraphWnd->SetFocus();
+        if (m_pMainGraphView != nullptr) {
+            m_pMainGraphView->SetFocus();
         } else {
             ::SetFocus(::GetDlgItem(m_hWnd, kTrackPitch));
         }

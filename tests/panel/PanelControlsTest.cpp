@@ -187,6 +187,21 @@ TEST_F(PanelTest, TheToolButtonsActAsOneGroup)
     EXPECT_EQ(m_panel->GetButton(1094)->GetState(), 0);
 }
 
+TEST_F(PanelTest, TheTimerTicksTheControllerWhichFollowsTheGraph)
+{
+    ClickItem(1122);
+    // With nothing tracked the graph shows the whole buffer, so "All" and
+    // "Tie" have nothing to choose; the controller turns them off at the
+    // next tick of the 50 ms timer, not before.
+    ASSERT_FALSE(m_panel->GetMainGraphView()->IsEnvScaleAvailable());
+    EXPECT_TRUE(IsWindowEnabled(Item(1080)));
+    m_ui.Advance(40);
+    EXPECT_TRUE(IsWindowEnabled(Item(1080)));
+    m_ui.Advance(20);
+    EXPECT_FALSE(IsWindowEnabled(Item(1080)));
+    EXPECT_FALSE(IsWindowEnabled(Item(1081)));
+}
+
 TEST_F(PanelTest, TheEnvelopeSwitchesExcludeEachOther)
 {
     ClickItem(1122);
@@ -217,9 +232,12 @@ TEST_F(PanelTest, TheBufferBoxTakesANumberAndKeepsTheOldOneForZeroOrText)
         });
         ClickItem(1127);
     };
+    EXPECT_EQ(Text(1127), "200");  // the length the store starts with
     enter("120");
     EXPECT_EQ(Text(1127), "120");
     EXPECT_EQ(m_dsp.Get(33), 119);
+    CMainGraphView* view = static_cast<CMainGraphView*>(m_panel->GetMainGraphView());
+    EXPECT_EQ(view->BufferSeconds(), 120);
     enter("0");
     EXPECT_EQ(m_dsp.Get(33), 119);
     enter("soon");
