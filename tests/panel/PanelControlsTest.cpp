@@ -202,6 +202,30 @@ TEST_F(PanelTest, TheTimerTicksTheControllerWhichFollowsTheGraph)
     EXPECT_FALSE(IsWindowEnabled(Item(1081)));
 }
 
+TEST_F(PanelTest, TheEditingButtonsAndTheContextMenuWorkOnTheGraph)
+{
+    ClickItem(1122);
+    auto* view = static_cast<CMainGraphView*>(m_panel->GetMainGraphView());
+    const int times[] = {100, 300};
+    const int pitches[] = {0, 200};
+    view->MakeLineCurveAt(times, pitches, 2);
+    ASSERT_EQ(NodeCount(view->Curves()), 2);
+    // The view offers "select all" once something is tracked; here the
+    // test offers it.
+    EnableWindow(Item(1077), TRUE);
+    ClickItem(1077);  // select all
+    ClickItem(1073);  // cut
+    EXPECT_EQ(NodeCount(view->Curves()), 0);
+    ClickItem(1071);  // undo
+    EXPECT_EQ(NodeCount(view->Curves()), 2);
+    // The graph's own menu runs the same commands: 0 select all, 2 cut.
+    EnableWindow(Item(1077), TRUE);
+    EXPECT_TRUE(m_panel->RunGraphCommand(0));
+    EXPECT_TRUE(m_panel->RunGraphCommand(2));
+    EXPECT_EQ(NodeCount(view->Curves()), 0);
+    EXPECT_FALSE(m_panel->RunGraphCommand(7));
+}
+
 TEST_F(PanelTest, TheEnvelopeSwitchesExcludeEachOther)
 {
     ClickItem(1122);
