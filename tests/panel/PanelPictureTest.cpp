@@ -25,29 +25,22 @@ COLORREF At(const Surface& picture, int x, int y)
     return platform::gdi::ToColorRef(picture.Pixel(x, y));
 }
 
-// How many pixels of a rectangle have `colour`.
-int Count(const Surface& picture, const RECT& rc, COLORREF colour)
-{
-    int n = 0;
-    for (int y = rc.top; y < rc.bottom; ++y) {
-        for (int x = rc.left; x < rc.right; ++x) {
-            n += At(picture, x, y) == colour ? 1 : 0;
-        }
-    }
-    return n;
-}
-
-// Dark pixels (text, outlines) in a rectangle.
-int Dark(const Surface& picture, const RECT& rc)
+// How many pixels of a rectangle have `colour`, or are dark (text and
+// outlines) when no colour is given.
+int Count(const Surface& picture, const RECT& rc, int colour = -1)
 {
     int n = 0;
     for (int y = rc.top; y < rc.bottom; ++y) {
         for (int x = rc.left; x < rc.right; ++x) {
             const COLORREF c = At(picture, x, y);
-            n += GetRValue(c) + GetGValue(c) + GetBValue(c) < 150 ? 1 : 0;
+            n += (colour < 0 ? GetRValue(c) + GetGValue(c) + GetBValue(c) < 150 : c == COLORREF(colour)) ? 1 : 0;
         }
     }
     return n;
+}
+int Dark(const Surface& picture, const RECT& rc)
+{
+    return Count(picture, rc);
 }
 
 constexpr RECT kTrackPitchButton = {521, 80, 600, 102};

@@ -83,15 +83,6 @@ protected:
         return text;
     }
     HWND SliderWnd(int index) const { return m_panel->GetSlider(index)->m_hWnd; }
-    // The centre of a control, in the panel's client coordinates.
-    POINT Centre(int id) const
-    {
-        RECT rc{};
-        GetWindowRect(Item(id), &rc);
-        POINT pt{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-        ScreenToClient(Panel(), &pt);
-        return pt;
-    }
     void ClickItem(int id)
     {
         RECT rc{};
@@ -109,13 +100,15 @@ protected:
         }
     }
     bool Shown(int id) const { return IsWindowVisible(Item(id)) != FALSE; }
-    RECT Place(int id) const
+    // Where a window is in the panel: left, top, right, bottom.
+    std::vector<LONG> Place(HWND hwnd) const
     {
         RECT rc{};
-        GetWindowRect(Item(id), &rc);
+        GetWindowRect(hwnd, &rc);
         MapWindowPoints(nullptr, Panel(), reinterpret_cast<POINT*>(&rc), 2);
-        return rc;
+        return {rc.left, rc.top, rc.right, rc.bottom};
     }
+    std::vector<LONG> Place(int id) const { return Place(Item(id)); }
 
     uitest::CUi m_ui;
     uitest::CRecorder m_recorder;

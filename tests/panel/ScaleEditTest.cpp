@@ -154,32 +154,24 @@ TEST_F(ScaleEditTest, TheMenuOffersWhatTheNoteIsNotAndTheFlagsFollow)
     });
 }
 
-TEST_F(ScaleEditTest, MajorPresetOnChromaticRemovesTheFiveOtherNotes)
+TEST_F(ScaleEditTest, ThePresetsOnChromaticRemoveTheNotesOutsideTheirScale)
 {
     m_dsp.SetParameter(2, 2);
     Edit([this] {
-        HWND major = GetDlgItem(Editor(), 1049);
-        RECT rc{};
-        GetClientRect(major, &rc);
-        m_ui.Click(major, rc.right / 2, rc.bottom / 2);
-        Run();
-        std::vector<int> removed;
-        for (int row = 0; row < 12; ++row) {
-            if (Cell(row, 3) == "Removed") {
-                removed.push_back(row);
+        auto removedAfter = [this](int button) {
+            HWND preset = GetDlgItem(Editor(), button);
+            m_ui.Click(preset, 20, 8);
+            Run();
+            std::vector<int> removed;
+            for (int row = 0; row < 12; ++row) {
+                if (Cell(row, 3) == "Removed") {
+                    removed.push_back(row);
+                }
             }
-        }
-        EXPECT_EQ(removed, (std::vector<int>{1, 3, 6, 8, 10}));
-        HWND minor = GetDlgItem(Editor(), 1050);
-        m_ui.Click(minor, rc.right / 2, rc.bottom / 2);
-        Run();
-        removed.clear();
-        for (int row = 0; row < 12; ++row) {
-            if (Cell(row, 3) == "Removed") {
-                removed.push_back(row);
-            }
-        }
-        EXPECT_EQ(removed, (std::vector<int>{1, 4, 6, 9, 11}));
+            return removed;
+        };
+        EXPECT_EQ(removedAfter(1049), (std::vector<int>{1, 3, 6, 8, 10}));
+        EXPECT_EQ(removedAfter(1050), (std::vector<int>{1, 4, 6, 9, 11}));
     });
 }
 
@@ -210,18 +202,6 @@ TEST_F(OwnFlagsTest, TheLastNoteCannotBeRemoved)
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].m_strText, CScaleEditDialog::kLastNoteText);
     EXPECT_EQ(m_remove[5], 0);
-}
-
-TEST_F(OwnFlagsTest, DoNotTrackOnARemovedNoteBringsItBackUntracked)
-{
-    Open(2, [this] {
-        EXPECT_EQ(Cell(2, 3), "Removed");
-        PickFromMenu(2, 0);  // "Do &Not Track"
-        EXPECT_EQ(Cell(2, 2), "Do Not Track");
-        EXPECT_EQ(Cell(2, 3), "");
-    });
-    EXPECT_EQ(m_doNotTrack[2], 1);
-    EXPECT_EQ(m_remove[2], 0);
 }
 
 }  // namespace

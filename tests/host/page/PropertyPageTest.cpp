@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -30,19 +31,6 @@ std::string Caption(HWND hwnd)
     GetWindowTextA(hwnd, text, sizeof text);
     return text;
 }
-
-// A site that only counts its references.
-class CSite final : public IPropertyPageSite {
-public:
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG AddRef() override { return static_cast<ULONG>(++m_refs); }
-    ULONG Release() override { return static_cast<ULONG>(--m_refs); }
-    HRESULT OnStatusChange(DWORD) override { return S_OK; }
-    HRESULT GetLocaleID(DWORD*) override { return E_NOTIMPL; }
-    HRESULT GetPageContainer(IUnknown**) override { return E_NOTIMPL; }
-    HRESULT TranslateAccelerator(MSG*) override { return S_FALSE; }
-    int m_refs = 0;
-};
 
 template <class T>
 CComPtr<T> Create(REFCLSID clsid, REFIID iid)
@@ -112,16 +100,13 @@ protected:
     CDspObject* m_dsp = nullptr;
 };
 
-TEST_F(PropertyPageTest, ThePageInformationAt96PixelsPerInch)
+TEST_F(PropertyPageTest, ThePageInformation)
 {
     PROPPAGEINFO info{};
     EXPECT_EQ(m_page->GetPageInfo(nullptr), E_POINTER);
     ASSERT_EQ(m_page->GetPageInfo(&info), S_OK);
     EXPECT_EQ(info.cb, 28u);
     EXPECT_EQ(Narrow(info.pszTitle), "Intonara by Velmora");
-    // 322 x 210 dialog units of 8 x 16 pixels (per 4 and per 8 units).
-    EXPECT_EQ(info.size.cx, 644);
-    EXPECT_EQ(info.size.cy, 420);
     EXPECT_EQ(info.pszDocString, nullptr);
     const std::string help = Narrow(info.pszHelpFile);
     EXPECT_EQ(help.substr(help.size() - 13), "/INTONARA.HLP");
@@ -129,17 +114,20 @@ TEST_F(PropertyPageTest, ThePageInformationAt96PixelsPerInch)
     CoTaskMemFree(info.pszHelpFile);
 }
 
-TEST(PropertyPageLargeFonts, At120PixelsPerInchThePageIsSmallerInDialogUnits)
+// 322 x 210 dialog units of 8 x 16 pixels at 96 pixels per inch; 250 x 170
+// of 10 x 20 at 120 (the units count per 4 across and per 8 down).
+TEST(PropertyPageSize, FollowsTheScreensDensity)
 {
-    uitest::CUi ui(800, 600, 120);
-    CComPtr<IPropertyPage> page = Create<IPropertyPage>(CLSID_IntonaraPropertyPage, IID_IPropertyPage);
-    PROPPAGEINFO info{};
-    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-    // 250 x 170 dialog units of 10 x 20 pixels.
-    EXPECT_EQ(info.size.cx, 625);
-    EXPECT_EQ(info.size.cy, 425);
-    CoTaskMemFree(info.pszTitle);
-    CoTaskMemFree(info.pszHelpFile);
+    for (const auto& [dpi, cx, cy] : {std::tuple{96, 644, 420}, std::tuple{120, 625, 425}}) {
+        uitest::CUi ui(800, 600, dpi);
+        CComPtr<IPropertyPage> page = Create<IPropertyPage>(CLSID_IntonaraPropertyPage, IID_IPropertyPage);
+        PROPPAGEINFO info{};
+        ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+        EXPECT_EQ(info.size.cx, cx) << dpi;
+        EXPECT_EQ(info.size.cy, cy) << dpi;
+        CoTaskMemFree(info.pszTitle);
+        CoTaskMemFree(info.pszHelpFile);
+    }
 }
 
 TEST_F(PropertyPageTest, ActivationShowsThePanelConnectedToTheFilter)
@@ -212,36 +200,10 @@ TEST_F(PropertyPageTest, ObjectsAreSetOneAtATime)
     EXPECT_EQ(m_page->SetObjects(1, stranger), E_NOINTERFACE);
     ASSERT_EQ(Connect(), S_OK);
     ASSERT_EQ(Connect(), S_OK);  // again: the old connection goes first
-    EXPECT_EQ(m_page->SetObjects(0, nullptr), S_OK);
-}
-
-TEST_F(PropertyPageTest, SiteDirtinessAndTheCallsAPageDoesNotOffer)
-{
-    CSite site;
-    CSite other;
-    EXPECT_EQ(m_page->SetPageSite(&site), S_OK);
-    EXPECT_EQ(site.m_refs, 1);
-    EXPECT_EQ(m_page->SetPageSite(&other), E_UNEXPECTED);
-    EXPECT_EQ(m_page->Apply(), E_UNEXPECTED);  // no object
-    ASSERT_EQ(Connect(), S_OK);
     EXPECT_EQ(m_page->IsPageDirty(), S_FALSE);
-    EXPECT_EQ(m_page->Apply(), S_OK);
+    EXPECT_EQ(m_page->Apply(), E_UNEXPECTED);  // no site
     EXPECT_EQ(m_page->Help(nullptr), E_NOTIMPL);
-    EXPECT_EQ(m_page->TranslateAccelerator(nullptr), E_NOTIMPL);
-    EXPECT_EQ(m_page->SetPageSite(nullptr), S_OK);
-    EXPECT_EQ(site.m_refs, 0);
     EXPECT_EQ(m_page->SetObjects(0, nullptr), S_OK);
-}
-
-TEST_F(PropertyPageTest, TheFilterNamesThePageByItsClass)
-{
-    CComPtr<ISpecifyPropertyPages> pages;
-    ASSERT_EQ(m_filter->QueryInterface(IID_ISpecifyPropertyPages, pages.ReceiveVoid()), S_OK);
-    CAUUID ids{};
-    ASSERT_EQ(pages->GetPages(&ids), S_OK);
-    ASSERT_EQ(ids.cElems, 1u);
-    EXPECT_EQ(ids.pElems[0], CLSID_IntonaraPropertyPage);
-    CoTaskMemFree(ids.pElems);
 }
 
 }  // namespace
