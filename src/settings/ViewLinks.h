@@ -107,8 +107,8 @@ public:
     virtual void SetCorrectPitchState(int /*on*/) {}
     // Applies host-side settings through the panel's controls, so that they
     // show the new values; each change then reaches the store as if the
-    // user had made it.
-    virtual void ApplyParameterChanges(const PARAM_CHANGE* /*changes*/, int /*count*/) {}
+    // user had made it. 0, or -1 at the first ID the panel does not handle.
+    virtual int ApplyParameterChanges(const PARAM_CHANGE* /*changes*/, int /*count*/) { return 0; }
     // A command chosen from the graph's context menu (0 Select All, 1 Copy,
     // 2 Cut, 3 Paste, 4 Undo, 5 Make Curve, 6 Make Auto), run the way the
     // panel's own button runs it. False leaves it to the view.
