@@ -1,0 +1,99 @@
+#pragma once
+// The app's one window: the plug-in's property page in the top-left of the
+// client area, the transport bar below it, the status line at the bottom.
+// It owns the plug-in's filter, the playback graph and the export worker.
+
+#include "Playback.h"
+
+#include "host/IIntonaraControl.h"
+#include "platform/ui/AfxCtrl.h"
+#include "platform/ui/AfxGdi.h"
+#include "platform/ui/AfxWin.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+struct CHostOptions {
+    int nDeviceFrames = 0; // 0: the renderer's choice
+    bool bSilent = false;  // no audio device
+};
+
+class CHostWindow : public CWnd {
+public:
+    // Messages the worker threads post.
+    static constexpr UINT WM_STREAM_ENDED = WM_APP + 1;
+    static constexpr UINT WM_EXPORT_PROGRESS = WM_APP + 2;
+    static constexpr UINT WM_EXPORT_DONE = WM_APP + 3;
+
+    // Command identifiers of the transport bar.
+    enum : UINT {
+        IDC_OPEN = 3001,
+        IDC_PLAY,
+        IDC_STOP,
+        IDC_EXPORT,
+        IDC_SAVE_SESSION,
+        IDC_POSITION,
+        IDC_STATUS,
+    };
+
+    CHostWindow(CComPtr<IBaseFilter> filter, CHostOptions options);
+    ~CHostWindow() override;
+
+    // A framed top-level window at (x, y) of the screen.
+    BOOL CreateHost(int x, int y);
+    // Opens a sound file (or says in the status line why not).
+    bool OpenFile(const std::string& path);
+    // The keyboard shortcuts, looked at before any window gets the key;
+    // TRUE when the message was one.
+    BOOL TranslateShortcut(const MSG* msg);
+
+    std::string StatusText() const { return m_strMessage; }
+
+protected:
+    int OnCreate(LPCREATESTRUCT cs);
+    void OnPaint();
+    void OnClose();
+    void OnDestroy();
+    void OnTimer(UINT_PTR id);
+    void PostNcDestroy() override {}
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnStreamEndedMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnExportProgressMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnExportDoneMessage(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void OnOpen();
+    void OnPlayPause();
+    void OnStop();
+    void OnExport();
+    void OnSaveSession();
+    void OnHelp();
+    void StartExport(const std::string& outPath);
+    void Say(const std::string& message);
+    void UpdateTransport();
+    void UpdateStatus();
+    void UpdateTitle();
+    std::string ProposedExportPath() const;
+    CRect PageRect() const;
+
+    CComPtr<IBaseFilter> m_pFilter;
+    CComPtr<IIntonaraControl> m_pControl;
+    CHostOptions m_options;
+    std::unique_ptr<CPlayback> m_pPlayback;
+    std::string m_strFile;
+    std::string m_strMessage;
+    CFont m_font;
+    CButton m_btnOpen, m_btnPlay, m_btnStop, m_btnExport, m_btnSave;
+    CStatic m_position, m_status;
+
+    // The export worker and what it hands back.
+    std::thread m_export;
+    std::atomic<bool> m_bExporting{false};
+    std::atomic<bool> m_bCancelExport{false};
+    std::string m_strExportPath;
+    std::string m_strExportResult; // written by the worker before WM_EXPORT_DONE
+    bool m_bExportFailed = false;
+};
