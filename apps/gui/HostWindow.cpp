@@ -119,6 +119,8 @@ int CHostWindow::OnCreate(LPCREATESTRUCT)
                     CRect(2, statusTop, client.right - 2, statusTop + kStatusHeight - 3), this, IDC_STATUS);
     m_status.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), FALSE);
     SetTimer(kPositionTimer, 100);
+    // The first child was drawn before its siblings existed; all again.
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     Say("Open a sound file (Ctrl+O) or drop one here.  F1: keys.");
     UpdateTransport();
     return 0;
@@ -197,7 +199,7 @@ BOOL CHostWindow::TranslateShortcut(const MSG* msg)
 bool CHostWindow::OpenFile(const std::string& path)
 {
     try {
-        m_pPlayback->Open(path, m_pFilter, m_options.nDeviceFrames, m_options.bSilent);
+        m_pPlayback->Open(path, m_pFilter, m_options.nBufferMs, m_options.bSilent);
     } catch (const std::exception& e) {
         Say(std::string("Cannot open: ") + e.what());
         UpdateTransport();
@@ -230,8 +232,10 @@ void CHostWindow::OnPlayPause()
     }
     if (m_pPlayback->State() == State_Running) {
         m_pPlayback->Pause();
+        Say("Paused.");
     } else {
         m_pPlayback->Play();
+        Say("Playing.");
     }
     UpdateTransport();
 }
@@ -293,6 +297,10 @@ void CHostWindow::UpdateTransport()
 void CHostWindow::Say(const std::string& message)
 {
     m_strMessage = message;
+    if (m_options.bPrintStatus) {
+        std::printf("%s\n", message.c_str());
+        std::fflush(stdout);
+    }
     UpdateStatus();
 }
 

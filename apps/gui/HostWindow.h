@@ -16,8 +16,9 @@
 #include <thread>
 
 struct CHostOptions {
-    int nDeviceFrames = 0; // 0: the renderer's choice
+    int nBufferMs = 0;     // the device buffer; 0: the renderer's choice
     bool bSilent = false;  // no audio device
+    bool bPrintStatus = false; // every status message also on standard output
 };
 
 class CHostWindow : public CWnd {

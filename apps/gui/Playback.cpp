@@ -10,7 +10,7 @@ CPlayback::~CPlayback()
     Close();
 }
 
-void CPlayback::Open(const std::string& path, IBaseFilter* filter, int deviceFrames, bool silent)
+void CPlayback::Open(const std::string& path, IBaseFilter* filter, int bufferMs, bool silent)
 {
     Close();
     CComPtr<CFileSource> source(new CFileSource);
@@ -26,7 +26,7 @@ void CPlayback::Open(const std::string& path, IBaseFilter* filter, int deviceFra
                                  "; playback takes mono 16-bit or 32-bit float files (Export takes any)");
     }
     CComPtr<CAudioRenderer> renderer(new CAudioRenderer);
-    renderer->SetDeviceBufferFrames(deviceFrames);
+    renderer->SetDeviceBufferFrames(bufferMs * source->Info().m_nSampleRate / 1000);
     renderer->SetSilent(silent);
     auto graph = std::make_unique<CFilterGraph>();
     if (FAILED(graph->ConnectChain({source.Get(), filter, renderer.Get()}))) {

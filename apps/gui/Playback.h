@@ -24,10 +24,11 @@ public:
     CPlayback(const CPlayback&) = delete;
     CPlayback& operator=(const CPlayback&) = delete;
 
-    // A new graph for the file through `filter`; the previous one is
+    // A new graph for the file through `filter`, played with a device
+    // buffer of `bufferMs` (0: the renderer's choice); the previous one is
     // stopped and taken apart first. Throws std::runtime_error saying why
     // the file cannot be played.
-    void Open(const std::string& path, IBaseFilter* filter, int deviceFrames, bool silent);
+    void Open(const std::string& path, IBaseFilter* filter, int bufferMs, bool silent);
     // Takes the graph apart, so the filter can join another.
     void Close();
     bool IsOpen() const { return m_pGraph != nullptr; }

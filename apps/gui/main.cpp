@@ -69,7 +69,9 @@ int main(int argc, char** argv)
     app.add_option("FILE", file, "a sound file to open")->type_name("FILE");
     app.add_option("--buffer-ms", bufferMs, "the audio device's buffer in milliseconds (default: about 20)")
         ->check(CLI::Range(1, 500));
+    bool printStatus = false;
     app.add_flag("--silent", silent, "open no audio device; playback keeps time silently");
+    app.add_flag("--print-status", printStatus, "print every status-line message on standard output (for scripts)");
     app.add_option("--screenshot", screenshot,
                    "render the window on the headless display, write it to FILE as PNG and exit (no screen needed)")
         ->type_name("PNG");
@@ -108,12 +110,8 @@ int main(int argc, char** argv)
         }
         CHostOptions options;
         options.bSilent = silent || !screenshot.empty();
-        options.nDeviceFrames = 0;
-        if (bufferMs > 0) {
-            // The rate is known only once a file is open; 48 kHz is the
-            // usual and the renderer rounds nothing.
-            options.nDeviceFrames = bufferMs * 48;
-        }
+        options.bPrintStatus = printStatus;
+        options.nBufferMs = bufferMs;
         CHostWindow window(filter, options);
         if (!window.CreateHost(headless ? 0 : 80, headless ? 0 : 60)) {
             std::fprintf(stderr, "intonara-gui: cannot create the window\n");

@@ -199,6 +199,12 @@ void CSdlDisplay::TopLevelDestroyed(HWND hwnd)
         return;
     }
     if (it->second->m_pWindow != nullptr) {
+        // The desktop's keyboard focus goes nowhere when its window goes (or
+        // hides); the window that is active now gets it back at the next
+        // Present.
+        if ((SDL_GetWindowFlags(it->second->m_pWindow) & SDL_WINDOW_SHOWN) != 0) {
+            m_bRefocus = true;
+        }
         SDL_DestroyWindow(it->second->m_pWindow);
     }
     m_windows.erase(it);
@@ -269,6 +275,7 @@ void CSdlDisplay::Sync(HWND hwnd, CWindowOnScreen& shown)
         shown.m_nUploaded = UINT64_MAX;
     } else if (!visible && onScreen) {
         SDL_HideWindow(window);
+        m_bRefocus = true;
     }
 }
 
@@ -306,6 +313,15 @@ void CSdlDisplay::Present()
     for (auto& [hwnd, shown] : m_windows) {
         Sync(hwnd, *shown);
         Upload(*shown, false);
+    }
+    if (m_bRefocus) {
+        m_bRefocus = false;
+        const auto active = m_windows.find(GetActiveWindow());
+        if (active != m_windows.end() && active->second->m_pWindow != nullptr &&
+            (SDL_GetWindowFlags(active->second->m_pWindow) & SDL_WINDOW_SHOWN) != 0) {
+            SDL_RaiseWindow(active->second->m_pWindow);
+            SDL_SetWindowInputFocus(active->second->m_pWindow);
+        }
     }
 }
 

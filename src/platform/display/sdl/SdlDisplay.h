@@ -80,6 +80,7 @@ private:
     std::map<int, SDL_Cursor*> m_systemCursors;
     std::map<const platform::ui::CursorImage*, SDL_Cursor*> m_imageCursors;
     bool m_bWarped = false;
+    bool m_bRefocus = false;
     POINT m_ptWarp{};
     unsigned m_uAudio = 0;
 };
