@@ -60,6 +60,11 @@ CHostWindow::CHostWindow(CComPtr<IBaseFilter> filter, CHostOptions options)
     : m_pFilter(std::move(filter)), m_options(options)
 {
     m_pFilter->QueryInterface(IID_IIntonaraControl, m_pControl.ReceiveVoid());
+    std::string error;
+    m_bPage = m_page.Create(m_pFilter, &error);
+    if (!m_bPage) {
+        m_strMessage = "No control panel: " + error + ".";
+    }
     LOGFONT lf{};
     lf.lfHeight = -((9 * platform::gdi::GetLogicalDpi() + 36) / 72);
     lf.lfWeight = FW_NORMAL;
@@ -73,11 +78,15 @@ CHostWindow::~CHostWindow()
     if (m_export.joinable()) {
         m_export.join();
     }
+    m_page.Close();
     m_pPlayback.reset();
 }
 
 CRect CHostWindow::PageRect() const
 {
+    if (m_bPage) {
+        return CRect(0, 0, m_page.Size().cx, m_page.Size().cy);
+    }
     return CRect(0, 0, kPageWidth, kPageHeight);
 }
 
@@ -89,8 +98,16 @@ BOOL CHostWindow::CreateHost(int x, int y)
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     const LPCSTR cls =
         AfxRegisterWndClass(CS_DBLCLKS, LoadCursorA(nullptr, IDC_ARROW), GetSysColorBrush(COLOR_BTNFACE));
-    return CreateEx(0, cls, "Intonara", style, x, y, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                    nullptr);
+    if (!CreateEx(0, cls, "Intonara", style, x, y, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                  nullptr)) {
+        return FALSE;
+    }
+    // The page at its own pixel coordinates, in the client area's corner.
+    if (m_bPage && !m_page.Activate(m_hWnd)) {
+        m_bPage = false;
+        Say("The control panel could not be shown.");
+    }
+    return TRUE;
 }
 
 int CHostWindow::OnCreate(LPCREATESTRUCT)
@@ -121,7 +138,11 @@ int CHostWindow::OnCreate(LPCREATESTRUCT)
     SetTimer(kPositionTimer, 100);
     // The first child was drawn before its siblings existed; all again.
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    Say("Open a sound file (Ctrl+O) or drop one here.  F1: keys.");
+    if (m_strMessage.empty()) {
+        Say("Open a sound file (Ctrl+O).  F1: keys.");
+    } else {
+        Say(m_strMessage);
+    }
     UpdateTransport();
     return 0;
 }
@@ -129,6 +150,9 @@ int CHostWindow::OnCreate(LPCREATESTRUCT)
 void CHostWindow::OnPaint()
 {
     CPaintDC dc(this);
+    if (m_bPage) {
+        return;
+    }
     // Where the control panel goes: an etched frame with its name.
     CRect page = PageRect();
     page.DeflateRect(4, 4);
@@ -323,13 +347,27 @@ void CHostWindow::UpdateStatus()
     }
 }
 
+LRESULT CHostWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The panel titles the window it sits in by its mode; the file name is
+    // added to whatever it says.
+    if (message == WM_SETTEXT && !m_bComposingTitle && lParam != 0) {
+        m_strModeTitle = reinterpret_cast<const char*>(lParam);
+        UpdateTitle();
+        return TRUE;
+    }
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
 void CHostWindow::UpdateTitle()
 {
-    std::string title = "Intonara";
+    std::string title = m_strModeTitle;
     if (!m_strFile.empty()) {
         title += " - " + fs::path(m_strFile).filename().string();
     }
+    m_bComposingTitle = true;
     SetWindowText(title.c_str());
+    m_bComposingTitle = false;
 }
 
 void CHostWindow::OnHelp()
@@ -485,6 +523,7 @@ void CHostWindow::OnClose()
         m_bExporting.store(false);
     }
     m_pPlayback->Close();
+    m_page.Close();
     DestroyWindow();
 }
 

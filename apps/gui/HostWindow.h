@@ -3,6 +3,7 @@
 // client area, the transport bar below it, the status line at the bottom.
 // It owns the plug-in's filter, the playback graph and the export worker.
 
+#include "PageHost.h"
 #include "Playback.h"
 
 #include "host/IIntonaraControl.h"
@@ -60,6 +61,7 @@ protected:
     void OnTimer(UINT_PTR id);
     void PostNcDestroy() override {}
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnStreamEndedMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnExportProgressMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnExportDoneMessage(WPARAM wParam, LPARAM lParam);
@@ -81,6 +83,11 @@ private:
     CRect PageRect() const;
 
     CComPtr<IBaseFilter> m_pFilter;
+    CPageHost m_page;
+    bool m_bPage = false;
+    // The title the panel gives its window, which the file name follows.
+    std::string m_strModeTitle = "Intonara";
+    bool m_bComposingTitle = false;
     CComPtr<IIntonaraControl> m_pControl;
     CHostOptions m_options;
     std::unique_ptr<CPlayback> m_pPlayback;
