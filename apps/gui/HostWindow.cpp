@@ -441,6 +441,13 @@ void CHostWindow::StartExport(const std::string& outPath)
         pDsp->GetControlValue(0, &bypass);
         s.bBypass = bypass != 0;
     }
+    if (m_options.bPrintStatus) {
+        std::printf("export settings: scale=%d key=%d detune=%d retune-index=%d vibrato=%d depth=%d rate=%d "
+                    "delay=%d threshold=%d bypass=%d\n",
+                    *s.nScale, *s.nKey, *s.nDetune, *s.nRetuneIndex, *s.nVibratoType, *s.nVibratoDepth,
+                    *s.nVibratoRate, *s.nVibratoDelay, *s.nThreshold, s.bBypass ? 1 : 0);
+        std::fflush(stdout);
+    }
     request.pCancel = &m_bCancelExport;
     const HWND hwnd = m_hWnd;
     auto lastPercent = std::make_shared<int>(-1);

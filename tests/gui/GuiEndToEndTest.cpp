@@ -84,7 +84,7 @@ TEST(GuiEndToEnd, ExportInAutomaticModeEqualsTheToolsCorrection)
     ASSERT_TRUE(app.Xdo("key ctrl+e"));
     ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
     // The proposed name is the file's own with "-corrected".
-    ASSERT_TRUE(app.Xdo("key Return"));
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
     ASSERT_TRUE(app.WaitFor("Exported voice-corrected.wav.", 30000)) << app.Status();
     // Progress on the way: a share strictly between 0 and 100.
     bool bMidway = false;
@@ -104,7 +104,63 @@ TEST(GuiEndToEnd, ExportInAutomaticModeEqualsTheToolsCorrection)
     EXPECT_FALSE(exported == ReadSamples(voice));
 
     ASSERT_TRUE(app.Xdo("key ctrl+q"));
-    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors();
+    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+}
+
+// A number after `key=` in the app's report of an export's settings.
+int Setting(const std::string& status, const std::string& key)
+{
+    const std::size_t at = status.find(" " + key + "=");
+    return at == std::string::npos ? -1 : std::atoi(status.c_str() + at + key.size() + 2);
+}
+
+TEST(GuiEndToEnd, PanelSettingsReachTheExportAsTheToolWouldApplyThem)
+{
+    if (!Available()) {
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
+    }
+    CScratch dir;
+    const std::string voice = dir.File("phrase.wav");
+    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + voice), 0);
+    CGuiSession app(dir.Path(), {voice});
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.WaitFor("Opened phrase.wav.", 10000)) << app.Status();
+    // The window's client area starts at (80, 60) of the screen (no window
+    // manager draws a frame), and the page sits in its corner.
+    // Scale: "Equal Tempered Chrom." up two entries to "Major".
+    ASSERT_TRUE(app.Xdo("mousemove 232 160 click 1"));
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Up Up Return"));
+    // Key: C down four entries to E.
+    ASSERT_TRUE(app.Xdo("sleep 0.3 mousemove 232 186 click 1"));
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Down Down Down Down Return"));
+    // The Retune fader's thumb dragged down towards "slow".
+    ASSERT_TRUE(app.Xdo("sleep 0.3 mousemove 230 301 mousedown 1 sleep 0.1 mousemove 230 320 sleep 0.1 "
+                        "mousemove 230 345 sleep 0.1 mouseup 1"));
+    ASSERT_TRUE(app.Xdo("sleep 0.3 " + std::string(kMiddle) + " key ctrl+e"));
+    ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
+    ASSERT_TRUE(app.WaitFor("Exported phrase-corrected.wav.", 30000)) << app.Status();
+
+    const std::string status = app.Status();
+    EXPECT_EQ(Setting(status, "scale"), 0) << status;
+    EXPECT_EQ(Setting(status, "key"), 4) << status;
+    const int retune = Setting(status, "retune-index");
+    // Slower than the default of 126 (20 ms).
+    EXPECT_GT(retune, 126) << status;
+    EXPECT_EQ(Setting(status, "detune"), 100) << status;
+    EXPECT_EQ(Setting(status, "threshold"), 25) << status;
+    EXPECT_EQ(Setting(status, "vibrato"), 0) << status;
+    ASSERT_EQ(Shell(std::string(INTONARA_CLI_PROGRAM) + " correct " + voice + " --scale major --key E --retune-index " +
+                    std::to_string(retune) + " -o " + dir.File("tool.wav")),
+              0);
+    const std::vector<short> exported = ReadSamples(dir.File("phrase-corrected.wav"));
+    ASSERT_FALSE(exported.empty());
+    EXPECT_TRUE(exported == ReadSamples(dir.File("tool.wav"))) << "the export differs from intonara correct";
+    // And the settings made a difference against the defaults.
+    ASSERT_EQ(Shell(std::string(INTONARA_CLI_PROGRAM) + " correct " + voice + " -o " + dir.File("default.wav")), 0);
+    EXPECT_FALSE(exported == ReadSamples(dir.File("default.wav")));
+    ASSERT_TRUE(app.Xdo("key ctrl+q"));
+    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
 }
 
 TEST(GuiEndToEnd, SpacePlaysTheFileToItsEndWithoutUnderruns)
@@ -129,5 +185,5 @@ TEST(GuiEndToEnd, SpacePlaysTheFileToItsEndWithoutUnderruns)
     // Played in real time, not faster.
     EXPECT_GE(seconds, 1.4);
     ASSERT_TRUE(app.Xdo("key ctrl+q"));
-    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors();
+    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
 }

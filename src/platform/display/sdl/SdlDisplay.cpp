@@ -116,7 +116,6 @@ std::unique_ptr<CSdlDisplay> CSdlDisplay::Open(std::string* error, SdlOptions op
     }
     std::unique_ptr<CSdlDisplay> display(new CSdlDisplay());
     display->m_thread = std::this_thread::get_id();
-    display->m_uWakeEvent = SDL_RegisterEvents(1);
     float ddpi = 0;
     float hdpi = 0;
     float vdpi = 0;
@@ -319,7 +318,6 @@ void CSdlDisplay::Present()
         const auto active = m_windows.find(GetActiveWindow());
         if (active != m_windows.end() && active->second->m_pWindow != nullptr &&
             (SDL_GetWindowFlags(active->second->m_pWindow) & SDL_WINDOW_SHOWN) != 0) {
-            SDL_RaiseWindow(active->second->m_pWindow);
             SDL_SetWindowInputFocus(active->second->m_pWindow);
         }
     }
@@ -539,17 +537,31 @@ void CSdlDisplay::PollEvents()
 bool CSdlDisplay::WaitForEvents(std::uint64_t deadlineMs)
 {
     Present();
-    int timeout = -1;
-    if (deadlineMs != UINT64_MAX) {
-        const std::uint64_t now = platform::ClockMilliseconds();
-        timeout = deadlineMs <= now ? 0 : static_cast<int>(std::min<std::uint64_t>(deadlineMs - now, 1000000));
+    // Other threads wake the wait through a flag, looked at between short
+    // waits, never through SDL's own cross-thread wake-up: on X11 that is an
+    // event sent to a window, which may be gone by the time it arrives,
+    // and the X server's error for that ends the program.
+    constexpr std::uint64_t kSliceMs = 10;
+    for (;;) {
+        if (m_bWoken.exchange(false)) {
+            return true;
+        }
+        std::uint64_t slice = kSliceMs;
+        if (deadlineMs != UINT64_MAX) {
+            const std::uint64_t now = platform::ClockMilliseconds();
+            if (deadlineMs <= now) {
+                PollEvents();
+                return true;
+            }
+            slice = std::min(slice, deadlineMs - now);
+        }
+        SDL_Event event;
+        if (SDL_WaitEventTimeout(&event, static_cast<int>(slice)) != 0) {
+            Handle(event);
+            PollEvents();
+            return true;
+        }
     }
-    SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, timeout) != 0) {
-        Handle(event);
-        PollEvents();
-    }
-    return true;
 }
 
 void CSdlDisplay::Wake()
@@ -557,9 +569,7 @@ void CSdlDisplay::Wake()
     if (std::this_thread::get_id() == m_thread) {
         return;  // the display's own thread is not waiting
     }
-    SDL_Event event{};
-    event.type = m_uWakeEvent;
-    SDL_PushEvent(&event);
+    m_bWoken.store(true);
 }
 
 }  // namespace platform::display
