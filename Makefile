@@ -1,6 +1,7 @@
 # The two commands that matter: `make demo` and `make test`.
 # Both install what is missing, build, and run. `make install` puts the
-# tool, its plug-in module, its manual page and the LV2 bundle under PREFIX.
+# tool, the desktop app, the plug-in module, the manual page and the LV2
+# bundle under PREFIX.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -83,12 +84,13 @@ demo: configure
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done
 
-# PREFIX/bin/intonara, PREFIX/lib/intonara/intonara-filter.so,
+# PREFIX/bin/intonara, PREFIX/bin/intonara-gui with its desktop entry and
+# icon under PREFIX/share, PREFIX/lib/intonara/intonara-filter.so,
 # PREFIX/share/man/man1/intonara.1, and the LV2 bundle in ~/.lv2 for the
 # default prefix, else PREFIX/lib/lv2 (LV2_INSTALL_DIR overrides). Only what
 # is installed is built.
 install: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target intonara intonara_module intonara_manpage intonara_lv2_bundle
+	@cmake --build $(BUILD) -j $(JOBS) --target intonara intonara_module intonara_manpage intonara_lv2_bundle intonara-gui
 	@cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 uninstall:
