@@ -2,14 +2,23 @@
 
 #include "FileDialog.h"
 
+#include "graph/MainGraphView.h"
 #include "job/CorrectionJob.h"
+#include "job/GraphWorkspace.h"
 #include "job/GraphCorrection.h"
 #include "job/JobError.h"
 #include "job/SoundFormat.h"
 #include "modes/DspObject.h"
 
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -23,6 +32,10 @@ constexpr int kBarHeight = 34;
 constexpr int kStatusHeight = 22;
 constexpr int kMinWidth = 600;
 constexpr UINT_PTR kPositionTimer = 1;
+// The control identifier of the panel's main graph view.
+constexpr int kMainGraphViewId = 2005;
+// The panel's "Graphical" mode button.
+constexpr int kGraphicalButtonId = 1122;
 
 std::string FormatTime(std::int64_t frames, int rate)
 {
@@ -412,7 +425,11 @@ void CHostWindow::OnExport()
                     MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
-    StartExport(chooser.Path());
+    if (IsGraphical()) {
+        StartGraphicalExport(chooser.Path());
+    } else {
+        StartExport(chooser.Path());
+    }
 }
 
 void CHostWindow::StartExport(const std::string& outPath)
@@ -508,9 +525,167 @@ LRESULT CHostWindow::OnExportDoneMessage(WPARAM, LPARAM)
     return 0;
 }
 
+// ---------------------------------------------------------------------------
+// Graphical mode: sessions, and the export along the curves
+
+void CHostWindow::ChooseGraphicalMode()
+{
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (const HWND button = ::GetDlgItem(child, kGraphicalButtonId); button != nullptr) {
+            ::SendMessageA(button, BM_CLICK, 0, 0);
+            return;
+        }
+    }
+}
+
+bool CHostWindow::IsGraphical() const
+{
+    CDspObject* pDsp = nullptr;
+    int mode = 0;
+    if (m_pControl && SUCCEEDED(m_pControl->GetDspObject(&pDsp)) && pDsp != nullptr) {
+        pDsp->GetParameter(PARAM_MODE, &mode);
+    }
+    return mode == 1;
+}
+
+bool CHostWindow::GraphicalSession(job::GraphSession* out)
+{
+    CDspObject* pDsp = nullptr;
+    if (m_strFile.empty() || !m_pControl || FAILED(m_pControl->GetDspObject(&pDsp)) || pDsp == nullptr) {
+        return false;
+    }
+    // The panel's main graph view, a window of the page inside ours.
+    CMainGraphView* main = nullptr;
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr && main == nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (const HWND view = ::GetDlgItem(child, kMainGraphViewId); view != nullptr) {
+            main = dynamic_cast<CMainGraphView*>(CWnd::FromHandlePermanent(view));
+        }
+    }
+    if (main == nullptr || main->TrackedFrames() == 0) {
+        return false;
+    }
+    job::GraphSession base;
+    std::error_code error;
+    base.sSourcePath = fs::absolute(m_strFile, error).lexically_normal().string();
+    base.nSourceFrames = m_pPlayback->LengthFrames();
+    base.nSampleRate = m_pPlayback->Info().m_nSampleRate;
+    base.nSourceBytes = static_cast<std::int64_t>(fs::file_size(m_strFile, error));
+    for (int id = 1; id <= job::kSessionParameters; ++id) {
+        pDsp->GetParameter(id, &base.Parameter(id));
+    }
+    *out = job::CaptureSession(*pDsp, *main, std::move(base));
+    return true;
+}
+
+bool CHostWindow::HasUnsavedCurves()
+{
+    job::GraphSession session;
+    return GraphicalSession(&session) && session.viewState != m_savedState;
+}
+
 void CHostWindow::OnSaveSession()
 {
-    Say("Sessions need graphical mode, which this build does not have yet.");
+    job::GraphSession session;
+    if (!GraphicalSession(&session)) {
+        Say("A session holds graphical mode's tracked pitch and curves: choose Graphical and track first.");
+        return;
+    }
+    const fs::path in(m_strFile);
+    CFileChooser chooser(this, CFileChooser::Purpose::Save, "Save the session",
+                         (in.parent_path() / (in.stem().string() + ".isn")).string());
+    if (chooser.DoModal() != IDOK) {
+        return;
+    }
+    try {
+        job::WriteSession(session, chooser.Path());
+    } catch (const std::exception& e) {
+        Say(std::string("Cannot save the session: ") + e.what());
+        return;
+    }
+    m_savedState = session.viewState;
+    Say("Saved the session " + fs::path(chooser.Path()).filename().string() + ".");
+}
+
+void CHostWindow::StartGraphicalExport(const std::string& outPath)
+{
+    job::GraphSession session;
+    if (!GraphicalSession(&session)) {
+        Say("Nothing to correct along: track the passage first (Track Pitch, then Play).");
+        return;
+    }
+    // The session goes to a scratch file and the tool corrects along it,
+    // exactly as "intonara graph correct" does from the command line.
+    char scratch[] = "/tmp/intonara-export-XXXXXX.isn";
+    const int fd = ::mkstemps(scratch, 4);
+    if (fd < 0) {
+        Say("Cannot export: no scratch file for the session.");
+        return;
+    }
+    ::close(fd);
+    try {
+        job::WriteSession(session, scratch);
+    } catch (const std::exception& e) {
+        ::unlink(scratch);
+        Say(std::string("Cannot export: ") + e.what());
+        return;
+    }
+    char self[4096] = {};
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    const std::string tool = (fs::path(std::string(self, n > 0 ? static_cast<std::size_t>(n) : 0)).parent_path() /
+                              "intonara").string();
+    if (m_export.joinable()) {
+        m_export.join();
+    }
+    m_strExportPath = outPath;
+    m_bCancelExport.store(false);
+    m_bExporting.store(true);
+    Say("Exporting along the curves to " + fs::path(outPath).filename().string() + "...");
+    UpdateTransport();
+    const HWND hwnd = m_hWnd;
+    const std::string in = m_strFile;
+    const std::string sessionPath = scratch;
+    m_export = std::thread([this, hwnd, tool, in, sessionPath, outPath] {
+        int pipeFds[2] = {-1, -1};
+        std::string errors;
+        int status = -1;
+        if (::pipe(pipeFds) == 0) {
+            posix_spawn_file_actions_t actions;
+            posix_spawn_file_actions_init(&actions);
+            posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+            std::vector<std::string> args = {tool, "graph", "correct", in, sessionPath, "-o", outPath};
+            std::vector<char*> argv;
+            for (std::string& a : args) {
+                argv.push_back(a.data());
+            }
+            argv.push_back(nullptr);
+            pid_t pid = -1;
+            const int spawned = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ);
+            posix_spawn_file_actions_destroy(&actions);
+            ::close(pipeFds[1]);
+            char buffer[512];
+            ssize_t got = 0;
+            while (spawned == 0 && (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
+                errors.append(buffer, static_cast<std::size_t>(got));
+            }
+            ::close(pipeFds[0]);
+            if (spawned == 0) {
+                ::waitpid(pid, &status, 0);
+            } else {
+                errors = "cannot run " + tool + ": " + std::strerror(spawned);
+            }
+        }
+        ::unlink(sessionPath.c_str());
+        const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        while (!errors.empty() && (errors.back() == '\n' || errors.back() == '\r')) {
+            errors.pop_back();
+        }
+        m_strExportResult = ok ? std::string() : (errors.empty() ? std::string("the correction failed") : errors);
+        m_bExportFailed = !ok;
+        PostMessageA(hwnd, WM_EXPORT_DONE, 0, 0);
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -518,6 +693,19 @@ void CHostWindow::OnSaveSession()
 
 void CHostWindow::OnClose()
 {
+    if (HasUnsavedCurves()) {
+        const int answer = MessageBoxA(m_hWnd, "The curves have not been saved. Save the session before closing?",
+                                       "Intonara", MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL) {
+            return;
+        }
+        if (answer == IDYES) {
+            OnSaveSession();
+            if (HasUnsavedCurves()) {
+                return;  // not saved after all
+            }
+        }
+    }
     if (m_bExporting.load()) {
         if (MessageBoxA(m_hWnd, "An export is running. Stop it and quit?", "Intonara", MB_YESNO | MB_ICONQUESTION) !=
             IDYES) {

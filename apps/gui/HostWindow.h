@@ -7,6 +7,7 @@
 #include "Playback.h"
 
 #include "host/IIntonaraControl.h"
+#include "job/GraphSession.h"
 #include "platform/ui/AfxCtrl.h"
 #include "platform/ui/AfxGdi.h"
 #include "platform/ui/AfxWin.h"
@@ -15,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 struct CHostOptions {
     int nBufferMs = 0;     // the device buffer; 0: the renderer's choice
@@ -52,6 +54,8 @@ public:
     BOOL TranslateShortcut(const MSG* msg);
 
     std::string StatusText() const { return m_strMessage; }
+    // Presses the panel's "Graphical" mode button, as a click would.
+    void ChooseGraphicalMode();
 
 protected:
     int OnCreate(LPCREATESTRUCT cs);
@@ -75,6 +79,12 @@ private:
     void OnSaveSession();
     void OnHelp();
     void StartExport(const std::string& outPath);
+    void StartGraphicalExport(const std::string& outPath);
+    // Graphical mode with a tracked passage: what a session would hold.
+    bool GraphicalSession(job::GraphSession* out);
+    bool IsGraphical() const;
+    // Curves or tracked pitch that no saved session holds.
+    bool HasUnsavedCurves();
     void Say(const std::string& message);
     void UpdateTransport();
     void UpdateStatus();
@@ -104,4 +114,6 @@ private:
     std::string m_strExportPath;
     std::string m_strExportResult; // written by the worker before WM_EXPORT_DONE
     bool m_bExportFailed = false;
+    // The main view's state as last saved, to know what is unsaved.
+    std::vector<std::uint8_t> m_savedState;
 };

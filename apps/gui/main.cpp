@@ -70,6 +70,8 @@ int main(int argc, char** argv)
     app.add_option("--buffer-ms", bufferMs, "the audio device's buffer in milliseconds (default: about 20)")
         ->check(CLI::Range(1, 500));
     bool printStatus = false;
+    bool graphical = false;
+    app.add_flag("--graphical", graphical, "start in graphical mode (as a click on the panel's \"Graphical\")");
     app.add_flag("--silent", silent, "open no audio device; playback keeps time silently");
     app.add_flag("--print-status", printStatus, "print every status-line message on standard output (for scripts)");
     app.add_option("--screenshot", screenshot,
@@ -93,7 +95,7 @@ int main(int argc, char** argv)
             return 1;
         }
     } else {
-        headless = std::make_unique<platform::display::CHeadlessDisplay>(700, 480, 96);
+        headless = std::make_unique<platform::display::CHeadlessDisplay>(1024, 768, 96);
     }
 
     // The plug-in is linked in: it starts as a loaded module would, with
@@ -121,11 +123,14 @@ int main(int argc, char** argv)
         if (!file.empty() && !window.OpenFile(file)) {
             std::fprintf(stderr, "intonara-gui: %s\n", window.StatusText().c_str());
         }
+        if (graphical) {
+            window.ChooseGraphicalMode();
+        }
         if (headless) {
             headless->Pump();
             window.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             headless->Pump();
-            const bool saved = headless->SaveScreenPng(screenshot);
+            const bool saved = headless->SavePng(window.m_hWnd, screenshot);
             window.DestroyWindow();
             headless->Pump();
             if (!saved) {
