@@ -120,6 +120,9 @@ BOOL CHostWindow::CreateHost(int x, int y)
         m_bPage = false;
         Say("The control panel could not be shown.");
     }
+    // The first button was drawn before its siblings and the page existed;
+    // everything once more, now that the window is complete.
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     return TRUE;
 }
 
@@ -149,8 +152,6 @@ int CHostWindow::OnCreate(LPCREATESTRUCT)
                     CRect(2, statusTop, client.right - 2, statusTop + kStatusHeight - 3), this, IDC_STATUS);
     m_status.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), FALSE);
     SetTimer(kPositionTimer, 100);
-    // The first child was drawn before its siblings existed; all again.
-    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     if (m_strMessage.empty()) {
         Say("Open a sound file (Ctrl+O).  F1: keys.");
     } else {

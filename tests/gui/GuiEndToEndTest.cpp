@@ -184,6 +184,13 @@ TEST(GuiEndToEnd, SpacePlaysTheFileToItsEndWithoutUnderruns)
     EXPECT_NE(app.Status().find("Played to the end (0 underruns)."), std::string::npos) << app.Status();
     // Played in real time, not faster.
     EXPECT_GE(seconds, 1.4);
+    // The end stopped the graph and went back to the start: Space plays
+    // the file again from its beginning.
+    ASSERT_TRUE(app.Xdo("key space"));
+    const auto again = std::chrono::steady_clock::now();
+    ASSERT_TRUE(app.WaitFor("Played to the end (0 underruns).\nPlaying.\nPlayed to the end (0 underruns).", 10000))
+        << app.Status();
+    EXPECT_GE(std::chrono::duration<double>(std::chrono::steady_clock::now() - again).count(), 1.4);
     ASSERT_TRUE(app.Xdo("key ctrl+q"));
     EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
 }

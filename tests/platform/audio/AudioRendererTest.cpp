@@ -129,6 +129,11 @@ TEST(AudioRenderer, AStalledStreamIsCountedAsUnderrunsAndStopEndsAWaitingReceive
     std::future<HRESULT> pushing;
     CPlayback play(Tone(8000), 64);
     ASSERT_EQ(play.graph.Run(), S_OK);
+    // Running with nothing received yet: the device waits for the ring to
+    // fill, its clock does not move, and no underrun is counted.
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(play.renderer->Underruns(), 0);
+    EXPECT_EQ(play.renderer->PlayedFrames(), 0);
     // Enough for the device to start, then nothing more for a while.
     ASSERT_EQ(play.graph.Step(12), S_OK);
     for (int i = 0; i < 200 && play.renderer->Underruns() == 0; ++i) {
