@@ -9,6 +9,7 @@
 #include "job/JobError.h"
 #include "job/SoundFormat.h"
 #include "modes/DspObject.h"
+#include "platform/ui/DropFiles.h"
 
 #include <cstdio>
 #include <cstring>
@@ -65,6 +66,7 @@ BEGIN_MESSAGE_MAP(CHostWindow, CWnd)
     ON_WM_DESTROY()
     ON_WM_TIMER()
     ON_MESSAGE(CHostWindow::WM_STREAM_ENDED, &CHostWindow::OnStreamEndedMessage)
+    ON_MESSAGE(WM_DROPFILES, &CHostWindow::OnDropFiles)
     ON_MESSAGE(CHostWindow::WM_EXPORT_PROGRESS, &CHostWindow::OnExportProgressMessage)
     ON_MESSAGE(CHostWindow::WM_EXPORT_DONE, &CHostWindow::OnExportDoneMessage)
 END_MESSAGE_MAP()
@@ -152,8 +154,9 @@ int CHostWindow::OnCreate(LPCREATESTRUCT)
                     CRect(2, statusTop, client.right - 2, statusTop + kStatusHeight - 3), this, IDC_STATUS);
     m_status.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.GetSafeHandle()), FALSE);
     SetTimer(kPositionTimer, 100);
+    DragAcceptFiles(m_hWnd, TRUE);
     if (m_strMessage.empty()) {
-        Say("Open a sound file (Ctrl+O).  F1: keys.");
+        Say("Open a sound file (Ctrl+O) or drop one here.  F1: keys.");
     } else {
         Say(m_strMessage);
     }
@@ -248,6 +251,19 @@ bool CHostWindow::OpenFile(const std::string& path)
     UpdateTitle();
     UpdateTransport();
     return true;
+}
+
+LRESULT CHostWindow::OnDropFiles(WPARAM wParam, LPARAM)
+{
+    const auto drop = reinterpret_cast<HDROP>(wParam);
+    char path[4096] = {};
+    // Of several files, the first opens.
+    if (DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0) > 0 && DragQueryFileA(drop, 0, path, sizeof path) > 0 &&
+        !m_bExporting.load()) {
+        OpenFile(path);
+    }
+    DragFinish(drop);
+    return 0;
 }
 
 void CHostWindow::OnOpen()

@@ -67,6 +67,7 @@ protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnStreamEndedMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam);
     LRESULT OnExportProgressMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnExportDoneMessage(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()

@@ -1,5 +1,7 @@
 #include "platform/display/sdl/SdlDisplay.h"
 
+#include "platform/ui/DropFiles.h"
+
 #include "platform/Clock.h"
 #include "platform/gdi/Gdi.h"
 
@@ -428,6 +430,14 @@ void CSdlDisplay::Handle(const SDL_Event& event)
         platform::ui::InjectInput(e);
         return;
     }
+    case SDL_DROPFILE: {
+        // One file per event; a window that does not take files ignores it.
+        if (event.drop.file != nullptr) {
+            platform::ui::PostDroppedFiles(WindowOf(event.drop.windowID), {event.drop.file});
+            SDL_free(event.drop.file);
+        }
+        return;
+    }
     case SDL_MOUSEWHEEL: {
         int x = 0;
         int y = 0;
@@ -537,12 +547,19 @@ void CSdlDisplay::PollEvents()
 bool CSdlDisplay::WaitForEvents(std::uint64_t deadlineMs)
 {
     Present();
-    // Other threads wake the wait through a flag, looked at between short
-    // waits, never through SDL's own cross-thread wake-up: on X11 that is an
-    // event sent to a window, which may be gone by the time it arrives,
-    // and the X server's error for that ends the program.
-    constexpr std::uint64_t kSliceMs = 10;
+    // The wait polls in short slices rather than blocking in SDL: while it
+    // blocks, SDL wakes itself by sending an X event to a window of the
+    // program, which may be gone (a dialog or a list just closed) by the
+    // time the X server reads it, and the server's error for that ends the
+    // program. Other threads wake the wait through a flag.
+    constexpr std::uint64_t kSliceMs = 5;
     for (;;) {
+        SDL_Event event;
+        if (SDL_PollEvent(&event) != 0) {
+            Handle(event);
+            PollEvents();
+            return true;
+        }
         if (m_bWoken.exchange(false)) {
             return true;
         }
@@ -550,17 +567,11 @@ bool CSdlDisplay::WaitForEvents(std::uint64_t deadlineMs)
         if (deadlineMs != UINT64_MAX) {
             const std::uint64_t now = platform::ClockMilliseconds();
             if (deadlineMs <= now) {
-                PollEvents();
                 return true;
             }
             slice = std::min(slice, deadlineMs - now);
         }
-        SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, static_cast<int>(slice)) != 0) {
-            Handle(event);
-            PollEvents();
-            return true;
-        }
+        SDL_Delay(static_cast<Uint32>(slice));
     }
 }
 
