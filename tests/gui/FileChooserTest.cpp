@@ -13,8 +13,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 class FileChooserTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -60,8 +58,6 @@ protected:
     uitest::CUi m_ui;
     std::string m_dir;
 };
-
-} // namespace
 
 TEST_F(FileChooserTest, AFolderListsItsFoldersThenTheSoundFilesAndSessionsInOrder)
 {
