@@ -19,6 +19,7 @@
 #include <fstream>
 #include <future>
 #include <thread>
+#include <unistd.h>
 
 // SDL keeps a little of its audio subsystem's state (driver tables, hint
 // callbacks) until SDL_Quit, which only a program's end calls; the leak
@@ -96,7 +97,8 @@ public:
 
 TEST(AudioRenderer, PlaysEverySampleOnceInOrderAtTheDevicePace)
 {
-    const std::string raw = (std::filesystem::temp_directory_path() / "intonara-renderer-disk.raw").string();
+    const std::string raw =
+        (std::filesystem::temp_directory_path() / ("intonara-renderer-" + std::to_string(getpid()) + ".raw")).string();
     setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
     CDriver driver("disk");
     const auto samples = Tone(4000); // half a second

@@ -17,10 +17,12 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 
 TEST(AudioRendererThreads, EverySampleReachesTheDeviceOnceWhilePausedAndRunFromAnotherThread)
 {
-    const std::string raw = (std::filesystem::temp_directory_path() / "intonara-renderer-threads.raw").string();
+    const std::string raw =
+        (std::filesystem::temp_directory_path() / ("intonara-renderer-threads-" + std::to_string(getpid()) + ".raw")).string();
     setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
     setenv("SDL_AUDIODRIVER", "disk", 1);
     std::vector<float> samples(6000);
