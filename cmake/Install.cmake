@@ -2,6 +2,9 @@
 #   bin/intonara                     the tool
 #   lib/intonara/intonara-filter.so  the plug-in module the tool loads
 #   share/man/man1/intonara.1        the manual page, made from --help
+#   bin/intonara-gui                 the desktop app, with
+#   share/applications/intonara.desktop and
+#   share/icons/hicolor/64x64/apps/intonara.png  its menu entry and icon
 # and the LV2 bundle intonara.lv2 where LV2 hosts look (InstallLayout.cmake).
 # The tool finds the module from its own place (../lib/intonara), so the
 # installation can be moved as a whole.
@@ -11,6 +14,12 @@ if(TARGET intonara)
   install(TARGETS intonara RUNTIME DESTINATION bin)
   install(TARGETS intonara_module LIBRARY DESTINATION lib/intonara)
   install(FILES ${INTONARA_MAN_PAGE} DESTINATION share/man/man1)
+endif()
+
+if(TARGET intonara-gui)
+  install(TARGETS intonara-gui RUNTIME DESTINATION bin)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/intonara.desktop DESTINATION share/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/intonara.png DESTINATION share/icons/hicolor/64x64/apps)
 endif()
 
 if(TARGET intonara_lv2_bundle)

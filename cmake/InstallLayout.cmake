@@ -17,4 +17,7 @@ endfunction()
 set(INTONARA_INSTALLED_FILES
   bin/intonara
   lib/intonara/intonara-filter.so
-  share/man/man1/intonara.1)
+  share/man/man1/intonara.1
+  bin/intonara-gui
+  share/applications/intonara.desktop
+  share/icons/hicolor/64x64/apps/intonara.png)

@@ -157,9 +157,13 @@ GraphSession CGraphWorkspace::Capture() const
 {
     GraphSession s = m_Source;
     s.parameters = m_Parameters;
-    CMainGraphView& main = Main();
+    return CaptureSession(*m_pDsp, Main(), std::move(s));
+}
+
+GraphSession CaptureSession(const CDspObject& dsp, CMainGraphView& main, GraphSession s)
+{
     s.nTrackedFrames = main.TrackedFrames();
-    const auto* words = static_cast<const uint32_t*>(m_pDsp->GetTrackBuffer());
+    const auto* words = static_cast<const uint32_t*>(dsp.GetTrackBuffer());
     int count = words != nullptr ? main.BufferFrames() : 0;
     while (count > 0 && IsBlankRecord(words + 5 * (count - 1)))
         --count;

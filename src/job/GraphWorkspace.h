@@ -51,6 +51,11 @@ struct GraphStart
 inline constexpr int kPanelGraphWidth = 380;
 inline constexpr int kPanelGraphHeight = 230;
 
+// The session a controller and its main view hold now: `base` (the sound
+// file and the parameters) with the track records and the view's state.
+// What the desktop app saves, and what a workspace captures.
+GraphSession CaptureSession(const CDspObject& dsp, CMainGraphView& main, GraphSession base);
+
 class CGraphWorkspace
 {
 public:

@@ -53,6 +53,18 @@ TEST_F(Install, InstalledToolRunsFromItsPrefixAndUninstallRemovesIt)
                                          m_Prefix / "share" / "man" / "man1" / "intonara.1"};
     for (const fs::path& file : files)
         EXPECT_TRUE(fs::is_regular_file(file)) << file;
+#ifdef INTONARA_HAS_GUI
+    // The desktop app, and a menu entry whose program and icon are there.
+    const std::vector<fs::path> desktop = {m_Prefix / "bin" / "intonara-gui",
+                                           m_Prefix / "share" / "applications" / "intonara.desktop",
+                                           m_Prefix / "share" / "icons" / "hicolor" / "64x64" / "apps" / "intonara.png"};
+    for (const fs::path& file : desktop)
+        EXPECT_TRUE(fs::is_regular_file(file)) << file;
+    const std::string entry = clitest::ReadBytes(desktop[1].string());
+    EXPECT_NE(entry.find("\nExec=intonara-gui %f\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nIcon=intonara\n"), std::string::npos) << entry;
+    EXPECT_EQ(clitest::ReadBytes(desktop[2].string()).substr(1, 3), "PNG");
+#endif
     EXPECT_TRUE(fs::status(tool).permissions() != fs::perms::none &&
                 (fs::status(tool).permissions() & fs::perms::owner_exec) != fs::perms::none);
 #ifdef INTONARA_HAS_LV2
@@ -107,6 +119,10 @@ TEST_F(Install, InstalledToolRunsFromItsPrefixAndUninstallRemovesIt)
     ASSERT_EQ(removed.nStatus, 0) << removed.sErr;
     for (const fs::path& file : files)
         EXPECT_FALSE(fs::exists(file)) << file;
+#ifdef INTONARA_HAS_GUI
+    for (const fs::path& file : desktop)
+        EXPECT_FALSE(fs::exists(file)) << file;
+#endif
     EXPECT_FALSE(fs::exists(m_Prefix / "lib" / "intonara"));
     EXPECT_FALSE(fs::exists(m_Home / ".lv2" / "intonara.lv2"));
 

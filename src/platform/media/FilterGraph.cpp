@@ -366,7 +366,10 @@ HRESULT CFilterGraph::Run()
             return hr;
         }
     }
-    const REFERENCE_TIME tStart = ReferenceNow();
+    REFERENCE_TIME tStart = ReferenceNow();
+    if (IReferenceClock* pClock = GetSyncSource(); pClock != nullptr) {
+        pClock->GetTime(&tStart);
+    }
     HRESULT hr = S_OK;
     for (IBaseFilter* pFilter : FiltersDownstreamFirst()) {
         const HRESULT hrFilter = pFilter->Run(tStart);

@@ -56,6 +56,11 @@ public:
     HRESULT Stop();
     FILTER_STATE GetState() const { return m_State.load(std::memory_order_relaxed); }
 
+    // The clock the start times of Run are read from (the machine's steady
+    // clock when none is set). Not referenced: it must outlive its use here.
+    void SetSyncSource(IReferenceClock* pClock) { m_pClock.store(pClock, std::memory_order_relaxed); }
+    IReferenceClock* GetSyncSource() const { return m_pClock.load(std::memory_order_relaxed); }
+
     // Runs the graph if it is not running and pushes every source's samples
     // until each has delivered its end of stream. S_OK when every renderer
     // (a filter with a connected input and no connected output) reported
@@ -96,6 +101,7 @@ private:
     CCritSec m_csGraph;
     std::vector<IBaseFilter*> m_filters;
     std::atomic<FILTER_STATE> m_State{State_Stopped};
+    std::atomic<IReferenceClock*> m_pClock{nullptr};
     // Bumped by every Stop, so a push on another thread notices it.
     std::atomic<unsigned> m_nStopCount{0};
     int m_nConnecting = 0;

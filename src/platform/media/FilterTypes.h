@@ -262,6 +262,17 @@ protected:
     ~IPushSource() = default;
 };
 
+// A clock the graph can take its time from. The audio renderer is one:
+// its time is the sound the device has played, so everything that follows
+// it stays in step with what is heard.
+constexpr IID IID_IReferenceClock = {0x56A86897, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+struct IReferenceClock : IUnknown {
+    virtual HRESULT GetTime(REFERENCE_TIME* pTime) = 0;
+
+protected:
+    ~IReferenceClock() = default;
+};
+
 // ---------------------------------------------------------------------------
 // Filter registration
 

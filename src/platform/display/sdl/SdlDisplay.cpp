@@ -1,5 +1,7 @@
 #include "platform/display/sdl/SdlDisplay.h"
 
+#include "platform/ui/DropFiles.h"
+
 #include "platform/Clock.h"
 #include "platform/gdi/Gdi.h"
 
@@ -116,7 +118,6 @@ std::unique_ptr<CSdlDisplay> CSdlDisplay::Open(std::string* error, SdlOptions op
     }
     std::unique_ptr<CSdlDisplay> display(new CSdlDisplay());
     display->m_thread = std::this_thread::get_id();
-    display->m_uWakeEvent = SDL_RegisterEvents(1);
     float ddpi = 0;
     float hdpi = 0;
     float vdpi = 0;
@@ -199,6 +200,12 @@ void CSdlDisplay::TopLevelDestroyed(HWND hwnd)
         return;
     }
     if (it->second->m_pWindow != nullptr) {
+        // The desktop's keyboard focus goes nowhere when its window goes (or
+        // hides); the window that is active now gets it back at the next
+        // Present.
+        if ((SDL_GetWindowFlags(it->second->m_pWindow) & SDL_WINDOW_SHOWN) != 0) {
+            m_bRefocus = true;
+        }
         SDL_DestroyWindow(it->second->m_pWindow);
     }
     m_windows.erase(it);
@@ -269,6 +276,7 @@ void CSdlDisplay::Sync(HWND hwnd, CWindowOnScreen& shown)
         shown.m_nUploaded = UINT64_MAX;
     } else if (!visible && onScreen) {
         SDL_HideWindow(window);
+        m_bRefocus = true;
     }
 }
 
@@ -306,6 +314,14 @@ void CSdlDisplay::Present()
     for (auto& [hwnd, shown] : m_windows) {
         Sync(hwnd, *shown);
         Upload(*shown, false);
+    }
+    if (m_bRefocus) {
+        m_bRefocus = false;
+        const auto active = m_windows.find(GetActiveWindow());
+        if (active != m_windows.end() && active->second->m_pWindow != nullptr &&
+            (SDL_GetWindowFlags(active->second->m_pWindow) & SDL_WINDOW_SHOWN) != 0) {
+            SDL_SetWindowInputFocus(active->second->m_pWindow);
+        }
     }
 }
 
@@ -412,6 +428,14 @@ void CSdlDisplay::Handle(const SDL_Event& event)
                      : event.button.button == SDL_BUTTON_MIDDLE ? MouseButton::Middle
                                                                 : MouseButton::Left;
         platform::ui::InjectInput(e);
+        return;
+    }
+    case SDL_DROPFILE: {
+        // One file per event; a window that does not take files ignores it.
+        if (event.drop.file != nullptr) {
+            platform::ui::PostDroppedFiles(WindowOf(event.drop.windowID), {event.drop.file});
+            SDL_free(event.drop.file);
+        }
         return;
     }
     case SDL_MOUSEWHEEL: {
@@ -523,17 +547,32 @@ void CSdlDisplay::PollEvents()
 bool CSdlDisplay::WaitForEvents(std::uint64_t deadlineMs)
 {
     Present();
-    int timeout = -1;
-    if (deadlineMs != UINT64_MAX) {
-        const std::uint64_t now = platform::ClockMilliseconds();
-        timeout = deadlineMs <= now ? 0 : static_cast<int>(std::min<std::uint64_t>(deadlineMs - now, 1000000));
+    // The wait polls in short slices rather than blocking in SDL: while it
+    // blocks, SDL wakes itself by sending an X event to a window of the
+    // program, which may be gone (a dialog or a list just closed) by the
+    // time the X server reads it, and the server's error for that ends the
+    // program. Other threads wake the wait through a flag.
+    constexpr std::uint64_t kSliceMs = 5;
+    for (;;) {
+        SDL_Event event;
+        if (SDL_PollEvent(&event) != 0) {
+            Handle(event);
+            PollEvents();
+            return true;
+        }
+        if (m_bWoken.exchange(false)) {
+            return true;
+        }
+        std::uint64_t slice = kSliceMs;
+        if (deadlineMs != UINT64_MAX) {
+            const std::uint64_t now = platform::ClockMilliseconds();
+            if (deadlineMs <= now) {
+                return true;
+            }
+            slice = std::min(slice, deadlineMs - now);
+        }
+        SDL_Delay(static_cast<Uint32>(slice));
     }
-    SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, timeout) != 0) {
-        Handle(event);
-        PollEvents();
-    }
-    return true;
 }
 
 void CSdlDisplay::Wake()
@@ -541,9 +580,7 @@ void CSdlDisplay::Wake()
     if (std::this_thread::get_id() == m_thread) {
         return;  // the display's own thread is not waiting
     }
-    SDL_Event event{};
-    event.type = m_uWakeEvent;
-    SDL_PushEvent(&event);
+    m_bWoken.store(true);
 }
 
 }  // namespace platform::display

@@ -15,6 +15,7 @@
 
 #include "platform/ui/Display.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -74,12 +75,13 @@ private:
     int m_nHeight = 768;
     int m_nDpi = 96;
     int m_nScale = 1;
-    std::uint32_t m_uWakeEvent = 0;
     std::thread::id m_thread;
     std::map<HWND, std::unique_ptr<CWindowOnScreen>> m_windows;
     std::map<int, SDL_Cursor*> m_systemCursors;
     std::map<const platform::ui::CursorImage*, SDL_Cursor*> m_imageCursors;
     bool m_bWarped = false;
+    bool m_bRefocus = false;
+    std::atomic<bool> m_bWoken{false};
     POINT m_ptWarp{};
     unsigned m_uAudio = 0;
 };

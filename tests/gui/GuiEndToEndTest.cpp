@@ -1,0 +1,196 @@
+// intonara-gui end to end, through X input only: open a file from the
+// command line, play it, export it, and compare the export with what the
+// tool writes for the same settings, sample for sample.
+
+#include "GuiSession.h"
+
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+#include <filesystem>
+
+namespace {
+
+using guitest::CGuiSession;
+
+class CScratch {
+public:
+    CScratch()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "intonara-gui-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            m_path = pattern;
+        }
+    }
+    ~CScratch()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+int Shell(const std::string& command)
+{
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
+
+std::vector<short> ReadSamples(const std::string& path, int* rate = nullptr)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) {
+        return {};
+    }
+    std::vector<short> samples(static_cast<std::size_t>(info.frames * info.channels));
+    sf_readf_short(file, samples.data(), info.frames);
+    sf_close(file);
+    if (rate != nullptr) {
+        *rate = info.samplerate;
+    }
+    return samples;
+}
+
+bool Available()
+{
+    return xtest::OnPath("Xvfb") && xtest::OnPath("xdotool");
+}
+
+// Where the middle of the app's window is on the X screen: it opens at
+// (80, 60), and pop-ups centre on it, so the pointer there is over them too
+// (without a window manager the keyboard goes where the pointer is).
+constexpr const char* kMiddle = "mousemove 330 250";
+
+} // namespace
+
+TEST(GuiEndToEnd, ExportInAutomaticModeEqualsTheToolsCorrection)
+{
+    if (!Available()) {
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
+    }
+    CScratch dir;
+    const std::string voice = dir.File("voice.wav");
+    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + voice), 0);
+    CGuiSession app(dir.Path(), {voice});
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.WaitFor("Opened voice.wav.", 10000)) << app.Status();
+
+    ASSERT_TRUE(app.Xdo(kMiddle));
+    ASSERT_TRUE(app.Xdo("key ctrl+e"));
+    ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
+    // The proposed name is the file's own with "-corrected".
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
+    ASSERT_TRUE(app.WaitFor("Exported voice-corrected.wav.", 30000)) << app.Status();
+    // Progress on the way: a share strictly between 0 and 100.
+    bool bMidway = false;
+    for (int percent = 1; percent < 100; ++percent) {
+        bMidway |= app.Status().find("voice-corrected.wav: " + std::to_string(percent) + "%") != std::string::npos;
+    }
+    EXPECT_TRUE(bMidway) << app.Status();
+
+    ASSERT_EQ(Shell(std::string(INTONARA_CLI_PROGRAM) + " correct " + voice + " -o " + dir.File("tool.wav")), 0);
+    int rate = 0;
+    const std::vector<short> exported = ReadSamples(dir.File("voice-corrected.wav"), &rate);
+    const std::vector<short> tool = ReadSamples(dir.File("tool.wav"));
+    EXPECT_EQ(rate, 22050);
+    ASSERT_EQ(exported.size(), ReadSamples(voice).size());
+    EXPECT_TRUE(exported == tool) << "the export differs from intonara correct";
+    // The correction did something: the export is not the input.
+    EXPECT_FALSE(exported == ReadSamples(voice));
+
+    ASSERT_TRUE(app.Xdo("key ctrl+q"));
+    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+}
+
+// A number after `key=` in the app's report of an export's settings.
+int Setting(const std::string& status, const std::string& key)
+{
+    const std::size_t at = status.find(" " + key + "=");
+    return at == std::string::npos ? -1 : std::atoi(status.c_str() + at + key.size() + 2);
+}
+
+TEST(GuiEndToEnd, PanelSettingsReachTheExportAsTheToolWouldApplyThem)
+{
+    if (!Available()) {
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
+    }
+    CScratch dir;
+    const std::string voice = dir.File("phrase.wav");
+    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + voice), 0);
+    CGuiSession app(dir.Path(), {voice});
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.WaitFor("Opened phrase.wav.", 10000)) << app.Status();
+    // The window's client area starts at (80, 60) of the screen (no window
+    // manager draws a frame), and the page sits in its corner.
+    // Scale: "Equal Tempered Chrom." up two entries to "Major".
+    ASSERT_TRUE(app.Xdo("mousemove 232 160 click 1"));
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Up Up Return"));
+    // Key: C down four entries to E.
+    ASSERT_TRUE(app.Xdo("sleep 0.3 mousemove 232 186 click 1"));
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Down Down Down Down Return"));
+    // The Retune fader's thumb dragged down towards "slow".
+    ASSERT_TRUE(app.Xdo("sleep 0.3 mousemove 230 301 mousedown 1 sleep 0.1 mousemove 230 320 sleep 0.1 "
+                        "mousemove 230 345 sleep 0.1 mouseup 1"));
+    ASSERT_TRUE(app.Xdo("sleep 0.3 " + std::string(kMiddle) + " key ctrl+e"));
+    ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
+    ASSERT_TRUE(app.WaitFor("Exported phrase-corrected.wav.", 30000)) << app.Status();
+
+    const std::string status = app.Status();
+    EXPECT_EQ(Setting(status, "scale"), 0) << status;
+    EXPECT_EQ(Setting(status, "key"), 4) << status;
+    const int retune = Setting(status, "retune-index");
+    // Slower than the default of 126 (20 ms).
+    EXPECT_GT(retune, 126) << status;
+    EXPECT_EQ(Setting(status, "detune"), 100) << status;
+    EXPECT_EQ(Setting(status, "threshold"), 25) << status;
+    EXPECT_EQ(Setting(status, "vibrato"), 0) << status;
+    ASSERT_EQ(Shell(std::string(INTONARA_CLI_PROGRAM) + " correct " + voice + " --scale major --key E --retune-index " +
+                    std::to_string(retune) + " -o " + dir.File("tool.wav")),
+              0);
+    const std::vector<short> exported = ReadSamples(dir.File("phrase-corrected.wav"));
+    ASSERT_FALSE(exported.empty());
+    EXPECT_TRUE(exported == ReadSamples(dir.File("tool.wav"))) << "the export differs from intonara correct";
+    // And the settings made a difference against the defaults.
+    ASSERT_EQ(Shell(std::string(INTONARA_CLI_PROGRAM) + " correct " + voice + " -o " + dir.File("default.wav")), 0);
+    EXPECT_FALSE(exported == ReadSamples(dir.File("default.wav")));
+    ASSERT_TRUE(app.Xdo("key ctrl+q"));
+    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+}
+
+TEST(GuiEndToEnd, SpacePlaysTheFileToItsEndWithoutUnderruns)
+{
+    if (!Available()) {
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
+    }
+    CScratch dir;
+    const std::string voice = dir.File("long.wav");
+    const std::string shortVoice = dir.File("short.wav");
+    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 16000 " + voice), 0);
+    ASSERT_EQ(Shell("sox " + voice + " " + shortVoice + " trim 0 1.5"), 0);
+    CGuiSession app(dir.Path(), {"--buffer-ms", "10", shortVoice});
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.WaitFor("Opened short.wav.", 10000)) << app.Status();
+    ASSERT_TRUE(app.Xdo(kMiddle));
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(app.Xdo("key space"));
+    ASSERT_TRUE(app.WaitFor("Played to the end", 10000)) << app.Status();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_NE(app.Status().find("Played to the end (0 underruns)."), std::string::npos) << app.Status();
+    // Played in real time, not faster.
+    EXPECT_GE(seconds, 1.4);
+    // The end stopped the graph and went back to the start: Space plays
+    // the file again from its beginning.
+    ASSERT_TRUE(app.Xdo("key space"));
+    const auto again = std::chrono::steady_clock::now();
+    ASSERT_TRUE(app.WaitFor("Played to the end (0 underruns).\nPlaying.\nPlayed to the end (0 underruns).", 10000))
+        << app.Status();
+    EXPECT_GE(std::chrono::duration<double>(std::chrono::steady_clock::now() - again).count(), 1.4);
+    ASSERT_TRUE(app.Xdo("key ctrl+q"));
+    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+}

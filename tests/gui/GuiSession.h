@@ -1,0 +1,122 @@
+#pragma once
+
+// The real intonara-gui on an X server of the test's own, with SDL's dummy
+// audio driver, driven only through X input (xdotool). The app prints its
+// status messages, which the test waits on.
+
+#include "support/XvfbServer.h"
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace guitest {
+
+class CGuiSession {
+public:
+    CGuiSession(const std::string& scratch, std::vector<std::string> args) : m_server(1024, 768)
+    {
+        if (m_server.Display().empty()) {
+            return;
+        }
+        m_strOut = scratch + "/gui-status.txt";
+        m_strErr = scratch + "/gui-errors.txt";
+        std::vector<std::string> argv = {INTONARA_GUI_PROGRAM, "--print-status"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char*> raw;
+        for (std::string& a : argv) {
+            raw.push_back(a.data());
+        }
+        raw.push_back(nullptr);
+        std::vector<std::string> env = {"DISPLAY=" + m_server.Display(), "SDL_AUDIODRIVER=dummy",
+                                        "SDL_VIDEODRIVER=x11", "HOME=" + scratch};
+        std::vector<char*> rawEnv;
+        for (std::string& e : env) {
+            rawEnv.push_back(e.data());
+        }
+        if (const char* path = std::getenv("PATH")) {
+            m_strPath = std::string("PATH=") + path;
+            rawEnv.push_back(m_strPath.data());
+        }
+        rawEnv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, m_strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, m_strErr.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (posix_spawn(&m_pid, raw[0], &actions, nullptr, raw.data(), rawEnv.data()) != 0) {
+            m_pid = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
+    ~CGuiSession()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            int status = 0;
+            waitpid(m_pid, &status, 0);
+        }
+    }
+
+    bool Started() const { return m_pid > 0; }
+
+    // Runs xdotool with `args` on the session's display.
+    bool Xdo(const std::string& args) const
+    {
+        const std::string command = "DISPLAY=" + m_server.Display() + " xdotool " + args + " >/dev/null 2>&1";
+        return std::system(command.c_str()) == 0;
+    }
+
+    // The status messages so far, and what the app wrote on its standard
+    // error.
+    std::string Status() const { return Read(m_strOut); }
+    std::string Errors() const { return Read(m_strErr); }
+    std::string Read(const std::string& path) const
+    {
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // Waits until a status message holds `text`.
+    bool WaitFor(const std::string& text, int ms) const
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < end) {
+            if (Status().find(text) != std::string::npos) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    // Waits for the app to end; its exit status, or -1.
+    int WaitForExit(int ms)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (m_pid > 0 && std::chrono::steady_clock::now() < end) {
+            int status = 0;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return -1;
+    }
+
+private:
+    xtest::CXvfb m_server;
+    std::string m_strOut;
+    std::string m_strErr;
+    std::string m_strPath;
+    pid_t m_pid = -1;
+};
+
+}  // namespace guitest
