@@ -100,14 +100,6 @@ const AMOVIESETUP_FILTER& IntonaraFilterSetup()
     return kFilterSetup;
 }
 
-CUnknown* CreatePropertyPage(LPUNKNOWN /*pUnkOuter*/, HRESULT* phr)
-{
-    if (phr != nullptr) {
-        *phr = E_NOTIMPL;
-    }
-    return nullptr;
-}
-
 HRESULT DllRegisterServer()
 {
     char szModulePath[MAX_PATH];

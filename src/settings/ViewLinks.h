@@ -105,6 +105,6 @@ public:
     virtual void SetCorrectPitchState(int /*on*/) {}
     // Applies host-side settings through the panel's controls, so that they
     // show the new values; each change then reaches the store as if the
-    // user had made it.
-    virtual void ApplyParameterChanges(const PARAM_CHANGE* /*changes*/, int /*count*/) {}
+    // user had made it. 0, or -1 at the first ID the panel does not handle.
+    virtual int ApplyParameterChanges(const PARAM_CHANGE* /*changes*/, int /*count*/) { return 0; }
 };

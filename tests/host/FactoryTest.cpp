@@ -8,6 +8,7 @@
 #include "host/Registration.h"
 #include "platform/com/Module.h"
 #include "platform/media/FilterMapper.h"
+#include "platform/media/PropertyPage.h"
 #include "platform/registry/Registry.h"
 
 #include <fstream>
@@ -78,8 +79,13 @@ TEST(ClassFactory, ServesTheFilterWithItsInterfacesAndNothingElse)
     const LONG before = CBaseObject::ObjectsActive();
     EXPECT_EQ(pFactory->CreateInstance(pOuter->GetInnerUnknown(), IID_IBaseFilter, pUnknown.ReceiveVoid()), E_NOINTERFACE);
     EXPECT_EQ(CBaseObject::ObjectsActive(), before);
-    // The property page comes with the graphical interface.
-    EXPECT_EQ(Factory(CLSID_IntonaraPropertyPage)->CreateInstance(nullptr, IID_IUnknown, pUnknown.ReceiveVoid()), E_NOTIMPL);
+    // The property page is an object of its own that answers as a page.
+    CComPtr<IUnknown> pPage;
+    ASSERT_EQ(Factory(CLSID_IntonaraPropertyPage)->CreateInstance(nullptr, IID_IPropertyPage, pPage.ReceiveVoid()),
+              S_OK);
+    EXPECT_EQ(CBaseObject::ObjectsActive(), before + 1);
+    pPage.Release();
+    EXPECT_EQ(CBaseObject::ObjectsActive(), before);
 }
 
 TEST(ClassFactory, LocksAndLiveObjectsKeepTheModuleLoaded)

@@ -148,10 +148,11 @@ public:
     bool IsControlChecked(int id) override { return m_checked[id]; }
     void SetTrackPitchState(int on) override { Note("track " + std::to_string(on)); }
     void SetCorrectPitchState(int on) override { Note("correct " + std::to_string(on)); }
-    void ApplyParameterChanges(const PARAM_CHANGE* changes, int count) override
+    int ApplyParameterChanges(const PARAM_CHANGE* changes, int count) override
     {
         for (int i = 0; i < count; ++i)
             Note("set " + std::to_string(changes[i].nId) + "=" + std::to_string(changes[i].nValue));
+        return 0;
     }
 
     std::vector<std::string> m_calls;

@@ -6,7 +6,7 @@
 #include "support/ui/UiTestSupport.h"
 
 #include "panel/SliderControl.h"
-#include "shell/IntonaraApp.h"
+#include "StartShell.h"
 
 #include <gtest/gtest.h>
 
@@ -33,14 +33,7 @@ inline constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 class SliderTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static const bool started = [] {
-            theApp.InitInstance();
-            return true;
-        }();
-        (void)started;
-    }
+    static void SetUpTestSuite() { paneltest::StartShellOnce(); }
 
     void SetUp() override
     {

@@ -1,0 +1,202 @@
+// The two layouts, host-side changes and the pitch-change meter.
+
+#include "PanelTestSupport.h"
+
+#include <chrono>
+#include <thread>
+
+using paneltest::kRed;
+using paneltest::PanelTest;
+
+namespace {
+
+bool SameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string Caption(HWND hwnd)
+{
+    char text[128] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+TEST_F(PanelTest, EachModeShowsItsOwnControlsAtTheirPlaces)
+{
+    EXPECT_EQ(m_panel->GetPanelModeShown(), 1);
+    EXPECT_EQ(Caption(m_frame), "Intonara - Automatic Mode");
+    EXPECT_TRUE(Shown(1023));
+    EXPECT_TRUE(Shown(1129));
+    EXPECT_FALSE(Shown(1058));
+    EXPECT_FALSE(Shown(1092));
+    EXPECT_TRUE(IsWindowVisible(SliderWnd(0)));
+    EXPECT_FALSE(IsWindowVisible(SliderWnd(6)));
+    EXPECT_TRUE(SameRect(Place(1023), RECT{76, 93, 228, 112}));
+    EXPECT_TRUE(SameRect(Place(1032), RECT{466, 152, 507, 167}));
+    EXPECT_TRUE(SameRect(Place(1098), RECT{131, 156, 174, 173}));
+
+    ClickItem(1122);
+    EXPECT_EQ(m_dsp.Get(1), 1);
+    EXPECT_EQ(m_panel->GetPanelModeShown(), 2);
+    EXPECT_EQ(Caption(m_frame), "Intonara - Graphical Mode");
+    EXPECT_FALSE(Shown(1023));
+    EXPECT_FALSE(Shown(1129));
+    EXPECT_TRUE(Shown(1058));
+    EXPECT_TRUE(Shown(1092));
+    EXPECT_FALSE(IsWindowVisible(SliderWnd(0)));
+    EXPECT_TRUE(IsWindowVisible(SliderWnd(7)));
+    EXPECT_EQ(SendMessageA(Item(1121), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    // Shared labels move to the graphical faders.
+    EXPECT_TRUE(SameRect(Place(1098), RECT{497, 204, 542, 219}));
+    EXPECT_TRUE(SameRect(Place(1058), RECT{521, 80, 600, 102}));
+    EXPECT_TRUE(SameRect(Place(1092), RECT{413, 105, 445, 137}));
+    RECT slider{};
+    GetWindowRect(SliderWnd(7), &slider);
+    MapWindowPoints(nullptr, Panel(), reinterpret_cast<POINT*>(&slider), 2);
+    EXPECT_TRUE(SameRect(slider, RECT{559, 250, 604, 380}));
+
+    ClickItem(1121);
+    EXPECT_EQ(m_dsp.Get(1), 0);
+    EXPECT_TRUE(Shown(1023));
+    EXPECT_FALSE(Shown(1058));
+}
+
+TEST_F(PanelTest, ClickingTheModeInForceAgainLaysNothingOut)
+{
+    ClickItem(1122);
+    ShowWindow(Item(1058), SW_HIDE);  // a mark: a fresh layout would show it
+    ClickItem(1122);
+    EXPECT_FALSE(Shown(1058));
+}
+
+TEST_F(PanelTest, HostChangesAreClampedAndStopAtTheFirstUnknownId)
+{
+    const PARAM_CHANGE detune[] = {{4, 250}, {10, -5}, {0, 77}};
+    EXPECT_EQ(m_panel->ApplyParameterChanges(detune, 3), 0);
+    EXPECT_EQ(m_dsp.Get(4), 200);
+    EXPECT_EQ(m_panel->GetSlider(0)->GetValue(), 100);
+    EXPECT_EQ(m_dsp.Get(10), 0);
+    m_ui.Pump();
+    EXPECT_EQ(m_panel->GetSlider(0)->GetThumbY(), 0);  // at the top
+
+    const PARAM_CHANGE mixed[] = {{3, 5}, {11, 1}, {2, 4}};
+    EXPECT_EQ(m_panel->ApplyParameterChanges(mixed, 3), -1);
+    m_ui.Pump();
+    EXPECT_EQ(m_dsp.Get(3), 5);
+    EXPECT_EQ(Text(1024), "F");
+    EXPECT_EQ(m_dsp.Get(2), 2);  // the scale after the unknown ID is not applied
+
+    const PARAM_CHANGE beyond[] = {{35, 0}, {6, 1}};
+    EXPECT_EQ(m_panel->ApplyParameterChanges(beyond, 2), -1);
+    EXPECT_EQ(m_dsp.Get(6), 0);
+}
+
+TEST_F(PanelTest, TheUpdateWorkerRedrawsTheValueFieldsAfterHostChanges)
+{
+    ASSERT_TRUE(m_panel->UpdateThreadRunning());
+    const PARAM_CHANGE changes[] = {{4, 250}, {8, 100}, {5, 200}};
+    // From a thread of the host's, as the control interface calls it.
+    std::thread host([&] { m_panel->ApplyParameterChanges(changes, 3); });
+    host.join();
+    bool shown = false;
+    for (int i = 0; i < 200 && !shown; ++i) {
+        m_ui.Pump();
+        shown = Text(1028) == "100" && Text(1032) == "10.0" && Text(1029) == "50";
+        if (!shown) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    EXPECT_TRUE(shown) << Text(1028) << " " << Text(1032) << " " << Text(1029);
+    EXPECT_EQ(m_dsp.Get(8), 100);
+}
+
+TEST_F(PanelTest, AHostChangeOfModeSwitchesTheLayout)
+{
+    const PARAM_CHANGE graphical[] = {{1, 7}};
+    EXPECT_EQ(m_panel->ApplyParameterChanges(graphical, 1), 0);
+    m_ui.Pump();
+    EXPECT_EQ(m_dsp.Get(1), 1);  // clamped to the ends 0 and 1
+    EXPECT_EQ(m_panel->GetPanelModeShown(), 2);
+    EXPECT_TRUE(Shown(1058));
+    EXPECT_EQ(SendMessageA(Item(1122), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    const PARAM_CHANGE automatic[] = {{1, 0}};
+    std::thread host([&] { m_panel->ApplyParameterChanges(automatic, 1); });
+    host.join();
+    m_ui.Pump();
+    EXPECT_EQ(m_panel->GetPanelModeShown(), 1);
+    EXPECT_TRUE(Shown(1023));
+    EXPECT_FALSE(Shown(1058));
+}
+
+// The meter's column: x 324 to 336.
+int RedRows(uitest::CUi& ui, HWND panel, int* top, int* bottom)
+{
+    int count = 0;
+    *top = -1;
+    *bottom = -1;
+    for (int y = 100; y < 330; ++y) {
+        if (ui.Pixel(panel, 330, y) == kRed) {
+            if (*top < 0) {
+                *top = y;
+            }
+            *bottom = y;
+            ++count;
+        }
+    }
+    return count;
+}
+
+TEST_F(PanelTest, TheMeterDrawsOnePixelPerCentFromTheZeroLine)
+{
+    int top = 0;
+    int bottom = 0;
+    m_panel->SetChangeMeter(40);
+    EXPECT_EQ(m_panel->GetChangeMeter(), 40);
+    EXPECT_EQ(RedRows(m_ui, Panel(), &top, &bottom), 40);
+    EXPECT_EQ(top, 183);
+    EXPECT_EQ(bottom, 222);
+    EXPECT_NE(m_ui.Pixel(Panel(), 323, 200), kRed);  // not left of x 324
+    EXPECT_EQ(m_ui.Pixel(Panel(), 324, 200), kRed);
+    EXPECT_EQ(m_ui.Pixel(Panel(), 336, 200), kRed);
+    EXPECT_NE(m_ui.Pixel(Panel(), 337, 200), kRed);
+
+    m_panel->SetChangeMeter(-250);  // clamped to -100, the bottom held at 310
+    EXPECT_EQ(m_panel->GetChangeMeter(), -100);
+    RedRows(m_ui, Panel(), &top, &bottom);
+    EXPECT_EQ(top, 223);
+    EXPECT_EQ(bottom, 309);
+
+    m_panel->SetChangeMeter(100);  // would pass the top: drawn from 141
+    RedRows(m_ui, Panel(), &top, &bottom);
+    EXPECT_EQ(top, 141);
+    EXPECT_EQ(bottom, 222);
+
+    m_panel->SetChangeMeter(0);
+    EXPECT_EQ(RedRows(m_ui, Panel(), &top, &bottom), 0);
+}
+
+TEST_F(PanelTest, TheTimerTicksTheControllerEveryFiftyMilliseconds)
+{
+    // Bypass sends the meter back to 0 through the controller; the timer
+    // keeps running as long as the panel does.
+    m_panel->SetChangeMeter(30);
+    int bypass = 0;
+    ClickItem(1155);
+    m_dsp.GetControlValue(0, &bypass);
+    EXPECT_EQ(bypass, 1);
+    EXPECT_EQ(m_panel->GetChangeMeter(), 0);
+    m_ui.Advance(200);
+    EXPECT_TRUE(IsWindow(Panel()));
+}
+
+TEST_F(PanelTest, ClosingThePanelLetsGoOfTheStore)
+{
+    EXPECT_EQ(m_dsp.AttachedDialog(), static_cast<IIntonaraDialog*>(m_panel.get()));
+    m_panel->DestroyWindow();
+    EXPECT_EQ(m_dsp.AttachedDialog(), nullptr);
+    EXPECT_FALSE(m_panel->UpdateThreadRunning());
+}
+
+}  // namespace

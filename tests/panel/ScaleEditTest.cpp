@@ -1,0 +1,227 @@
+// "Edit Scales": opened from the panel's button on three kinds of scale,
+// its note menu, the refusal to remove the last note, and the two presets.
+
+#include "PanelTestSupport.h"
+
+#include "panel/ScaleEditDialog.h"
+#include "settings/ScaleSet.h"
+
+#include <functional>
+#include <vector>
+
+using paneltest::PanelTest;
+
+namespace {
+
+constexpr int kList = CScaleEditDialog::kNoteList;
+
+class ScaleEditTest : public PanelTest {
+protected:
+    HWND Editor() const { return GetActiveWindow(); }
+    CListCtrl* List() const { return afx::As<CListCtrl>(GetDlgItem(Editor(), kList)); }
+    std::string Cell(int row, int column) const { return List()->GetItemText(row, column); }
+    std::string EditorText(int id) const
+    {
+        char text[64] = {};
+        GetDlgItemTextA(Editor(), id, text, sizeof text);
+        return text;
+    }
+    // The client height the editor has, in dialog units of its own font.
+    bool HeightIs(int dialogUnits) const
+    {
+        RECT want{0, 0, 10, dialogUnits};
+        MapDialogRect(Editor(), &want);
+        RECT client{};
+        GetClientRect(Editor(), &client);
+        return client.bottom == want.bottom;
+    }
+    // Clicks on row `row` with `button` and then picks menu item `item`
+    // (0 or 1) with the left button; both run inside the editor's loop.
+    void PickFromMenu(int row, int item, uitest::MouseButton button = uitest::MouseButton::Right)
+    {
+        RECT rc{};
+        List()->GetItemRect(row, &rc, LVIR_BOUNDS);
+        m_ui.WhenIdle([this, item] {
+            HWND menu = FindWindowA("#32768", nullptr);
+            ASSERT_NE(menu, nullptr);
+            RECT client{};
+            GetClientRect(menu, &client);
+            m_ui.Click(menu, client.right / 2, client.bottom * (2 * item + 1) / 4);
+        });
+        m_ui.Click(GetDlgItem(Editor(), kList), 20, (rc.top + rc.bottom) / 2, 0, button);
+        Run();
+    }
+    // Inside a step input is only injected; this runs it.
+    void Run() { m_ui.Display().Pump(); }
+    // Runs `steps` inside the editor opened by the panel's button, then
+    // closes it with Escape (Cancel keeps the changes as OK does).
+    void Edit(std::function<void()> steps)
+    {
+        m_ui.WhenIdle([this, steps] {
+            ASSERT_EQ(EditorText(1175), "Edit Scale:");
+            steps();
+            m_ui.WhenIdle([this] { m_ui.Key(VK_ESCAPE); });
+        });
+        ClickItem(1026);
+    }
+};
+
+TEST_F(ScaleEditTest, OnMajorThePresetsAreOffAndTheDialogIsShort)
+{
+    m_dsp.SetParameter(2, 0);
+    m_dsp.SetParameter(3, 7);  // G
+    Edit([this] {
+        EXPECT_EQ(EditorText(CScaleEditDialog::kScaleName), "major");  // the internal name
+        EXPECT_EQ(EditorText(CScaleEditDialog::kKeyName), "G");
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Editor(), 1049)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Editor(), 1050)));
+        EXPECT_TRUE(HeightIs(160));
+        EXPECT_EQ(List()->GetItemCount(), 7);
+        EXPECT_EQ(Cell(0, 0), "G");
+        EXPECT_EQ(Cell(4, 0), "D");  // the fifth above G
+        EXPECT_EQ(List()->GetColumnWidth(2), 103);
+    });
+}
+
+TEST_F(ScaleEditTest, ChromaticInEFlatNamesEveryNoteFromTheKeyUp)
+{
+    m_dsp.SetParameter(2, 2);
+    m_dsp.SetParameter(3, 3);
+    Edit([this] {
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Editor(), 1049)));
+        EXPECT_TRUE(HeightIs(160));
+        ASSERT_EQ(List()->GetItemCount(), 12);
+        EXPECT_EQ(Cell(0, 0), "D#");
+        EXPECT_EQ(Cell(1, 0), "E");
+        EXPECT_EQ(Cell(2, 0), "F");
+        EXPECT_EQ(Cell(0, 1), "0");
+        EXPECT_EQ(Cell(1, 1), "100");
+        EXPECT_EQ(Cell(2, 1), "200");
+        EXPECT_EQ(Cell(5, 2), "");
+        EXPECT_EQ(Cell(5, 3), "");
+    });
+}
+
+TEST_F(ScaleEditTest, FiftyThreeToneShowsTheTallDialogWithTheIntervalTable)
+{
+    m_dsp.SetParameter(2, 23);
+    Edit([this] {
+        EXPECT_TRUE(HeightIs(250));
+        ASSERT_EQ(List()->GetItemCount(), 53);
+        int unnamed = 0;
+        for (int row = 0; row < 53; ++row) {
+            unnamed += Cell(row, 0).empty() ? 1 : 0;
+        }
+        EXPECT_GT(unnamed, 26);
+        EXPECT_EQ(Cell(0, 0), "C");
+        const int counts[3] = {4, 4, 3};
+        for (int box = 0; box < 3; ++box) {
+            HWND list = GetDlgItem(Editor(), CScaleEditDialog::kIntervalLists[box]);
+            EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), counts[box]);
+        }
+        char entry[64] = {};
+        SendMessageA(GetDlgItem(Editor(), 1072), LB_GETTEXT, 2, reinterpret_cast<LPARAM>(entry));
+        EXPECT_STREQ(entry, "fifth\t3/2\t702");
+        SendMessageA(GetDlgItem(Editor(), 1076), LB_GETTEXT, 2, reinterpret_cast<LPARAM>(entry));
+        EXPECT_STREQ(entry, "maj 7th\t15/8\t1088");
+    });
+}
+
+TEST_F(ScaleEditTest, TheMenuOffersWhatTheNoteIsNotAndTheFlagsFollow)
+{
+    m_dsp.SetParameter(2, 2);
+    Edit([this] {
+        PickFromMenu(4, 1);  // a tracked note in the scale: "&Remove"
+        EXPECT_EQ(Cell(4, 3), "Removed");
+        EXPECT_EQ(Cell(4, 2), "");
+        // A left click opens the menu too; "Do &Not Track" brings the
+        // removed note back, not tracked.
+        PickFromMenu(4, 0, uitest::MouseButton::Left);
+        EXPECT_EQ(Cell(4, 2), "Do Not Track");
+        EXPECT_EQ(Cell(4, 3), "");
+        PickFromMenu(7, 1);  // "&Remove" on another
+        EXPECT_EQ(Cell(7, 3), "Removed");
+    });
+    // The flags stay with the scale set and show at the next opening.
+    Edit([this] {
+        EXPECT_EQ(Cell(4, 2), "Do Not Track");
+        EXPECT_EQ(Cell(7, 3), "Removed");
+        PickFromMenu(4, 0);  // "&Track"
+        EXPECT_EQ(Cell(4, 2), "");
+        PickFromMenu(7, 1);  // "&Add"
+        EXPECT_EQ(Cell(7, 3), "");
+        EXPECT_EQ(Cell(7, 2), "");
+    });
+}
+
+TEST_F(ScaleEditTest, MajorPresetOnChromaticRemovesTheFiveOtherNotes)
+{
+    m_dsp.SetParameter(2, 2);
+    Edit([this] {
+        HWND major = GetDlgItem(Editor(), 1049);
+        RECT rc{};
+        GetClientRect(major, &rc);
+        m_ui.Click(major, rc.right / 2, rc.bottom / 2);
+        Run();
+        std::vector<int> removed;
+        for (int row = 0; row < 12; ++row) {
+            if (Cell(row, 3) == "Removed") {
+                removed.push_back(row);
+            }
+        }
+        EXPECT_EQ(removed, (std::vector<int>{1, 3, 6, 8, 10}));
+        HWND minor = GetDlgItem(Editor(), 1050);
+        m_ui.Click(minor, rc.right / 2, rc.bottom / 2);
+        Run();
+        removed.clear();
+        for (int row = 0; row < 12; ++row) {
+            if (Cell(row, 3) == "Removed") {
+                removed.push_back(row);
+            }
+        }
+        EXPECT_EQ(removed, (std::vector<int>{1, 4, 6, 9, 11}));
+    });
+}
+
+// The editor on flags of the test's own, as the scale set hands them over.
+class OwnFlagsTest : public ScaleEditTest {
+protected:
+    void Open(short scale, std::function<void()> steps)
+    {
+        m_ui.WhenIdle([this, steps] {
+            steps();
+            m_ui.WhenIdle([this] { m_ui.Key(VK_ESCAPE); });
+        });
+        CScaleEditDialog dialog(&m_dsp.GetScaleSet(), 0, scale, m_doNotTrack, m_remove, m_panel.get());
+        dialog.DoModal();
+    }
+    int m_doNotTrack[12] = {};
+    int m_remove[12] = {1, 1, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1};
+};
+
+TEST_F(OwnFlagsTest, TheLastNoteCannotBeRemoved)
+{
+    CMessageBoxRecorder boxes;
+    Open(2, [this] {
+        EXPECT_EQ(Cell(5, 3), "");
+        EXPECT_EQ(Cell(4, 3), "Removed");
+        PickFromMenu(5, 1);  // "&Remove" on the one note left
+    });
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].m_strText, CScaleEditDialog::kLastNoteText);
+    EXPECT_EQ(m_remove[5], 0);
+}
+
+TEST_F(OwnFlagsTest, DoNotTrackOnARemovedNoteBringsItBackUntracked)
+{
+    Open(2, [this] {
+        EXPECT_EQ(Cell(2, 3), "Removed");
+        PickFromMenu(2, 0);  // "Do &Not Track"
+        EXPECT_EQ(Cell(2, 2), "Do Not Track");
+        EXPECT_EQ(Cell(2, 3), "");
+    });
+    EXPECT_EQ(m_doNotTrack[2], 1);
+    EXPECT_EQ(m_remove[2], 0);
+}
+
+}  // namespace
