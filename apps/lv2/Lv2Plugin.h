@@ -43,6 +43,9 @@ public:
     LV2_State_Status Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
                              const LV2_Feature* const* features);
 
+    // The filter, for a user interface that reaches the instance.
+    IUnknown* Filter() const { return m_pControl; }
+
     // The nine settings as the processor holds them.
     SettingsBlock CurrentSettings();
 

@@ -50,4 +50,7 @@ inline constexpr Urn kPluginUri = MakeUrn(CLSID_IntonaraPlugIn);
 // The key under which the 56-byte settings stream is saved.
 inline constexpr Urn kSettingsKeyUri = MakeUrn(IID_IIntonaraControl);
 
+// The plug-in's window: an identifier of its own.
+inline constexpr char kUiUri[] = "urn:uuid:5f1c2b7e-93a4-4d0e-b6f8-2c71e0a9d354";
+
 } // namespace lv2uri
