@@ -14,6 +14,7 @@
 #include <lv2/instance-access/instance-access.h>
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -148,13 +149,19 @@ bool CIntonaraLv2Ui::Open(IUnknown* pFilter, uintptr_t parent, const LV2_Feature
     if (FAILED(m_page->GetPageInfo(&info))) {
         return false;
     }
+    // The page's title names the window on the X server, where tools and
+    // window lists find it.
+    std::string title;
+    for (const OLECHAR* c = info.pszTitle; c != nullptr && *c != 0; ++c) {
+        title += static_cast<char>(*c < 0x100 ? *c : '?');
+    }
     CoTaskMemFree(info.pszTitle);
     CoTaskMemFree(info.pszHelpFile);
     IUnknown* objects[] = {pFilter};
     if (FAILED(m_page->SetObjects(1, objects))) {
         return false;
     }
-    m_hFrame = CreateWindowExA(0, kFrameClass, "", WS_POPUP | WS_CLIPCHILDREN, 0, 0, info.size.cx, info.size.cy,
+    m_hFrame = CreateWindowExA(0, kFrameClass, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0, info.size.cx, info.size.cy,
                                nullptr, nullptr, nullptr, nullptr);
     if (m_hFrame == nullptr) {
         return false;
