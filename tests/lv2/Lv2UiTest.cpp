@@ -8,6 +8,7 @@
 
 #include "host/IntonaraPropertyPage.h"
 #include "panel/IntonaraDialog.h"
+#include "host/Persist.h"
 #include "settings/ParameterIds.h"
 #include "support/ui/XServer.h"
 
@@ -158,6 +159,117 @@ TEST_F(Lv2Ui, ThePanelOpensInsideTheHostsWindowAtItsOwnSize)
         m_pUi->Idle();
         return m_pHost->PixelOf(m_widget, 5, 5) == kButtonFace;
     })) << std::hex << m_pHost->PixelOf(m_widget, 5, 5);
+}
+
+// The host moves a port: the panel shows it as a host change, on the
+// fader and in the store, and writes nothing back.
+TEST_F(Lv2Ui, APortValueFromTheHostMovesThePanelsFader)
+{
+    Open(true);
+    m_writes.clear();
+    const float detune = 40.0f;  // cents
+    m_pUi->PortEvent(PORT_DETUNE, sizeof detune, 0, &detune);
+    const float key = 7.0f;  // G
+    m_pUi->PortEvent(PORT_KEY, sizeof key, 0, &key);
+    Idle(100);
+    CIntonaraDialog* panel = m_pUi->Panel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->GetSlider(0)->GetValue(), 40);  // shown as cents, stored + 100
+    EXPECT_EQ(m_pPlugin->CurrentSettings()[SETTING_DETUNE], 140);
+    EXPECT_EQ(SendDlgItemMessageA(m_pUi->PanelWindow(), 1024, CB_GETCURSEL, 0, 0), 7);
+    EXPECT_TRUE(m_writes.empty()) << "the window echoed the host's own value";
+    // Out of range: the store's clamp, as any host change.
+    const float far = 500.0f;
+    m_pUi->PortEvent(PORT_DETUNE, sizeof far, 0, &far);
+    Idle(60);
+    EXPECT_EQ(panel->GetSlider(0)->GetValue(), 100);
+    // Formats other than a float are not for control ports.
+    const double other = -30.0;
+    m_pUi->PortEvent(PORT_DETUNE, sizeof other, 0, &other);
+    Idle(60);
+    EXPECT_EQ(panel->GetSlider(0)->GetValue(), 100);
+}
+
+// The panel's own changes reach the ports, in the ports' units.
+TEST_F(Lv2Ui, APanelChangeIsWrittenToItsControlPort)
+{
+    Open(true);
+    m_writes.clear();
+    // A click on the key list opens it; a click on "D" (third row, 13
+    // pixels a row below the list's top at y 139) chooses it.
+    ASSERT_EQ(std::system("xdotool mousemove 170 158 click 1"), 0);
+    Idle(400);
+    ASSERT_EQ(std::system("xdotool mousemove 110 201 click 1"), 0);
+    Idle(400);
+    EXPECT_EQ(Written(PORT_KEY), 2.0f);
+    EXPECT_EQ(m_pPlugin->CurrentSettings()[SETTING_KEY], 2);
+    // A change made on the panel's store (as a fader drag makes it) is
+    // written once, as the port shows it: Retune in milliseconds.
+    m_writes.clear();
+    m_pUi->Panel()->OnSliderChanged(1, 400);
+    Idle(100);
+    ASSERT_EQ(m_writes.size(), 1u);
+    EXPECT_EQ(m_writes[0].first, static_cast<uint32_t>(PORT_RETUNE));
+    EXPECT_FLOAT_EQ(m_writes[0].second, 400.0f);
+    // Bypass is the host's "enabled" port, the other way round.
+    m_writes.clear();
+    m_pUi->Panel()->OnBypass(TRUE);
+    Idle(100);
+    EXPECT_EQ(Written(PORT_ENABLED), 0.0f);
+}
+
+// Without the playing instance the ports carry automatic mode; graphical
+// mode says why it has no graph.
+TEST_F(Lv2Ui, WithoutInstanceAccessGraphicalModeExplainsItself)
+{
+    Open(false);
+    const float scale = 5.0f;
+    m_pUi->PortEvent(PORT_SCALE, sizeof scale, 0, &scale);
+    Idle(60);
+    // The panel works on a filter of its own: the playing one is untouched.
+    EXPECT_EQ(SendDlgItemMessageA(m_pUi->PanelWindow(), 1023, CB_GETCURSEL, 0, 0), 5);
+    EXPECT_EQ(m_pPlugin->CurrentSettings()[SETTING_SCALE], 2);
+    m_pUi->Panel()->OnSliderChanged(2, 60);  // Threshold
+    Idle(60);
+    EXPECT_EQ(Written(PORT_THRESHOLD), 60.0f);
+
+    HWND note = GetDlgItem(m_pUi->PanelWindow(), CIntonaraLv2Ui::kNoGraphId);
+    EXPECT_TRUE(note == nullptr || !IsWindowVisible(note));
+    m_pUi->Panel()->SwitchToGraphical(true);
+    Idle(100);
+    note = GetDlgItem(m_pUi->PanelWindow(), CIntonaraLv2Ui::kNoGraphId);
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(IsWindowVisible(note));
+    char text[200] = {};
+    GetWindowTextA(note, text, sizeof text);
+    EXPECT_STREQ(text, CIntonaraLv2Ui::kNoGraphText);
+    // Nothing of the graph area shows: its scroll bars stay hidden too.
+    for (int id : {panel::kMainViewId, panel::kEnvelopeViewId, panel::kHorzBarId, panel::kVertBarId}) {
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(m_pUi->PanelWindow(), id))) << id;
+    }
+    ASSERT_NE(GetDlgItem(m_pUi->PanelWindow(), panel::kHorzBarId), nullptr);
+    m_pUi->Panel()->SwitchToAutomatic(true);
+    Idle(100);
+    EXPECT_FALSE(IsWindowVisible(note));
+}
+
+// With the playing instance graphical mode shows its graph area.
+TEST_F(Lv2Ui, WithInstanceAccessGraphicalModeShowsTheGraphArea)
+{
+    Open(true);
+    m_pUi->Panel()->SwitchToGraphical(true);
+    Idle(100);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(m_pUi->PanelWindow(), panel::kHorzBarId)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(m_pUi->PanelWindow(), panel::kVertBarId)));
+    EXPECT_EQ(GetDlgItem(m_pUi->PanelWindow(), CIntonaraLv2Ui::kNoGraphId), nullptr);
+}
+
+TEST(Lv2UiRefusals, NoParentWindowGivesNoWindow)
+{
+    const LV2_Feature* none[] = {nullptr};
+    LV2UI_Widget widget = nullptr;
+    auto write = [](LV2UI_Controller, uint32_t, uint32_t, uint32_t, const void*) {};
+    EXPECT_EQ(CIntonaraLv2Ui::Create(write, nullptr, &widget, none), nullptr);
 }
 
 }  // namespace
