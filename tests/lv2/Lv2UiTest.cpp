@@ -60,7 +60,15 @@ protected:
         for (uint32_t port = PORT_SCALE; port <= PORT_PITCH_CHANGE; ++port) {
             m_pPlugin->ConnectPort(port, &m_ports[port]);
         }
+        // As a host starts it: the ports at the settings' values, then
+        // activated.
+        const CLv2PortMap ports;
+        const SettingsBlock settings = m_pPlugin->CurrentSettings();
+        for (int i = 0; i < kSettingsCount; ++i) {
+            m_ports[kFirstSettingPort + static_cast<uint32_t>(i)] = ports.ToPort(i, settings[static_cast<std::size_t>(i)]);
+        }
         m_ports[PORT_ENABLED] = 1.0f;
+        m_pPlugin->Activate();
     }
     void TearDown() override
     {
