@@ -75,4 +75,6 @@ function(intonara_resources target)
     COMMENT "Compiling the resources of ${target}"
     VERBATIM)
   target_sources(${target} PRIVATE ${output})
+  # Every module has its own kIntonaraResources; they must not share a unit.
+  set_source_files_properties(${output} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
 endfunction()

@@ -428,36 +428,48 @@ const CLI::Option* FindOption(const CLI::App& app, const std::string& spelling)
     return nullptr;
 }
 
-// The subcommands that have an option of that spelling, for a message.
-std::string OwnersOf(const CLI::App& top, const std::string& spelling)
+// "intonara graph track": the words that lead to app.
+std::string FullName(const CLI::App& app)
+{
+    const CLI::App* parent = app.get_parent();
+    return parent ? FullName(*parent) + " " + app.get_name() : app.get_name();
+}
+
+// The subcommands of family that have an option of that spelling, for a
+// message.
+std::string OwnersOf(const CLI::App& family, const std::string& spelling)
 {
     std::string owners;
-    for (const CLI::App* sub : Subcommands(top))
+    for (const CLI::App* sub : Subcommands(family))
         if (FindOption(*sub, spelling))
             owners += (owners.empty() ? "" : " and ") + sub->get_name();
     return owners;
 }
 
-[[noreturn]] void RejectSubcommand(const CLI::App& top, const std::string& word)
+[[noreturn]] void RejectSubcommand(const CLI::App& parent, const std::string& word)
 {
     std::vector<std::string> names;
     std::string list;
-    for (const CLI::App* sub : Subcommands(top)) {
+    for (const CLI::App* sub : Subcommands(parent)) {
         names.push_back(sub->get_name());
         list += (list.empty() ? "" : ", ") + sub->get_name();
     }
     const std::string guess = job::DidYouMean(word, names);
     job::ThrowUsage("unknown subcommand \"" + word + "\"" +
-                    (guess.empty() ? "; the subcommands are " + list : guess) + " (see intonara --help)");
+                    (guess.empty() ? "; the subcommands are " + list : guess) + " (see " + FullName(parent) +
+                    " --help)");
 }
 
-[[noreturn]] void RejectOption(const CLI::App& top, const CLI::App& scope, const std::string& spelling)
+[[noreturn]] void RejectOption(const CLI::App& scope, const std::string& spelling)
 {
-    const bool topLevel = &scope == &top;
-    const std::string where = topLevel ? "intonara" : "intonara " + scope.get_name();
-    const std::string owners = OwnersOf(top, spelling);
+    // Before a subcommand the owners are among the subcommands to come,
+    // after one among its siblings.
+    const bool beforeSubcommand = !Subcommands(scope).empty();
+    const CLI::App& family = beforeSubcommand || !scope.get_parent() ? scope : *scope.get_parent();
+    const std::string where = FullName(scope);
+    const std::string owners = OwnersOf(family, spelling);
     if (!owners.empty())
-        job::ThrowUsage(spelling + " is an option of " + owners + (topLevel ? ", given before the subcommand" : "") +
+        job::ThrowUsage(spelling + " is an option of " + owners + (beforeSubcommand ? ", given before the subcommand" : "") +
                         "; " + where + " has no such option (see " + where + " --help)");
     job::ThrowUsage(where + " has no option " + spelling + job::DidYouMean(spelling, OptionSpellings(scope)) +
                     " (see " + where + " --help)");
@@ -477,12 +489,13 @@ void CheckWords(const CLI::App& top, int argc, char** argv)
             continue;
         }
         if (onlyValues || word.size() < 2 || word[0] != '-' || IsNumber(word)) {
-            if (scope == &top) {
-                const auto subs = Subcommands(top);
+            // A word where a subcommand is due names one ("graph track").
+            const auto subs = Subcommands(*scope);
+            if (!subs.empty()) {
                 const auto found =
                     std::find_if(subs.begin(), subs.end(), [&](const CLI::App* s) { return s->get_name() == word; });
                 if (found == subs.end())
-                    RejectSubcommand(top, word);
+                    RejectSubcommand(*scope, word);
                 scope = *found;
             }
             continue;
@@ -498,7 +511,7 @@ void CheckWords(const CLI::App& top, int argc, char** argv)
         if (!option && scope != &top)
             option = FindOption(top, spelling); // --help-all, --version
         if (!option)
-            RejectOption(top, *scope, spelling);
+            RejectOption(*scope, spelling);
         if (!attached && option->get_items_expected_max() > 0)
             ++i;
     }
@@ -524,6 +537,9 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv)
     AddScales(app, line);
     AddNotes(app, line, raw, ranges);
     AddRegistration(app, line);
+    AddGraphCommands(
+        app, line.graph, [](void* context) { static_cast<CommandLine*>(context)->eCommand = CommandLine::Command::Graph; },
+        &line);
 
     try {
         CheckWords(app, argc, argv);
@@ -540,8 +556,8 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv)
     } catch (const CLI::ParseError& e) {
         std::string message = e.what();
         if (argc <= 1)
-            message = "give a subcommand: correct, analyze, scales, notes, register, unregister or filters "
-                      "(see intonara --help)";
+            message = "give a subcommand: correct, analyze, graph, scales, notes, register, unregister or "
+                      "filters (see intonara --help)";
         for (char& c : message)
             if (c == '\n')
                 c = ' ';

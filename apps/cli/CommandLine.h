@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "GraphCommandLine.h"
 #include "job/OptionParsing.h"
 
 struct CommandLine
@@ -17,6 +18,7 @@ struct CommandLine
         Register,
         Unregister,
         Filters,
+        Graph,
         Analyze,
     };
     Command eCommand = Command::Scales;
@@ -38,6 +40,8 @@ struct CommandLine
     std::string sPresetOut;
     bool bLog = false;
 
+    // graph
+    GraphCommandLine graph;
     // analyze: the tuning and threshold options of correct
     job::CorrectOptionTexts analyze;
     std::string sPngPath;

@@ -50,18 +50,6 @@ void CatchInterrupts()
     sigaction(SIGHUP, &action, nullptr);
 }
 
-job::ChannelChoice ChannelsFrom(const CommandLine& line)
-{
-    job::ChannelChoice choice;
-    if (line.bMixdown) {
-        choice.eMode = job::ChannelMode::Mixdown;
-    } else if (line.channel) {
-        choice.eMode = job::ChannelMode::One;
-        choice.nChannel = job::ParseWholeNumber(*line.channel, "--channel", 1, 65535, "(1 is the first)") - 1;
-    }
-    return choice;
-}
-
 // The command as typed, for the log.
 std::string CommandText(int argc, char** argv)
 {
@@ -132,7 +120,7 @@ int RunCorrect(const CommandLine& line, int argc, char** argv)
         job::ThrowUsage("-o - writes one file to standard output; give a folder for several inputs");
     job::CorrectionRequest request;
     request.settings = job::ParseCorrectionOptions(line.correct, job::GetAutomaticRanges());
-    request.channels = ChannelsFrom(line);
+    request.channels = job::ParseChannelChoice(line.bMixdown, line.channel);
     request.bKeepLatency = line.bKeepLatency;
     request.pCancel = &g_bInterrupted;
     job::GraphOptions options;
@@ -200,7 +188,7 @@ int RunAnalyze(const CommandLine& line)
     job::AnalysisRequest request;
     request.sInPath = line.inPaths.front();
     request.settings = job::ParseCorrectionOptions(line.analyze, job::GetAutomaticRanges());
-    request.channels = ChannelsFrom(line);
+    request.channels = job::ParseChannelChoice(line.bMixdown, line.channel);
     request.pCancel = &g_bInterrupted;
     if (!line.sPngPath.empty()) {
         if (line.sPngPath == job::kStandardStream)
@@ -282,6 +270,9 @@ int Run(int argc, char** argv)
     case CommandLine::Command::Register:
     case CommandLine::Command::Unregister: return RunRegistration(*line);
     case CommandLine::Command::Filters: return RunFilters();
+    case CommandLine::Command::Graph:
+        CatchInterrupts();
+        return RunGraphCommand(line->graph, &g_bInterrupted);
     }
     return 0;
 }

@@ -13,8 +13,6 @@
 
 namespace job {
 
-namespace {
-
 // Two significant figures below ten, whole numbers above: a tiny file read
 // in a few milliseconds is "0.35x", not "0x".
 std::string Speed(double times)
@@ -22,7 +20,17 @@ std::string Speed(double times)
     return Printf(times >= 10.0 ? "%.0fx" : times >= 1.0 ? "%.1fx" : "%.2fx", times);
 }
 
-} // namespace
+ChannelChoice ParseChannelChoice(bool bMixdown, const std::optional<std::string>& channel)
+{
+    ChannelChoice choice;
+    if (bMixdown) {
+        choice.eMode = ChannelMode::Mixdown;
+    } else if (channel) {
+        choice.eMode = ChannelMode::One;
+        choice.nChannel = ParseWholeNumber(*channel, "--channel", 1, 65535, "(1 is the first)") - 1;
+    }
+    return choice;
+}
 
 std::string DisplayName(const std::string& path, bool bOutput)
 {
@@ -75,26 +83,33 @@ CorrectionSummary PlanCorrection(const CorrectionRequest& request, const SoundFo
     return summary;
 }
 
+std::string DescribeOutput(const CorrectionSummary& s)
+{
+    std::string text;
+    switch (s.channels.eMode) {
+    case ChannelMode::Mixdown: text += ", mixed down to one channel"; break;
+    case ChannelMode::One: text += Printf(", channel %d only", s.channels.nChannel + 1); break;
+    case ChannelMode::Each:
+        if (s.nChannels > 1)
+            text += Printf(", each channel through a processor of its own (%d at a time)", s.nThreads);
+        break;
+    }
+    SoundFormat output = s.input;
+    output.nChannels = s.nChannels;
+    output.nFormat = s.nOutputFormat;
+    text += "; written as " + DescribeFormat(output) +
+            (s.bKeepLatency ? Printf(", %d samples late as a host receives it", s.nLatency)
+                            : std::string(", lined up with the input"));
+    return text;
+}
+
 std::string FormatSummary(const CorrectionSummary& s)
 {
     const int rate = s.input.nSampleRate;
     const double seconds = rate > 0 ? static_cast<double>(s.nFrames) / rate : 0.0;
     std::string line = Printf("corrected %s into %s: %.1f s of %s at %d Hz", DisplayName(s.sInPath, false).c_str(),
                               DisplayName(s.sOutPath, true).c_str(), seconds, DescribeFormat(s.input).c_str(), rate);
-    switch (s.channels.eMode) {
-    case ChannelMode::Mixdown: line += ", mixed down to one channel"; break;
-    case ChannelMode::One: line += Printf(", channel %d only", s.channels.nChannel + 1); break;
-    case ChannelMode::Each:
-        if (s.nChannels > 1)
-            line += Printf(", each channel through a processor of its own (%d at a time)", s.nThreads);
-        break;
-    }
-    SoundFormat output = s.input;
-    output.nChannels = s.nChannels;
-    output.nFormat = s.nOutputFormat;
-    line += "; written as " + DescribeFormat(output) +
-            (s.bKeepLatency ? Printf(", %d samples late as a host receives it", s.nLatency)
-                            : std::string(", lined up with the input"));
+    line += DescribeOutput(s);
 
     const SettingsBlock& a = s.applied;
     if (s.bBypass) {

@@ -77,6 +77,14 @@ void CheckRequest(const CorrectionRequest& request);
 // Frames, settings and time are filled in as the run goes.
 CorrectionSummary PlanCorrection(const CorrectionRequest& request, const SoundFormat& format);
 
+// --mixdown and --channel N (1 is the first); neither: every channel.
+ChannelChoice ParseChannelChoice(bool bMixdown, const std::optional<std::string>& channel);
+
+// The channels processed and the output's format and timing, as the
+// summary line words them ("; written as ...").
+std::string DescribeOutput(const CorrectionSummary& summary);
+// A speed in times real time, "12x" or "0.35x".
+std::string Speed(double times);
 // One line for the user.
 std::string FormatSummary(const CorrectionSummary& summary);
 // Everything about the run, a line a subject, for the log.

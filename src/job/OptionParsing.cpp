@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "job/JobError.h"
+#include "job/TextFormat.h"
 #include "job/Suggest.h"
 #include "settings/RetuneTaper.h"
 #include "settings/ScaleSet.h"
@@ -25,16 +26,6 @@ std::string Trimmed(const std::string& text)
         return {};
     const auto last = text.find_last_not_of(" \t");
     return text.substr(first, last - first + 1);
-}
-
-// ASCII only: scale and key names are ASCII, and a byte-wise lower-casing
-// leaves UTF-8 sequences alone.
-std::string Lowered(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
 }
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to)

@@ -9,6 +9,7 @@
 
 #include "job/JobError.h"
 #include "job/Suggest.h"
+#include "job/TextFormat.h"
 
 namespace job {
 
@@ -21,13 +22,6 @@ std::string LibraryFormatName(int format)
     if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) == 0 && info.name)
         return info.name;
     return "unknown format";
-}
-
-std::string Lowered(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 } // namespace

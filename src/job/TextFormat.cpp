@@ -23,4 +23,12 @@ std::string Printf(const char* format, ...)
     return text;
 }
 
+std::string Lowered(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 } // namespace job

@@ -108,6 +108,10 @@ public:
 
     CScaleSet& GetScaleSet() { return *m_pScale; }
 
+    // Whether the panel shows the controller idle: no pass has been asked
+    // for, or the last switch-off has shown (the timer's state delay).
+    bool IsShowingIdle() const { return Relaxed(m_nShownState) == 1; }
+
 protected:
     // The buffer the store named until now is being replaced; the
     // controller makes sure the engine no longer reads it.

@@ -90,6 +90,8 @@ public:
     virtual bool IsVisible() = 0;
     virtual bool IsPointerOverGraph() = 0;  // over one of the two graph areas
     virtual int GetTool() = 0;              // current graph tool, -1 none
+    // The layout shown: 1 automatic mode, 2 graphical mode (the graph).
+    virtual int GetPanelMode() { return 2; }
     virtual bool IsActive() = 0;            // the panel or a window containing it is active
     virtual void SetCursor(CursorHandle cursor) = 0;
 
@@ -107,4 +109,8 @@ public:
     // show the new values; each change then reaches the store as if the
     // user had made it. 0, or -1 at the first ID the panel does not handle.
     virtual int ApplyParameterChanges(const PARAM_CHANGE* /*changes*/, int /*count*/) { return 0; }
+    // A command chosen from the graph's context menu (0 Select All, 1 Copy,
+    // 2 Cut, 3 Paste, 4 Undo, 5 Make Curve, 6 Make Auto), run the way the
+    // panel's own button runs it. False leaves it to the view.
+    virtual bool RunGraphCommand(int /*command*/) { return false; }
 };

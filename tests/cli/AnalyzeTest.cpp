@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kRate = 44100;
+constexpr int kFileRate = 44100;
 
 // The notes' names, "A3" for MIDI 57.
 std::string MidiName(double midi)
@@ -65,14 +65,14 @@ protected:
 
 TEST_F(Analyze, FindsTheDemoPhrasesTwelveNotesAndHowFarOffEachWas)
 {
-    const std::vector<float> phrase = voice::SynthesizeDemoPhrase(kRate);
+    const std::vector<float> phrase = voice::SynthesizeDemoPhrase(kFileRate);
     const std::string in = Path("demo.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, kRate, phrase);
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, kFileRate, phrase);
     const clitest::ProgramResult r = Run({"analyze", in, "--json", "--png", Path("demo.png")});
     ASSERT_EQ(r.nStatus, 0) << r.sErr;
 
     const std::vector<voice::NoteEvent> sung = voice::DemoNotes();
-    const std::vector<voice::NoteSpan> spans = voice::PhraseNoteSpans(sung, voice::DemoOptions(kRate));
+    const std::vector<voice::NoteSpan> spans = voice::PhraseNoteSpans(sung, voice::DemoOptions(kFileRate));
     const std::vector<JsonNote> found = Notes(r.sOut);
     ASSERT_EQ(found.size(), sung.size()) << r.sOut;
     for (size_t i = 0; i < sung.size(); ++i) {
@@ -104,13 +104,13 @@ TEST_F(Analyze, ChannelsAndPicturesAreChosenWithCare)
 {
     // Left: A4 sharp by 20 cents; right: E4 flat by 15.
     std::vector<float> frames;
-    for (int i = 0; i < kRate / 2; ++i) {
-        const double t = static_cast<double>(i) / kRate;
+    for (int i = 0; i < kFileRate / 2; ++i) {
+        const double t = static_cast<double>(i) / kFileRate;
         frames.push_back(static_cast<float>(0.3 * std::sin(2 * M_PI * 440.0 * std::pow(2.0, 20.0 / 1200.0) * t)));
         frames.push_back(static_cast<float>(0.3 * std::sin(2 * M_PI * 329.628 * std::pow(2.0, -15.0 / 1200.0) * t)));
     }
     const std::string in = Path("stereo.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kRate, frames);
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kFileRate, frames);
     const clitest::ProgramResult right = Run({"analyze", in, "--channel", "2", "--json"});
     ASSERT_EQ(right.nStatus, 0) << right.sErr;
     const std::vector<JsonNote> notes = Notes(right.sOut);

@@ -73,6 +73,7 @@ TEST(Streaming, TimesAndFlagsGoOnTheFirstOutputSampleOfEachInputSampleOnly)
 
     CPlugInChain untimed;
     CComPtr<CMemorySource> pUntimed = CMemorySource::CreatePcm16(8000, ToPcm16(SungNote(8000, 0.2)));
+    ASSERT_TRUE(pUntimed != nullptr);
     pUntimed->SetTimestamps(false);
     ASSERT_EQ(untimed.Connect(pUntimed), S_OK);
     ASSERT_EQ(untimed.m_graph.RunToCompletion(), S_OK);

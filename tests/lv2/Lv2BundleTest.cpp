@@ -172,9 +172,9 @@ TEST(Lv2Bundle, DescriptionValidatesAgainstTheSchemas)
     const std::string validate = FindProgram("sord_validate");
     ASSERT_FALSE(validate.empty()) << "sord_validate (sordi) is not installed";
     std::vector<std::string> files;
-    for (const auto& spec : std::filesystem::directory_iterator(INTONARA_LV2_SCHEMA_DIR))
-        if (spec.is_directory() && spec.path().extension() == ".lv2")
-            for (const auto& file : std::filesystem::directory_iterator(spec.path()))
+    for (const auto& schemaBundle : std::filesystem::directory_iterator(INTONARA_LV2_SCHEMA_DIR))
+        if (schemaBundle.is_directory() && schemaBundle.path().extension() == ".lv2")
+            for (const auto& file : std::filesystem::directory_iterator(schemaBundle.path()))
                 if (file.path().extension() == ".ttl")
                     files.push_back(file.path().string());
     ASSERT_GT(files.size(), 20u) << "the LV2 schemas are not in " << INTONARA_LV2_SCHEMA_DIR;

@@ -18,12 +18,6 @@ namespace {
 // {6E1F0C22-7A93-4D55-B0C8-1E2D3F405162}
 constexpr CLSID CLSID_MappedFilter = {0x6E1F0C22, 0x7A93, 0x4D55, {0xB0, 0xC8, 0x1E, 0x2D, 0x3F, 0x40, 0x51, 0x62}};
 
-std::string FileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 CComPtr<IFilterMapper> NewMapper()
 {
     CComPtr<IFilterMapper> pMapper;

@@ -332,11 +332,12 @@ TEST(FilterGraph, ReconnectAskedDuringAConnectionHappensAfterIt)
 
 TEST(FilterGraph, StopFromAnotherThreadEndsTheRunAndAFreshRunStartsOver)
 {
-    const std::vector<std::int16_t> input = NoisePcm(4000000, 8);
+    const std::vector<std::int16_t> input = NoisePcm(1000000, 8);
     CChain chain;
     chain.m_pSource = CMemorySource::CreatePcm16(44100, input);
     chain.m_pSource->SetFramesPerSample({64});
     chain.m_pFilter = new CPassThrough(chain.m_pLog);
+    chain.m_pSink->SlowDownFrom(20, std::chrono::microseconds(500));
     ASSERT_EQ(chain.m_graph.ConnectChain({chain.m_pSource, chain.m_pFilter, chain.m_pSink}), S_OK);
 
     std::thread stopper([&] {
@@ -356,6 +357,7 @@ TEST(FilterGraph, StopFromAnotherThreadEndsTheRunAndAFreshRunStartsOver)
     EXPECT_TRUE(std::equal(partial.begin(), partial.end(), input.begin()));
 
     chain.m_pSink->Clear();
+    chain.m_pSink->SlowDownFrom(-1, std::chrono::microseconds(0));
     chain.m_pSource->SetFramesPerSample({65536});
     ASSERT_EQ(chain.m_graph.RunToCompletion(), S_OK);
     EXPECT_EQ(chain.m_pSink->DataAsInt16(), input);

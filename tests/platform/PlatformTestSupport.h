@@ -5,10 +5,23 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 
 #include <unistd.h>
+
+// The whole of a file, as bytes.
+inline std::string FileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+#ifdef INTONARA_RESOURCE_TEST_DIR
+inline const std::string kResourceDir = INTONARA_RESOURCE_TEST_DIR;
+#endif
 
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object goes.

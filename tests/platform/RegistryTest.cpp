@@ -16,12 +16,6 @@
 
 namespace {
 
-std::string FileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 HKEY Create(HKEY hParent, const char* pszPath)
 {
     HKEY hKey = nullptr;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 CMemorySource::CMemorySource(const WAVEFORMATEX& wfx, std::vector<BYTE> data)
     : CPushSource("Memory source", nullptr, CLSID_MemorySource), m_data(std::move(data))
@@ -86,6 +87,13 @@ void CMemorySink::FailReceiveFrom(int nSample, HRESULT hr)
     m_hrFail = hr;
 }
 
+void CMemorySink::SlowDownFrom(int nSample, std::chrono::microseconds delay)
+{
+    std::lock_guard lock(m_mutex);
+    m_nSlowFrom = nSample;
+    m_slowDelay = delay;
+}
+
 HRESULT CMemorySink::CheckMediaType(const CMediaType* pmt)
 {
     std::function<HRESULT(const CMediaType&)> accept;
@@ -105,6 +113,14 @@ HRESULT CMemorySink::OnStartStreaming()
 
 HRESULT CMemorySink::OnReceive(IMediaSample* pSample)
 {
+    std::chrono::microseconds delay{0};
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_nSlowFrom >= 0 && m_nSinceStart >= m_nSlowFrom)
+            delay = m_slowDelay;
+    }
+    if (delay.count() > 0)
+        std::this_thread::sleep_for(delay);
     std::lock_guard lock(m_mutex);
     if (m_nFailFrom >= 0 && m_nSinceStart >= m_nFailFrom) {
         return m_hrFail;

@@ -6,6 +6,7 @@
 #include "platform/media/PushSource.h"
 #include "platform/media/SinkFilter.h"
 
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -64,6 +65,10 @@ public:
     // Answers the nth and every later sample (counted from 0 since the last
     // start) with hr instead of keeping it.
     void FailReceiveFrom(int nSample, HRESULT hr);
+    // Takes at least `delay` over the nth and every later sample, so a test
+    // acting on a running stream from another thread is not outrun by it
+    // however the machine schedules that thread.
+    void SlowDownFrom(int nSample, std::chrono::microseconds delay);
 
     std::vector<BYTE> Data() const;
     std::vector<std::int16_t> DataAsInt16() const;
@@ -88,4 +93,6 @@ private:
     int m_nSinceStart = 0;
     int m_nFailFrom = -1;
     HRESULT m_hrFail = S_OK;
+    int m_nSlowFrom = -1;
+    std::chrono::microseconds m_slowDelay{0};
 };

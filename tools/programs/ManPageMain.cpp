@@ -8,6 +8,7 @@
 // "Usage:" line, headed groups of two-column entries, closing paragraphs)
 // into roff.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -154,6 +155,41 @@ void WriteGroups(std::ostream& out, const HelpText& help)
         out << ".PP\n" << Roff(paragraph) << "\n";
 }
 
+// Every subcommand a help lists, and theirs in turn ("graph", then
+// "graph track", ...), each with its help. A nested subcommand's closing
+// paragraphs that repeat its parent's are left to the parent.
+bool CollectSubcommands(const std::string& tool, const std::string& prefix, const HelpText& parent,
+                        std::vector<std::pair<std::string, HelpText>>& out)
+{
+    for (const Group& group : parent.groups) {
+        if (group.sHeading != "Subcommands")
+            continue;
+        for (const Entry& entry : group.entries) {
+            std::string name = prefix;
+            if (!name.empty())
+                name += ' ';
+            name += entry.sName;
+            std::string command = tool, text;
+            std::istringstream words(name);
+            for (std::string word; words >> word;)
+                command.append(1, ' ').append(ShellQuoted(word));
+            if (!RunCapture(command + " --help", text)) {
+                std::fprintf(stderr, "intonara-manpage: %s --help failed\n", command.c_str());
+                return false;
+            }
+            HelpText help = Parse(text);
+            if (!prefix.empty())
+                std::erase_if(help.closing, [&](const std::string& paragraph) {
+                    return std::find(parent.closing.begin(), parent.closing.end(), paragraph) != parent.closing.end();
+                });
+            out.emplace_back(name, help);
+            if (!CollectSubcommands(tool, name, help, out))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -181,21 +217,15 @@ int main(int argc, char** argv)
     page << ".SH NAME\nintonara \\- " << Roff(summary) << "\n";
     page << ".SH SYNOPSIS\n";
     std::vector<std::pair<std::string, HelpText>> subcommands;
-    for (const Group& group : main.groups) {
-        if (group.sHeading != "Subcommands")
-            continue;
-        for (const Entry& entry : group.entries) {
-            std::string text;
-            if (!RunCapture(tool + " " + ShellQuoted(entry.sName) + " --help", text)) {
-                std::fprintf(stderr, "intonara-manpage: %s %s --help failed\n", argv[1], entry.sName.c_str());
-                return 1;
-            }
-            subcommands.emplace_back(entry.sName, Parse(text));
-        }
+    if (!CollectSubcommands(tool, "", main, subcommands))
+        return 1;
+    for (const auto& [name, help] : subcommands) {
+        // "intonara graph track" in bold, its options and operands plain.
+        const std::string words = "intonara " + name;
+        const size_t bold = help.sUsage.rfind(words, 0) == 0 ? words.size() : help.sUsage.find(' ', 9);
+        page << ".br\n\\fB" << Roff(help.sUsage.substr(0, bold)) << "\\fR"
+             << Roff(help.sUsage.substr(std::min(help.sUsage.size(), bold))) << "\n";
     }
-    for (const auto& [name, help] : subcommands)
-        page << ".br\n\\fB" << Roff(help.sUsage.substr(0, help.sUsage.find(' ', 9))) << "\\fR"
-             << Roff(help.sUsage.substr(std::min(help.sUsage.size(), help.sUsage.find(' ', 9)))) << "\n";
     page << ".br\n\\fBintonara\\fR \\-\\-help | \\-\\-help\\-all | \\-\\-version\n";
     page << ".SH DESCRIPTION\n" << Roff(main.sDescription) << "\n";
     page << ".SH OPTIONS\n";

@@ -20,7 +20,6 @@
 namespace {
 
 const std::string kModulePath = INTONARA_TEST_MODULE;
-const std::string kResourceDir = INTONARA_RESOURCE_TEST_DIR;
 
 std::string ProgramPath()
 {

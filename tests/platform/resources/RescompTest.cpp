@@ -19,7 +19,6 @@
 namespace {
 
 const std::string kCompiler = INTONARA_RESCOMP;
-const std::string kResourceDir = INTONARA_RESOURCE_TEST_DIR;
 
 struct CompilerRun {
     int m_nStatus = -1;
@@ -50,12 +49,6 @@ CompilerRun Compile(const std::string& arguments)
 void Write(const std::string& path, const std::string& text)
 {
     std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string Read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // A .bmp file of 8 bits per pixel, 2 x 2, whose header claims `coloursUsed`
@@ -210,12 +203,12 @@ TEST(Rescomp, AFailedRunLeavesTheEarlierOutputAlone)
     const std::string output = scratch.File("out.cpp");
     Write(script, "STRINGTABLE\n{\n    1 \"one\"\n}\n");
     ASSERT_EQ(Compile("-o " + output + " " + script).m_nStatus, 0);
-    const std::string good = Read(output);
+    const std::string good = FileText(output);
     EXPECT_NE(good.find(".intonara_rsrc"), std::string::npos);
 
     Write(script, "STRINGTABLE\n{\n    1 \"one\n}\n");
     EXPECT_EQ(Compile("-o " + output + " " + script).m_nStatus, 1);
-    EXPECT_EQ(Read(output), good);
+    EXPECT_EQ(FileText(output), good);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.Path()), {}), 2)
         << "no temporary file is left behind";
 }
@@ -226,11 +219,11 @@ TEST(Rescomp, TheSameScriptGivesTheSameBytes)
     const std::string script = kResourceDir + "/ResourceTest.rc";
     ASSERT_EQ(Compile("-o " + scratch.File("a.cpp") + " " + script).m_nStatus, 0);
     ASSERT_EQ(Compile("-o " + scratch.File("b.cpp") + " --depfile " + scratch.File("b.d") + " " + script).m_nStatus, 0);
-    const std::string first = Read(scratch.File("a.cpp"));
+    const std::string first = FileText(scratch.File("a.cpp"));
     EXPECT_FALSE(first.empty());
-    EXPECT_EQ(first, Read(scratch.File("b.cpp")));
+    EXPECT_EQ(first, FileText(scratch.File("b.cpp")));
     // Every picture the script names is a dependency of the output.
-    const std::string depends = Read(scratch.File("b.d"));
+    const std::string depends = FileText(scratch.File("b.d"));
     for (const char* input : {"ResourceTest.rc", "bitmaps/four.bmp", "bitmaps/eight.bmp", "bitmaps/true.bmp",
                               "cursors/test.cursor"}) {
         EXPECT_NE(depends.find(kResourceDir + "/" + input), std::string::npos) << input;

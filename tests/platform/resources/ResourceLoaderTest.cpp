@@ -5,6 +5,8 @@
 #include "platform/resources/ImageResources.h"
 #include "platform/resources/Resources.h"
 
+#include "PlatformTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,7 +17,6 @@
 
 namespace {
 
-const std::string kResourceDir = INTONARA_RESOURCE_TEST_DIR;
 
 std::string LoadString(UINT id, int bufferMax = 256)
 {
