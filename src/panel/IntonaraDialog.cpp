@@ -12,6 +12,8 @@
 #include "shell/HelpFile.h"
 #include "shell/ModuleVersion.h"
 
+#include <chrono>
+
 namespace {
 
 constexpr int kScaleList = 1023;
@@ -305,7 +307,11 @@ void CIntonaraDialog::StartUpdateThread()
     m_hUpdateEvent = CreateEventA(nullptr, TRUE, FALSE, panel::kUpdateEventName);
     m_bStopUpdate = 0;
     if (m_hUpdateEvent != nullptr) {
-        m_worker = std::thread([this] { UpdateThreadMain(); });
+        m_bUpdateRunning = 1;
+        m_worker = std::thread([this] {
+            UpdateThreadMain();
+            m_bUpdateRunning = 0;
+        });
     }
 }
 
@@ -331,6 +337,13 @@ void CIntonaraDialog::StopUpdateThread()
     }
     m_bStopUpdate = 1;
     SetEvent(m_hUpdateEvent);
+    // The worker may be waiting for this thread to take a field's new text;
+    // keep taking sent messages until it has finished.
+    while (m_bUpdateRunning.load() != 0) {
+        MSG msg{};
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     m_worker.join();
     CloseHandle(m_hUpdateEvent);
     m_hUpdateEvent = nullptr;

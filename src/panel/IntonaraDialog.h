@@ -267,6 +267,7 @@ private:
     // The UI update worker.
     HANDLE m_hUpdateEvent = nullptr;
     std::atomic<int> m_bStopUpdate{0};
+    std::atomic<int> m_bUpdateRunning{0};
     std::thread m_worker;
 
     bool m_bAttachedByPage = false;

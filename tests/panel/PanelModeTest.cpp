@@ -92,23 +92,44 @@ TEST_F(PanelTest, HostChangesAreClampedAndStopAtTheFirstUnknownId)
     EXPECT_EQ(m_dsp.Get(6), 0);
 }
 
-TEST_F(PanelTest, TheUpdateWorkerRedrawsTheValueFieldsAfterHostChanges)
+// Pumps until `done` holds, for at most a second.
+template <class F>
+bool Eventually(uitest::CUi& ui, F done)
+{
+    for (int i = 0; i < 200; ++i) {
+        ui.Pump();
+        if (done()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+TEST_F(PanelTest, TheUpdateWorkerRewritesTheValueFieldsWhenWoken)
 {
     ASSERT_TRUE(m_panel->UpdateThreadRunning());
+    // Spoil two fields; only the worker writes them back (nothing repaints
+    // the faders), and only those of the automatic faders.
+    SetWindowTextA(Item(1032), "x");
+    SetWindowTextA(Item(1035), "y");
+    HANDLE wake = CreateEventA(nullptr, TRUE, FALSE, "Velmora/Event/UIUpdateThread");
+    SetEvent(wake);
+    EXPECT_TRUE(Eventually(m_ui, [&] { return Text(1032) == "5.5"; })) << Text(1032);
+    EXPECT_EQ(Text(1035), "y");
+    CloseHandle(wake);
+}
+
+TEST_F(PanelTest, HostChangesFromAnotherThreadShowOnTheFaders)
+{
     const PARAM_CHANGE changes[] = {{4, 250}, {8, 100}, {5, 200}};
     // From a thread of the host's, as the control interface calls it.
     std::thread host([&] { m_panel->ApplyParameterChanges(changes, 3); });
     host.join();
-    bool shown = false;
-    for (int i = 0; i < 200 && !shown; ++i) {
-        m_ui.Pump();
-        shown = Text(1028) == "100" && Text(1032) == "10.0" && Text(1029) == "50";
-        if (!shown) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
-    EXPECT_TRUE(shown) << Text(1028) << " " << Text(1032) << " " << Text(1029);
+    EXPECT_TRUE(Eventually(m_ui, [&] { return Text(1028) == "100" && Text(1032) == "10.0" && Text(1029) == "50"; }))
+        << Text(1028) << " " << Text(1032) << " " << Text(1029);
     EXPECT_EQ(m_dsp.Get(8), 100);
+    EXPECT_EQ(m_panel->GetSlider(0)->GetThumbY(), 0);
 }
 
 TEST_F(PanelTest, AHostChangeOfModeSwitchesTheLayout)
