@@ -122,6 +122,27 @@ TEST_F(X11Display, ARepaintReachesTheServer)
         << std::hex << m_pHost->PixelOf(shown, 60, 40);
 }
 
+// Another window laid over the panel and taken away again: the server asks
+// for the uncovered part, and the panel's pixels come back although nothing
+// in the panel changed.
+TEST_F(X11Display, AnUncoveredPanelIsDrawnAgain)
+{
+    HWND panel = EmbedPanel(160, 90);
+    const Window shown = m_pDisplay->WindowId(panel);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = 0x0000FF00;
+    Window cover = XCreateWindow(m_pHost->X(), DefaultRootWindow(m_pHost->X()), 40, 50, 200, 120, 0, CopyFromParent,
+                                 InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+    XMapRaised(m_pHost->X(), cover);
+    XSync(m_pHost->X(), False);
+    PumpUntil(200, [] { return false; });
+    XDestroyWindow(m_pHost->X(), cover);
+    XSync(m_pHost->X(), False);
+    EXPECT_TRUE(PumpUntil(3000, [&] { return m_pHost->PixelOf(shown, 80, 45) == 0xFF0000; }))
+        << std::hex << m_pHost->PixelOf(shown, 80, 45);
+}
+
 TEST_F(X11Display, ClicksWheelAndKeysArriveAtTheRightClientPoint)
 {
     HWND panel = EmbedPanel(200, 100);
