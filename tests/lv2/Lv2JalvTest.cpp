@@ -43,11 +43,19 @@ public:
             args.push_back(const_cast<char*>(a.c_str()));
         }
         args.push_back(nullptr);
-        std::vector<std::string> environment;
+        // The test's variables replace the process's of the same name.
+        std::vector<std::string> environment(env);
         for (char** e = environ; *e != nullptr; ++e) {
-            environment.emplace_back(*e);
+            const std::string entry(*e);
+            const std::string name = entry.substr(0, entry.find('=') + 1);
+            bool replaced = false;
+            for (const std::string& given : env) {
+                replaced = replaced || given.compare(0, name.size(), name) == 0;
+            }
+            if (!replaced) {
+                environment.push_back(entry);
+            }
         }
-        environment.insert(environment.end(), env.begin(), env.end());
         std::vector<char*> envp;
         for (std::string& e : environment) {
             envp.push_back(e.data());
@@ -286,6 +294,16 @@ protected:
         Sleep(400);
     }
 
+    // Opens a menu of jalv's menu bar and waits until it is drawn below it.
+    void OpenMenu(Window host, int x)
+    {
+        const auto closed = m_screen->Pixels(host, x, 40, 120, 1);
+        ClickAt(host, x, 12);
+        EXPECT_TRUE(WaitFor(3000, [&] { return m_screen->Pixels(host, x, 40, 120, 1) != closed; }))
+            << "the menu did not open";
+        Sleep(600);
+    }
+
     // A menu item: the pointer rests on it before the click, as a menu
     // that has only just opened wants.
     void PointAndClick(Window window, int x, int y)
@@ -293,7 +311,7 @@ protected:
         Sleep(400);
         const POINT origin = m_screen->Origin(window);
         Xdotool("mousemove " + std::to_string(origin.x + x) + " " + std::to_string(origin.y + y));
-        Sleep(300);
+        Sleep(500);
         Xdotool("click 1");
         Sleep(400);
     }
@@ -301,7 +319,7 @@ protected:
     // jalv's File > Save into a folder of the test's; what it wrote.
     std::string SaveState(Window host, const std::string& name)
     {
-        ClickAt(host, 19, 12);  // File
+        OpenMenu(host, 19);           // File
         PointAndClick(host, 46, 37);  // Save
         Window dialog = 0;
         EXPECT_TRUE(WaitFor(5000, [&] { return (dialog = m_screen->Find("Save State")) != 0; }))
@@ -376,39 +394,38 @@ TEST_F(Lv2Jalv, ThePanelWorksInsideJalv)
     const auto before = m_screen->Pixels(panel, faderX, faderY, faderW, faderH);
 
     // A preset from jalv's menu is a change on the host's side: "Hard Tune"
-    // puts Retune at 0 ms, the fader's top.
-    // The menu lists "Save Preset...", "Delete Current Preset..." and then,
-    // in a jalv that has saved nothing yet, the presets in the order of
-    // their identifiers: "Natural", "Hard Tune" (the second, at y 113), ...
-    // On a busy machine a menu may miss its click; choosing the preset
-    // again changes nothing more.
+    // puts Retune at 0 ms, the fader's top. jalv lists the six presets
+    // after "Save Preset..." and "Delete Current Preset...", 25 pixels a
+    // row from y 88, in an order of its own (by name, or as the bundle
+    // gives them): each is tried until the thumb stands at the fader's top.
+    // Rows that changed from the start: where the thumb was, and where it
+    // went.
+    auto changedRows = [&](const std::vector<unsigned long>& now, bool top) {
+        int rows = 0;
+        for (int row = top ? 0 : faderH / 6; row < (top ? faderH / 6 : faderH); ++row) {
+            bool changed = false;
+            for (int column = 0; column < faderW; ++column) {
+                const auto at = static_cast<std::size_t>(row * faderW + column);
+                changed = changed || before[at] != now[at];
+            }
+            rows += changed ? 1 : 0;
+        }
+        return rows;
+    };
     std::vector<unsigned long> after;
-    bool moved = false;
-    for (int attempt = 0; attempt < 3 && !moved; ++attempt) {
-        ClickAt(host, 70, 12);
-        PointAndClick(host, 100, 113);
-        moved = WaitFor(3000, [&] {
+    bool atTop = false;
+    // On a busy machine a menu may miss a click: a second round then.
+    for (int attempt = 0; attempt < 12 && !atTop; ++attempt) {
+        const int item = attempt % 6;
+        OpenMenu(host, 70);  // Presets
+        PointAndClick(host, 100, 88 + 25 * item);
+        atTop = WaitFor(2500, [&] {
             after = m_screen->Pixels(panel, faderX, faderY, faderW, faderH);
-            return after != before;
+            return after.size() == before.size() && changedRows(after, true) > 8;
         });
     }
-    ASSERT_TRUE(moved) << "the Retune fader did not move";
-    // Rows that changed: where the thumb was and where it went. It went to
-    // the top: rows in the fader's top sixth changed; it had been lower.
-    int topChanged = 0;
-    int lowerChanged = 0;
-    for (int row = 0; row < faderH; ++row) {
-        bool changed = false;
-        for (int column = 0; column < faderW; ++column) {
-            changed = changed || before[static_cast<std::size_t>(row * faderW + column)] !=
-                                     after[static_cast<std::size_t>(row * faderW + column)];
-        }
-        if (changed) {
-            (row < faderH / 6 ? topChanged : lowerChanged) += 1;
-        }
-    }
-    EXPECT_GT(topChanged, 8);
-    EXPECT_GT(lowerChanged, 8);
+    ASSERT_TRUE(atTop) << "no preset moved the Retune fader to its top";
+    EXPECT_GT(changedRows(after, false), 8) << "the thumb's old place was not cleared";
 
     // The key list: open it, take "F" (the sixth key), whose row lies
     // 13 pixels a row below the list's top.
