@@ -96,6 +96,7 @@ void CIntonaraLv2::MapUris(const LV2_Feature* const* features)
             const auto* pMap = static_cast<const LV2_URID_Map*>((*p)->data);
             m_nUridChunk = pMap->map(pMap->handle, LV2_ATOM__Chunk);
             m_nUridSettings = pMap->map(pMap->handle, lv2uri::kSettingsKeyUri.data());
+            m_nUridGraph = pMap->map(pMap->handle, lv2uri::kGraphKeyUri);
             return;
         }
     }

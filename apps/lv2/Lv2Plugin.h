@@ -21,6 +21,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
 class CIntonaraLv2
 {
@@ -43,8 +45,20 @@ public:
     LV2_State_Status Restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
                              const LV2_Feature* const* features);
 
+    // The filter, for a user interface that reaches the instance.
+    IUnknown* Filter() const { return m_pControl; }
+
     // The nine settings as the processor holds them.
     SettingsBlock CurrentSettings();
+
+    // Graphical mode's tracked pitch and curves, saved with the host's
+    // session beside the settings: a graph session's bytes
+    // (job/GraphSession.h), empty when there is nothing to keep. Any thread.
+    std::vector<uint8_t> GraphState() const;
+    void SetGraphState(std::vector<uint8_t> state);
+    // Counts the graph states Restore brought in, so that an open window
+    // knows when to show a new one.
+    unsigned GraphGeneration() const { return m_nGraphGeneration.load(std::memory_order_acquire); }
 
 private:
     CIntonaraLv2(IIntonaraControl* pControl, IPersistStream* pPersist, CDspObject* pDsp, float fSampleRate);
@@ -82,4 +96,10 @@ private:
 
     LV2_URID m_nUridChunk = 0;
     LV2_URID m_nUridSettings = 0;
+    LV2_URID m_nUridGraph = 0;
+
+    // Never touched by Run.
+    mutable std::mutex m_graphLock;
+    std::vector<uint8_t> m_graphState;
+    std::atomic<unsigned> m_nGraphGeneration{0};
 };

@@ -22,6 +22,7 @@ constexpr char kPrefixes[] =
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
     "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n";
 
@@ -193,6 +194,9 @@ std::string ManifestTurtle(const std::string& binaryName)
 {
     std::string out = std::string(kPrefixes) + "\n<" + lv2uri::kPluginUri.data() + ">\n\ta lv2:Plugin ;\n\tlv2:binary <" +
                       binaryName + "> ;\n\trdfs:seeAlso <" + kPluginTurtleFile + "> .\n";
+    // The window lives in the same object as the plug-in.
+    out += std::string("\n<") + lv2uri::kUiUri + ">\n\ta ui:X11UI ;\n\tui:binary <" + binaryName +
+           "> ;\n\trdfs:seeAlso <" + kPluginTurtleFile + "> .\n";
     for (const CLv2Preset& preset : Lv2Presets()) {
         out += std::string("\n<") + preset.pszUri + ">\n\ta pset:Preset ;\n\tlv2:appliesTo <" +
                lv2uri::kPluginUri.data() + "> ;\n\trdfs:seeAlso <" + kPresetsTurtleFile + "> .\n";
@@ -231,11 +235,19 @@ std::string PluginTurtle(int minorVersion, int microVersion)
     out += "\tlv2:microVersion " + std::to_string(microVersion) + " ;\n";
     out += "\tlv2:optionalFeature lv2:hardRTCapable , urid:map ;\n";
     out += "\tlv2:extensionData state:interface ;\n";
+    out += std::string("\tui:ui <") + lv2uri::kUiUri + "> ;\n";
     out += "\tlv2:port ";
     out += AudioPorts();
     for (int i = 0; i < kSettingsCount; ++i) {
         out += SettingPort(map, i);
     }
     out += StatusPorts();
-    return out + " .\n";
+    out += " .\n";
+    // The window: inside the host's window, driven by its idle calls; with
+    // instance-access it works on the playing plug-in.
+    out += std::string("\n<") + lv2uri::kUiUri + ">\n\ta ui:X11UI ;\n" +
+           "\tlv2:requiredFeature ui:idleInterface , ui:parent ;\n"
+           "\tlv2:optionalFeature ui:resize , ui:noUserResize , <http://lv2plug.in/ns/ext/instance-access> ;\n"
+           "\tlv2:extensionData ui:idleInterface , ui:resize .\n";
+    return out;
 }

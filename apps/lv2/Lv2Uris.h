@@ -50,4 +50,11 @@ inline constexpr Urn kPluginUri = MakeUrn(CLSID_IntonaraPlugIn);
 // The key under which the 56-byte settings stream is saved.
 inline constexpr Urn kSettingsKeyUri = MakeUrn(IID_IIntonaraControl);
 
+// The key under which graphical mode's tracked pitch and curves are saved:
+// an identifier of its own.
+inline constexpr char kGraphKeyUri[] = "urn:uuid:3c0e8d51-7a2f-4b69-9e14-d2a6b8f0c753";
+
+// The plug-in's window: an identifier of its own.
+inline constexpr char kUiUri[] = "urn:uuid:5f1c2b7e-93a4-4d0e-b6f8-2c71e0a9d354";
+
 } // namespace lv2uri

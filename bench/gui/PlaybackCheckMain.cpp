@@ -18,7 +18,7 @@
 
 int main()
 {
-    if (!xtest::OnPath("Xvfb") || !xtest::OnPath("xdotool") || !xtest::OnPath("sox")) {
+    if (!uitest::OnPath("Xvfb") || !uitest::OnPath("xdotool") || !uitest::OnPath("sox")) {
         std::fprintf(stderr, "intonara-playback-check: needs Xvfb, xdotool and sox (scripts/bootstrap)\n");
         return 2;
     }

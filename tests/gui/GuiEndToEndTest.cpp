@@ -58,7 +58,7 @@ std::vector<short> ReadSamples(const std::string& path, int* rate = nullptr)
 
 bool Available()
 {
-    return xtest::OnPath("Xvfb") && xtest::OnPath("xdotool");
+    return uitest::OnPath("Xvfb") && uitest::OnPath("xdotool");
 }
 
 // Where the middle of the app's window is on the X screen: it opens at

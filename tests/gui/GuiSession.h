@@ -4,7 +4,7 @@
 // audio driver, driven only through X input (xdotool). The app prints its
 // status messages, which the test waits on.
 
-#include "support/XvfbServer.h"
+#include "support/ui/XServer.h"
 
 #include <chrono>
 #include <fstream>
@@ -112,7 +112,7 @@ public:
     }
 
 private:
-    xtest::CXvfb m_server;
+    uitest::CXvfb m_server;
     std::string m_strOut;
     std::string m_strErr;
     std::string m_strPath;

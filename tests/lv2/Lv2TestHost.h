@@ -152,8 +152,10 @@ public:
             [](LV2_State_Handle h, uint32_t, const void* value, size_t size, uint32_t type, uint32_t) {
                 auto* s = static_cast<Sink*>(h);
                 const auto* p = static_cast<const uint8_t*>(value);
-                s->bytes.assign(p, p + size);
-                s->type = type;
+                if (s->bytes.empty()) {  // the settings come first
+                    s->bytes.assign(p, p + size);
+                    s->type = type;
+                }
                 return LV2_STATE_SUCCESS;
             },
             &sink, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, features);

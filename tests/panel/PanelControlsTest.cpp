@@ -12,7 +12,7 @@ using paneltest::PanelTest;
 
 namespace {
 
-constexpr int kThumbX = 17;
+constexpr int kFaderThumbX = 17;
 
 TEST_F(PanelTest, TheListsAndBypassSetTheirParameters)
 {
@@ -42,12 +42,12 @@ TEST_F(PanelTest, DraggingRetuneToFiftySetsIndex198ShownAs48Milliseconds)
 {
     HWND retune = SliderWnd(1);
     const int top = m_panel->GetSlider(1)->GetThumbY();
-    m_ui.Down(retune, kThumbX, top);
+    m_ui.Down(retune, kFaderThumbX, top);
     EXPECT_FALSE(m_ui.Display().CursorVisible());
-    m_ui.Move(retune, kThumbX, 50);
+    m_ui.Move(retune, kFaderThumbX, 50);
     EXPECT_EQ(m_panel->GetSlider(1)->GetValue(), 198);
     EXPECT_EQ(Text(1029), "48");
-    m_ui.Up(retune, kThumbX, 50);
+    m_ui.Up(retune, kFaderThumbX, 50);
     EXPECT_TRUE(m_ui.Display().CursorVisible());
     // The store got index 198: it holds what a direct set of 198 holds.
     paneltest::CRecordingDsp direct;
@@ -55,11 +55,11 @@ TEST_F(PanelTest, DraggingRetuneToFiftySetsIndex198ShownAs48Milliseconds)
     EXPECT_EQ(m_dsp.Get(5), direct.Get(5));
     EXPECT_NE(m_dsp.Get(5), 126);
     // Vibrato Depth, Tracking and Delay go to their own IDs.
-    m_ui.Drag(SliderWnd(3), {kThumbX, m_panel->GetSlider(3)->GetThumbY()}, {kThumbX, 0});
+    m_ui.Drag(SliderWnd(3), {kFaderThumbX, m_panel->GetSlider(3)->GetThumbY()}, {kFaderThumbX, 0});
     EXPECT_EQ(m_dsp.Get(7), 100);
-    m_ui.Drag(SliderWnd(2), {kThumbX, m_panel->GetSlider(2)->GetThumbY()}, {kThumbX, 101});
+    m_ui.Drag(SliderWnd(2), {kFaderThumbX, m_panel->GetSlider(2)->GetThumbY()}, {kFaderThumbX, 101});
     EXPECT_EQ(m_dsp.Get(10), 100);
-    m_ui.Drag(SliderWnd(5), {kThumbX, m_panel->GetSlider(5)->GetThumbY()}, {kThumbX, 0});
+    m_ui.Drag(SliderWnd(5), {kFaderThumbX, m_panel->GetSlider(5)->GetThumbY()}, {kFaderThumbX, 0});
     EXPECT_EQ(m_dsp.Get(9), 3000);
 }
 
@@ -68,15 +68,15 @@ TEST_F(PanelTest, CtrlDraggingScaleDetuneMovesOneCentPerMove)
     HWND detune = SliderWnd(0);
     const int top = m_panel->GetSlider(0)->GetThumbY();
     m_ui.Display().KeyDown(VK_CONTROL);
-    m_ui.Down(detune, kThumbX, top);
+    m_ui.Down(detune, kFaderThumbX, top);
     std::vector<int> seen;
     // Moves of different lengths, all upwards and inside the travel.
     const int ups[] = {30, 8, 25, 12, 40, 20};
     for (int up : ups) {
-        m_ui.Move(detune, kThumbX, top - up);
+        m_ui.Move(detune, kFaderThumbX, top - up);
         seen.push_back(m_dsp.Get(4));
     }
-    m_ui.Up(detune, kThumbX, top - 20);
+    m_ui.Up(detune, kFaderThumbX, top - 20);
     m_ui.Display().KeyUp(VK_CONTROL);
     // Stored values are cents + 100: one cent up per event from 100.
     EXPECT_EQ(seen, (std::vector<int>{101, 102, 103, 104, 105, 106}));
@@ -85,7 +85,7 @@ TEST_F(PanelTest, CtrlDraggingScaleDetuneMovesOneCentPerMove)
 
 TEST_F(PanelTest, DefaultOnAFaderGoesBackToTheStoresDefault)
 {
-    m_ui.Drag(SliderWnd(1), {kThumbX, m_panel->GetSlider(1)->GetThumbY()}, {kThumbX, 90});
+    m_ui.Drag(SliderWnd(1), {kFaderThumbX, m_panel->GetSlider(1)->GetThumbY()}, {kFaderThumbX, 90});
     ASSERT_NE(m_dsp.Get(5), 126);
     m_ui.WhenIdle([&] {
         HWND menu = FindWindowA("#32768", nullptr);

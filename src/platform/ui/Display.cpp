@@ -90,6 +90,12 @@ bool PumpOne()
     return true;
 }
 
+bool KeyTypesText(UINT vk)
+{
+    return vk == VK_SPACE || (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z') ||
+           (vk >= VK_NUMPAD0 && vk <= VK_DIVIDE) || (vk >= VK_OEM_1 && vk <= VK_OEM_2);
+}
+
 std::string WindowTitle(HWND hwnd)
 {
     detail::CWindow* w = detail::FindQuiet(hwnd);

@@ -88,6 +88,10 @@ struct InputEvent {
     bool m_bTextSeparate = false;
 };
 
+// Whether a key types a character, which displays that deliver typed text
+// on its own send as Char after a KeyDown marked m_bTextSeparate.
+bool KeyTypesText(UINT virtualKey);
+
 // Any thread. Updates the keyboard's and buttons' physical state at once.
 void InjectInput(const InputEvent& event);
 // Forgets the raw input still queued, the keyboard and button state, focus,

@@ -80,13 +80,6 @@ UINT VirtualKey(SDL_Keycode key)
     }
 }
 
-// Keys whose characters come as text events of their own.
-bool Printable(UINT vk)
-{
-    return vk == VK_SPACE || (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z') ||
-           (vk >= VK_NUMPAD0 && vk <= VK_DIVIDE) || (vk >= VK_OEM_1 && vk <= VK_OEM_2);
-}
-
 SDL_SystemCursor SystemCursorKind(int id)
 {
     switch (id) {
@@ -456,7 +449,7 @@ void CSdlDisplay::Handle(const SDL_Event& event)
         }
         e.m_kind = event.type == SDL_KEYDOWN ? InputKind::KeyDown : InputKind::KeyUp;
         e.m_uVirtualKey = vk;
-        e.m_bTextSeparate = Printable(vk);
+        e.m_bTextSeparate = platform::ui::KeyTypesText(vk);
         platform::ui::InjectInput(e);
         return;
     }

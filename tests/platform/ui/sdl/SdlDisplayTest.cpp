@@ -4,25 +4,15 @@
 // client point. Skipped, with a message, only where Xvfb or xdotool is not
 // installed at all.
 
-#include "support/XvfbServer.h"
 #include "support/ui/UiTestSupport.h"
+#include "support/ui/XServer.h"
 
 #include "platform/display/sdl/SdlDisplay.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-
-extern char** environ;
 
 // SDL talks to the session bus through libdbus, which keeps a buffer for the
 // life of the process; the leak checker of the sanitizer build is told so.
@@ -33,26 +23,9 @@ extern "C" const char* __lsan_default_suppressions()
 
 namespace {
 
-using xtest::CXvfb;
-using xtest::OnPath;
-
-// Runs the window system's loop for up to `ms` of real time or until
-// `done` says so.
-template <class Done>
-bool PumpUntil(int ms, Done done)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        while (platform::ui::PumpOne()) {
-        }
-        if (done()) {
-            return true;
-        }
-        platform::ui::GetDisplay()->Present();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return done();
-}
+using uitest::CXvfb;
+using uitest::OnPath;
+using uitest::PumpUntil;
 
 TEST(SdlDisplay, AClickThroughXArrivesAtTheRightClientPoint)
 {

@@ -1,8 +1,13 @@
 #pragma once
 
-// An X server of a test's own (Xvfb on a display number it picks), for the
-// tests that drive real windows through X with xdotool.
+// A real X server for tests of the displays that show windows on one: Xvfb
+// started on a display number it picks, and a pump of the window system's
+// loop in real time.
 
+#include "platform/ui/Display.h"
+#include "platform/ui/WinUser.h"
+
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -14,7 +19,7 @@
 
 extern char** environ;
 
-namespace xtest {
+namespace uitest {
 
 inline bool OnPath(const char* program)
 {
@@ -22,6 +27,7 @@ inline bool OnPath(const char* program)
     return std::system(command.c_str()) == 0;
 }
 
+// An X server of its own for the test, on a display number it picks.
 class CXvfb {
 public:
     explicit CXvfb(int width = 800, int height = 600)
@@ -72,4 +78,22 @@ private:
     std::string m_display;
 };
 
-} // namespace xtest
+// Runs the window system's loop for up to `ms` of real time or until
+// `done` says so.
+template <class Done>
+inline bool PumpUntil(int ms, Done done)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        while (platform::ui::PumpOne()) {
+        }
+        if (done()) {
+            return true;
+        }
+        platform::ui::GetDisplay()->Present();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return done();
+}
+
+}  // namespace uitest
