@@ -28,17 +28,15 @@ struct CStartSettings
 inline HRESULT ApplyStartSettings(IIntonaraControl* pControl, const CStartSettings& settings)
 {
     using Put = HRESULT (IIntonaraControl::*)(int);
-    static constexpr Put kPut[kSettingsCount] = {
+    static constexpr std::array<Put, kSettingsCount> kPut = {
         &IIntonaraControl::put_Scale,       &IIntonaraControl::put_Key,          &IIntonaraControl::put_Detune,
         &IIntonaraControl::put_RetuneSpeed, &IIntonaraControl::put_VibratoType,  &IIntonaraControl::put_VibratoDepth,
         &IIntonaraControl::put_VibratoRate, &IIntonaraControl::put_VibratoDelay, &IIntonaraControl::put_Threshold};
-    for (int i = 0; i < kSettingsCount; ++i) {
-        const std::optional<int>& value = settings.values[static_cast<size_t>(i)];
-        if (!value.has_value())
-            continue;
-        const HRESULT hr = (pControl->*kPut[i])(*value);
-        if (FAILED(hr))
-            return hr;
+    for (std::size_t i = 0; i < kPut.size(); ++i) {
+        if (const std::optional<int> value = settings.values[i]) {
+            if (const HRESULT hr = (pControl->*kPut[i])(*value); FAILED(hr))
+                return hr;
+        }
     }
     if (settings.bBypass) {
         CDspObject* pDsp = nullptr;

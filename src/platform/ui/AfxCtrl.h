@@ -14,6 +14,7 @@
 
 class CButton : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(LPCSTR caption, DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
         return CWnd::Create(WC_BUTTONA, caption, style, rect, parent, id);
@@ -42,6 +43,7 @@ public:
 
 class CScrollBar : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
         return CWnd::Create(WC_SCROLLBARA, nullptr, style, rect, parent, id);
@@ -74,6 +76,7 @@ public:
 
 class CStatic : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(LPCSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id = 0xFFFF)
     {
         return CWnd::Create(WC_STATICA, text, style, rect, parent, id);
@@ -88,6 +91,7 @@ public:
 
 class CEdit : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
         return CWnd::Create(WC_EDITA, "", style, rect, parent, id);
@@ -114,6 +118,7 @@ public:
 
 class CListBox : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
         return CWnd::Create(WC_LISTBOXA, "", style, rect, parent, id);
@@ -152,6 +157,7 @@ public:
 
 class CComboBox : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
         return CWnd::Create(WC_COMBOBOXA, "", style, rect, parent, id);
@@ -190,6 +196,7 @@ public:
 // A report-style list view ("SysListView32").
 class CListCtrl : public CWnd {
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
     {
         return CWnd::Create(WC_LISTVIEWA, "", style, rect, parent, id);

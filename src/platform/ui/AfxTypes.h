@@ -11,8 +11,9 @@ public:
     CSize() : SIZE{0, 0} {}
     CSize(int cx, int cy) : SIZE{cx, cy} {}
     CSize(SIZE s) : SIZE(s) {}
-    bool operator==(const SIZE& o) const { return cx == o.cx && cy == o.cy; }
-    bool operator!=(const SIZE& o) const { return !(*this == o); }
+    // Free and symmetric, so that C++20's reversed comparisons of two
+    // wrappers, or a wrapper and a plain struct, have one best match.
+    friend bool operator==(const SIZE& a, const SIZE& b) { return a.cx == b.cx && a.cy == b.cy; }
     CSize operator+(SIZE o) const { return CSize(cx + o.cx, cy + o.cy); }
     CSize operator-(SIZE o) const { return CSize(cx - o.cx, cy - o.cy); }
 };
@@ -27,8 +28,7 @@ public:
 
     void Offset(int dx, int dy) { x += dx, y += dy; }
     void Offset(POINT p) { Offset(p.x, p.y); }
-    bool operator==(const POINT& o) const { return x == o.x && y == o.y; }
-    bool operator!=(const POINT& o) const { return !(*this == o); }
+    friend bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
     CPoint& operator+=(SIZE s) { return x += s.cx, y += s.cy, *this; }
     CPoint& operator-=(SIZE s) { return x -= s.cx, y -= s.cy, *this; }
     CPoint& operator+=(POINT p) { return x += p.x, y += p.y, *this; }
@@ -80,8 +80,7 @@ public:
 
     operator RECT*() { return this; }
     operator const RECT*() const { return this; }
-    bool operator==(const RECT& o) const { return EqualRect(this, &o) != FALSE; }
-    bool operator!=(const RECT& o) const { return !(*this == o); }
+    friend bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
     CRect& operator+=(POINT p) { return OffsetRect(p), *this; }
     CRect& operator-=(POINT p) { return OffsetRect(-p.x, -p.y), *this; }
     CRect operator+(POINT p) const { CRect r(*this); r.OffsetRect(p); return r; }
