@@ -207,13 +207,13 @@ void CIntonaraDialog::CreateSliders()
 void CIntonaraDialog::CreateButtons()
 {
     for (int i = 0; i < panel::kButtonCount; ++i) {
-        const panel::ButtonSpec& spec = panel::kButtons[i];
+        const panel::ButtonSpec& button = panel::kButtons[i];
         // In pixels like every other control: the buttons tile exactly with
         // the editing commands and the envelope switches around them.
-        const RECT rc = spec.rect;
-        m_buttons[i].Create("", BS_OWNERDRAW | WS_CHILD, rc, this, static_cast<UINT>(spec.id),
-                            spec.latching ? TRUE : FALSE);
-        m_buttons[i].SetPictures(spec.picture, spec.latchedPicture);
+        const RECT rc = button.rect;
+        m_buttons[i].Create("", BS_OWNERDRAW | WS_CHILD, rc, this, static_cast<UINT>(button.id),
+                            button.latching ? TRUE : FALSE);
+        m_buttons[i].SetPictures(button.picture, button.latchedPicture);
     }
 }
 
