@@ -14,11 +14,10 @@
 
 #include <chrono>
 
+using panel::kScaleList, panel::kKeyList, panel::kVibratoList, panel::kAllBox, panel::kTieBox;
+
 namespace {
 
-constexpr int kScaleList = 1023;
-constexpr int kKeyList = 1024;
-constexpr int kVibratoList = 1027;
 constexpr int kFirstScaleString = 3;
 constexpr int kScaleStringCount = 29;
 constexpr int kFirstKeyString = 32;
@@ -26,8 +25,6 @@ constexpr int kKeyStringCount = 12;
 constexpr int kFirstVibratoString = 45;
 constexpr int kVibratoStringCount = 4;
 constexpr int kVersionField = 1179;
-constexpr int kTieBox = 1081;
-constexpr int kAllBox = 1080;
 
 HMODULE ResourceModule()
 {

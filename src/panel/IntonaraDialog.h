@@ -43,6 +43,13 @@ inline constexpr int kLargeFontDpi = 110;
 inline constexpr SIZE kPageSize = {322, 210};
 inline constexpr SIZE kLargePageSize = {250, 170};
 
+// Controls the panel's code reaches by ID from more than one file.
+inline constexpr int kScaleList = 1023;
+inline constexpr int kKeyList = 1024;
+inline constexpr int kVibratoList = 1027;
+inline constexpr int kAllBox = 1080;
+inline constexpr int kTieBox = 1081;
+
 inline constexpr int kSliderCount = 8;
 inline constexpr int kButtonCount = 10;
 inline constexpr int kTimerId = 1;

@@ -8,16 +8,13 @@
 
 #include <cstdio>
 
+using panel::kScaleList, panel::kKeyList, panel::kVibratoList, panel::kAllBox, panel::kTieBox;
+
 namespace {
 
-constexpr int kScaleList = 1023;
-constexpr int kKeyList = 1024;
-constexpr int kVibratoList = 1027;
 constexpr int kTrackPitch = 1058;
 constexpr int kCorrectPitch = 1060;
 constexpr int kBufferField = 1127;
-constexpr int kAllBox = 1080;
-constexpr int kTieBox = 1081;
 
 template <class F>
 void Guarded(F&& f)

@@ -37,7 +37,7 @@ struct CGdiMaps {
     }
 };
 
-CGdiMaps& Maps()
+CGdiMaps& GdiMaps()
 {
     thread_local CGdiMaps maps;
     t_pMaps = &maps;
@@ -56,7 +56,7 @@ CGdiObject* CGdiObject::FromHandleOfType(HGDIOBJ object, const std::type_info& t
     if (object == nullptr) {
         return nullptr;
     }
-    auto& objects = Maps().m_objects;
+    auto& objects = GdiMaps().m_objects;
     auto& slot = objects[{object, std::type_index(type)}];
     if (!slot) {
         slot.reset(make());
@@ -115,7 +115,7 @@ CGdiObject* CGdiObject::FromHandle(HGDIOBJ object)
 
 void CGdiObject::DeleteTempMap()
 {
-    auto& objects = Maps().m_objects;
+    auto& objects = GdiMaps().m_objects;
     for (auto& [handle, wrapper] : objects) {
         wrapper->m_hObject = nullptr;
     }
@@ -175,7 +175,7 @@ CDC* CDC::FromHandle(HDC dc)
     if (dc == nullptr) {
         return nullptr;
     }
-    auto& dcs = Maps().m_dcs;
+    auto& dcs = GdiMaps().m_dcs;
     auto it = dcs.find(dc);
     if (it == dcs.end()) {
         auto wrapper = std::make_unique<CDC>();
@@ -187,7 +187,7 @@ CDC* CDC::FromHandle(HDC dc)
 
 void CDC::DeleteTempMap()
 {
-    auto& dcs = Maps().m_dcs;
+    auto& dcs = GdiMaps().m_dcs;
     for (auto& [handle, wrapper] : dcs) {
         wrapper->m_hDC = nullptr;
     }

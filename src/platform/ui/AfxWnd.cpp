@@ -33,7 +33,7 @@ struct CHandleMaps {
     }
 };
 
-CHandleMaps& Maps()
+CHandleMaps& WindowMaps()
 {
     thread_local CHandleMaps maps;
     return maps;
@@ -49,7 +49,7 @@ const bool g_bHookInstalled = [] {
 
 void ForgetTemporaries(HWND hwnd)
 {
-    auto& maps = Maps();
+    auto& maps = WindowMaps();
     maps.m_temporary.erase(hwnd);
     for (auto it = maps.m_typed.begin(); it != maps.m_typed.end();) {
         it = it->first.first == hwnd ? maps.m_typed.erase(it) : std::next(it);
@@ -115,7 +115,7 @@ void afx::AttachOnCreate(HWND hwnd, void* wnd)
 
 CWnd* afx::TemporaryAs(HWND hwnd, const std::type_info& type, CWnd* (*make)())
 {
-    auto& typed = Maps().m_typed;
+    auto& typed = WindowMaps().m_typed;
     auto& slot = typed[{hwnd, std::type_index(type)}];
     if (!slot) {
         slot.reset(make());
@@ -147,7 +147,7 @@ CWnd::~CWnd()
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd)
 {
-    auto& permanent = Maps().m_permanent;
+    auto& permanent = WindowMaps().m_permanent;
     auto it = permanent.find(hwnd);
     return it == permanent.end() ? nullptr : it->second;
 }
@@ -160,7 +160,7 @@ CWnd* CWnd::FromHandle(HWND hwnd)
     if (CWnd* wnd = FromHandlePermanent(hwnd)) {
         return wnd;
     }
-    auto& temporary = Maps().m_temporary;
+    auto& temporary = WindowMaps().m_temporary;
     auto it = temporary.find(hwnd);
     if (it == temporary.end()) {
         auto wnd = std::make_unique<CWnd>();
@@ -172,12 +172,12 @@ CWnd* CWnd::FromHandle(HWND hwnd)
 
 void CWnd::DeleteTempMap()
 {
-    auto& temporary = Maps().m_temporary;
+    auto& temporary = WindowMaps().m_temporary;
     for (auto& [hwnd, wnd] : temporary) {
         wnd->m_hWnd = nullptr;  // the window is not the wrapper's to destroy
     }
     temporary.clear();
-    auto& typed = Maps().m_typed;
+    auto& typed = WindowMaps().m_typed;
     for (auto& [key, wnd] : typed) {
         wnd->m_hWnd = nullptr;
     }
@@ -207,7 +207,7 @@ BOOL CWnd::Attach(HWND hwnd)
         return FALSE;
     }
     m_hWnd = hwnd;
-    Maps().m_permanent[hwnd] = this;
+    WindowMaps().m_permanent[hwnd] = this;
     return TRUE;
 }
 
@@ -215,7 +215,7 @@ HWND CWnd::Detach()
 {
     const HWND hwnd = m_hWnd;
     if (hwnd != nullptr) {
-        auto& permanent = Maps().m_permanent;
+        auto& permanent = WindowMaps().m_permanent;
         auto it = permanent.find(hwnd);
         if (it != permanent.end() && it->second == this) {
             permanent.erase(it);
@@ -364,7 +364,7 @@ BOOL CWnd::PreTranslateMessage(MSG* /*msg*/)
 
 const MSG* CWnd::GetCurrentMessage()
 {
-    auto& current = Maps().m_current;
+    auto& current = WindowMaps().m_current;
     return current.empty() ? nullptr : &current.back();
 }
 
@@ -445,7 +445,7 @@ int CWnd::ReleaseDC(CDC* dc)
 
 LRESULT AfxCallWndProc(CWnd* wnd, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto& current = Maps().m_current;
+    auto& current = WindowMaps().m_current;
     current.push_back(MSG{hwnd, message, wParam, lParam, 0, {}});
     LRESULT result = 0;
     try {
