@@ -113,9 +113,10 @@ CIntonaraLv2Ui* CIntonaraLv2Ui::Create(LV2UI_Write_Function write, LV2UI_Control
     // The playing plug-in's filter when the host lets us reach it,
     // otherwise one of our own.
     CComPtr<IUnknown> filter;
-    if (const auto* pInstance = static_cast<CIntonaraLv2*>(const_cast<void*>(FeatureData(features, LV2_INSTANCE_ACCESS_URI)))) {
+    if (auto* pInstance = static_cast<CIntonaraLv2*>(const_cast<void*>(FeatureData(features, LV2_INSTANCE_ACCESS_URI)))) {
         filter = pInstance->Filter();
         ui->m_bInstanceAccess = true;
+        ui->m_pInstance = pInstance;
     } else {
         filter = CreateObject<IUnknown>(CLSID_IntonaraPlugIn, IID_IUnknown);
     }
@@ -181,6 +182,7 @@ bool CIntonaraLv2Ui::Open(IUnknown* pFilter, uintptr_t parent, const LV2_Feature
     }
     m_pDsp->GetControlValue(0, &m_nBypassShown);
     ShowGraphOrExplanation();
+    ShowSavedGraph();
     display->Present();
     if (const auto* resize = static_cast<const LV2UI_Resize*>(FeatureData(features, LV2_UI__resize))) {
         resize->ui_resize(resize->handle, info.size.cx, info.size.cy);
@@ -192,6 +194,7 @@ CIntonaraLv2Ui::~CIntonaraLv2Ui()
 {
     if (m_page.Get() != nullptr) {
         if (m_hFrame != nullptr) {
+            KeepGraph();
             m_page->Deactivate();
         }
         m_page->SetObjects(0, nullptr);
@@ -304,6 +307,11 @@ int CIntonaraLv2Ui::Idle()
     for (int i = 0; i < 1000 && platform::ui::PumpOne(); ++i) {
     }
     ShowGraphOrExplanation();
+    if (m_pInstance != nullptr && m_pInstance->GraphGeneration() != m_nGraphShown) {
+        ShowSavedGraph();
+    } else {
+        KeepGraph();
+    }
     WriteChangedSettings();
     platform::ui::GetDisplay()->Present();
     return 0;

@@ -28,10 +28,12 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 class CIntonaraLv2;
 class CIntonaraDialog;
 class CIntonaraPropertyPage;
+class CMainGraphView;
 
 class CIntonaraLv2Ui
 {
@@ -64,10 +66,19 @@ private:
     // Settings the panel changed since the ports last showed them.
     void WriteChangedSettings();
     void ShowGraphOrExplanation();
+    // With instance-access the panel's graph views work on the plug-in's own
+    // track buffer, and the plug-in's saved graph follows what they hold:
+    // the saved graph is put into the views when the window opens and again
+    // whenever the host restores a state; edits are handed back to the
+    // plug-in at the next idle call and when the window closes.
+    CMainGraphView* MainView() const;
+    void ShowSavedGraph();
+    void KeepGraph();
 
     LV2UI_Write_Function m_pfnWrite = nullptr;
     LV2UI_Controller m_controller = nullptr;
     bool m_bInstanceAccess = false;
+    CIntonaraLv2* m_pInstance = nullptr;
     bool m_bDisplayHeld = false;
     CComPtr<IUnknown> m_filter;
     CComPtr<IPropertyPage> m_page;
@@ -79,4 +90,10 @@ private:
     // The settings as the ports now show them, in the panel's units.
     std::array<int, kSettingsCount> m_nShown{};
     int m_nBypassShown = 0;
+    // The plug-in's graph generation the views show, and what they held
+    // when their graph was last handed to the plug-in.
+    unsigned m_nGraphShown = 0;
+    std::vector<uint8_t> m_keptView;
+    int m_nKeptFrames = 0;
+    bool m_bKeptStale = false;
 };

@@ -6,7 +6,10 @@
 #include "Lv2Plugin.h"
 #include "Lv2Ui.h"
 
+#include "engine/TrackRecord.h"
+#include "graph/MainGraphView.h"
 #include "host/IntonaraPropertyPage.h"
+#include "job/GraphCommands.h"
 #include "panel/IntonaraDialog.h"
 #include "host/Persist.h"
 #include "settings/ParameterIds.h"
@@ -16,15 +19,21 @@
 // After GoogleTest, whose names Xlib's macros would replace.
 #include "support/ui/XHostWindow.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/urid/urid.h>
 
+#include <bit>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -33,6 +42,10 @@ using uitest::PumpUntil;
 
 // Button-face grey, what the panel paints its background with.
 constexpr unsigned long kButtonFace = 0xC0C0C0;
+constexpr char kGraphKey[] = "urn:uuid:3c0e8d51-7a2f-4b69-9e14-d2a6b8f0c753";
+
+// A saved state: each property's bytes, by key.
+using CState = std::map<uint32_t, std::vector<uint8_t>>;
 
 class Lv2Ui : public ::testing::Test {
 protected:
@@ -135,6 +148,92 @@ protected:
         const std::string command = "xdotool mousemove " + std::to_string(20 + x) + " " + std::to_string(30 + y) +
                                     " click 1";
         ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+
+    // The plug-in's state as a host saves it, and restored.
+    CState Save()
+    {
+        const LV2_Feature map{LV2_URID__map, &m_urid};
+        const LV2_Feature* features[] = {&map, nullptr};
+        CState state;
+        const LV2_State_Status status = m_pPlugin->Save(
+            [](LV2_State_Handle h, uint32_t key, const void* value, size_t size, uint32_t, uint32_t) {
+                const auto* p = static_cast<const uint8_t*>(value);
+                (*static_cast<CState*>(h))[key].assign(p, p + size);
+                return LV2_STATE_SUCCESS;
+            },
+            &state, features);
+        EXPECT_EQ(status, LV2_STATE_SUCCESS);
+        return state;
+    }
+    void Restore(const CState& state)
+    {
+        const LV2_Feature map{LV2_URID__map, &m_urid};
+        const LV2_Feature* features[] = {&map, nullptr};
+        const uint32_t chunk = m_urid.map(m_urid.handle, LV2_ATOM__Chunk);
+        struct Source {
+            const CState* state;
+            uint32_t chunk;
+        } source{&state, chunk};
+        ASSERT_EQ(m_pPlugin->Restore(
+                      [](LV2_State_Handle h, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags) -> const void* {
+                          const auto* s = static_cast<const Source*>(h);
+                          auto it = s->state->find(key);
+                          if (it == s->state->end()) {
+                              return nullptr;
+                          }
+                          *size = it->second.size();
+                          *type = s->chunk;
+                          *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
+                          return it->second.data();
+                      },
+                      &source, features),
+                  LV2_STATE_SUCCESS);
+    }
+    std::vector<uint8_t> SavedGraph()
+    {
+        CState state = Save();
+        return state[m_urid.map(m_urid.handle, kGraphKey)];
+    }
+    // What the tool's `graph info` says of a saved graph.
+    static job::GraphInfo Describe(const std::vector<uint8_t>& bytes)
+    {
+        const std::string path = (std::filesystem::temp_directory_path() /
+                                  ("intonara-lv2-ui-graph-" + std::to_string(getpid()) + ".isn")).string();
+        {
+            std::ofstream file(path, std::ios::binary);
+            file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        }
+        job::GraphInfo info = job::DescribeSession(path);
+        std::filesystem::remove(path);
+        return info;
+    }
+    CMainGraphView* MainView() const
+    {
+        return dynamic_cast<CMainGraphView*>(m_pUi->Panel()->GetMainGraphView());
+    }
+    // What a tracking pass over 120 frames leaves in the playing
+    // processor's buffer: voiced at 700 cents and up but for every fourth
+    // ten frames, three voiced stretches.
+    void TrackPassage()
+    {
+        CMainGraphView* main = MainView();
+        ASSERT_NE(main, nullptr);
+        TrackRecord* r = main->TrackBuffer();
+        ASSERT_NE(r, nullptr);
+        for (int i = 0; i < 120; ++i) {
+            const int32_t cents = i % 40 < 30 ? 700 + i : kUnvoicedMark;
+            r[i] = TrackRecord{-0.3f, 0.3f, std::bit_cast<float>(cents), std::bit_cast<float>(cents), 0.0f};
+        }
+        main->SetTrackedFrames(120);
+        main->IdleUpdate();
+    }
+    // Black pixels in the main view's picture on the X server: its labels,
+    // and the curves XORed over the white plot.
+    int BlackInMainView() const
+    {
+        const RECT& at = panel::kMainViewRect;
+        return m_pHost->CountOf(m_widget, at.left + 1, at.top + 1, at.right - 16, at.bottom - 16, 0x000000);
     }
 
     std::unique_ptr<uitest::CXvfb> m_pServer;
@@ -270,6 +369,83 @@ TEST_F(Lv2Ui, WithInstanceAccessGraphicalModeShowsTheGraphArea)
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(m_pUi->PanelWindow(), panel::kHorzBarId)));
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(m_pUi->PanelWindow(), panel::kVertBarId)));
     EXPECT_EQ(GetDlgItem(m_pUi->PanelWindow(), CIntonaraLv2Ui::kNoGraphId), nullptr);
+}
+
+// A curve made in the panel is what the plug-in's state keeps: the views
+// work on the playing processor's own track buffer.
+TEST_F(Lv2Ui, ACurveMadeInThePanelIsInTheSavedState)
+{
+    Open(true);
+    m_pUi->Panel()->SwitchToGraphical(true);
+    Idle(100);
+    // Nothing tracked, nothing drawn: the state has no graph.
+    EXPECT_TRUE(SavedGraph().empty());
+    TrackPassage();
+    Idle(60);
+    std::vector<uint8_t> graph = SavedGraph();
+    ASSERT_FALSE(graph.empty());
+    job::GraphInfo info = Describe(graph);
+    EXPECT_EQ(info.nTrackedFrames, 120);
+    EXPECT_EQ(info.curves.size(), 0u);
+    // "make curve" through the graph commands: one curve for each voiced
+    // stretch.
+    ASSERT_TRUE(m_pUi->Panel()->RunGraphCommand(5));
+    Idle(60);
+    info = Describe(SavedGraph());
+    EXPECT_EQ(info.nTrackedFrames, 120);
+    EXPECT_EQ(info.curves.size(), 3u);
+    // A line drawn just before the window closes is kept as well.
+    const int times[] = {10, 60};
+    const int pitches[] = {650, 800};
+    MainView()->MakeLineCurveAt(times, pitches, 2);
+    m_pUi.reset();
+    EXPECT_EQ(Describe(SavedGraph()).curves.size(), 4u);
+}
+
+// A restored state's curves show in the panel's main view, whether the
+// window is open at the restore or opens after it; a state without a graph
+// takes them off.
+TEST_F(Lv2Ui, ARestoredStateShowsItsCurvesInTheMainView)
+{
+    Open(true);
+    m_pUi->Panel()->SwitchToGraphical(true);
+    Idle(100);
+    const CState empty = Save();
+    TrackPassage();
+    Idle(60);
+    const CState tracked = Save();
+    ASSERT_TRUE(m_pUi->Panel()->RunGraphCommand(5));
+    const int times[] = {10, 60};
+    const int pitches[] = {650, 800};
+    MainView()->MakeLineCurveAt(times, pitches, 2);
+    Idle(60);
+    const CState curved = Save();
+
+    Restore(empty);
+    Idle(100);
+    EXPECT_EQ(MainView()->TrackedFrames(), 0);
+    EXPECT_EQ(MainView()->Curves(), nullptr);
+    const int plain = BlackInMainView();
+    Restore(tracked);
+    Idle(100);
+    EXPECT_EQ(MainView()->TrackedFrames(), 120);
+    const int track = BlackInMainView();
+    Restore(curved);
+    Idle(100);
+    const int curves = BlackInMainView();
+    ASSERT_NE(MainView()->Curves(), nullptr);
+    // The line alone runs across fifty frames of the view's width.
+    EXPECT_GT(curves, track + 50) << plain << " " << track;
+
+    // Opened after the restore, the window shows the same picture.
+    m_pUi.reset();
+    Restore(empty);
+    Restore(curved);
+    Open(true);
+    m_pUi->Panel()->SwitchToGraphical(true);
+    Idle(100);
+    EXPECT_EQ(MainView()->TrackedFrames(), 120);
+    EXPECT_EQ(BlackInMainView(), curves);
 }
 
 TEST(Lv2UiRefusals, NoParentWindowGivesNoWindow)

@@ -71,6 +71,24 @@ public:
         XDestroyImage(image);
         return pixel;
     }
+    // How many pixels of a window's rectangle have a colour, as the server
+    // holds them.
+    int CountOf(Window window, int left, int top, int right, int bottom, unsigned long pixel) const
+    {
+        XImage* image = XGetImage(m_pDisplay, window, left, top, static_cast<unsigned>(right - left),
+                                  static_cast<unsigned>(bottom - top), AllPlanes, ZPixmap);
+        if (image == nullptr) {
+            return -1;
+        }
+        int count = 0;
+        for (int y = 0; y < bottom - top; ++y) {
+            for (int x = 0; x < right - left; ++x) {
+                count += (XGetPixel(image, x, y) & 0xFFFFFF) == pixel ? 1 : 0;
+            }
+        }
+        XDestroyImage(image);
+        return count;
+    }
     POINT RootPositionOf(Window window) const
     {
         int x = 0;
