@@ -38,6 +38,7 @@ public:
         IDC_STOP,
         IDC_EXPORT,
         IDC_SAVE_SESSION,
+        IDC_FAST_PASS,
         IDC_POSITION,
         IDC_STATUS,
     };
@@ -78,6 +79,10 @@ private:
     void OnStop();
     void OnExport();
     void OnSaveSession();
+    // Runs the armed graphical pass over the whole file without playing it.
+    void OnFastPass();
+    // The panel's Track Pitch and Correct Pitch switches as the processor holds them.
+    bool PassArmed(int* tracking, int* correcting) const;
     void OnHelp();
     void StartExport(const std::string& outPath);
     void StartGraphicalExport(const std::string& outPath);
@@ -105,7 +110,7 @@ private:
     std::string m_strFile;
     std::string m_strMessage;
     CFont m_font;
-    CButton m_btnOpen, m_btnPlay, m_btnStop, m_btnExport, m_btnSave;
+    CButton m_btnOpen, m_btnPlay, m_btnStop, m_btnExport, m_btnSave, m_btnFastPass;
     CStatic m_position, m_status;
 
     // The export worker and what it hands back.
