@@ -55,8 +55,8 @@ void CHostWindow::OnFastPass()
         plan.path = job::ChooseProcessing(format, plan.channels, path);
         plan.bKeepLatency = true;
         job::StreamHooks hooks;
-        // Taking the playback graph apart and connecting the new one end an
-        // armed pass; it is armed again once the stream runs.
+        // Armed again once the filter is connected and running, as the tool
+        // arms it, whatever the connection did to the switch.
         hooks.started = [pDsp, pass] {
             pDsp->SetParameter(pass, 1);
             pDsp->ResetEngine();
