@@ -242,6 +242,9 @@ BOOL CHostWindow::TranslateShortcut(const MSG* msg)
 
 bool CHostWindow::OpenFile(const std::string& path)
 {
+    if (OpenSession(path)) {
+        return IsGraphical();
+    }
     try {
         m_pPlayback->Open(path, m_pFilter, m_options.nBufferMs, m_options.bSilent);
     } catch (const std::exception& e) {
@@ -250,6 +253,8 @@ bool CHostWindow::OpenFile(const std::string& path)
         return false;
     }
     m_strFile = path;
+    m_sessionValues.clear();
+    m_appliedValues.clear();
     Say("Opened " + fs::path(path).filename().string() + ".");
     UpdateTitle();
     UpdateTransport();
@@ -577,20 +582,24 @@ bool CHostWindow::IsGraphical() const
     return mode == 1;
 }
 
+CMainGraphView* CHostWindow::MainView() const
+{
+    // A window of the page inside ours.
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (const HWND view = ::GetDlgItem(child, kMainGraphViewId); view != nullptr) {
+            return dynamic_cast<CMainGraphView*>(CWnd::FromHandlePermanent(view));
+        }
+    }
+    return nullptr;
+}
+
 bool CHostWindow::GraphicalSession(job::GraphSession* out)
 {
     CDspObject* pDsp = nullptr;
     if (m_strFile.empty() || !m_pControl || FAILED(m_pControl->GetDspObject(&pDsp)) || pDsp == nullptr) {
         return false;
     }
-    // The panel's main graph view, a window of the page inside ours.
-    CMainGraphView* main = nullptr;
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr && main == nullptr;
-         child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (const HWND view = ::GetDlgItem(child, kMainGraphViewId); view != nullptr) {
-            main = dynamic_cast<CMainGraphView*>(CWnd::FromHandlePermanent(view));
-        }
-    }
+    CMainGraphView* main = MainView();
     if (main == nullptr || main->TrackedFrames() == 0) {
         return false;
     }
@@ -602,6 +611,10 @@ bool CHostWindow::GraphicalSession(job::GraphSession* out)
     base.nSourceBytes = static_cast<std::int64_t>(fs::file_size(m_strFile, error));
     for (int id = 1; id <= job::kSessionParameters; ++id) {
         pDsp->GetParameter(id, &base.Parameter(id));
+        const auto at = static_cast<std::size_t>(id - 1);
+        if (at < m_appliedValues.size() && base.Parameter(id) == m_appliedValues[at]) {
+            base.Parameter(id) = m_sessionValues[at];
+        }
     }
     *out = job::CaptureSession(*pDsp, *main, std::move(base));
     return true;

@@ -24,6 +24,8 @@ struct CHostOptions {
     bool bPrintStatus = false; // every status message also on standard output
 };
 
+class CMainGraphView;
+
 class CHostWindow : public CWnd {
 public:
     // Messages the worker threads post.
@@ -81,6 +83,10 @@ private:
     void OnSaveSession();
     // Runs the armed graphical pass over the whole file without playing it.
     void OnFastPass();
+    // Opens `path` when it is a session (false when it is not one).
+    bool OpenSession(const std::string& path);
+    // The panel's main graph view, once the panel has made it.
+    CMainGraphView* MainView() const;
     // The panel's Track Pitch and Correct Pitch switches as the processor holds them.
     bool PassArmed(int* tracking, int* correcting) const;
     void OnHelp();
@@ -122,4 +128,10 @@ private:
     bool m_bExportFailed = false;
     // The main view's state as last saved, to know what is unsaved.
     std::vector<std::uint8_t> m_savedState;
+    // The settings of the session opened last, and what the processor
+    // reported for them once applied: a setting it holds in other units
+    // (the retune times) reads back a step away, and the session's own
+    // value stands for as long as the processor's has not moved.
+    std::vector<int> m_sessionValues;
+    std::vector<int> m_appliedValues;
 };

@@ -339,3 +339,42 @@ TEST(GuiEndToEnd, TheFastPassTracksAndCorrectsTheWholeFileWithoutPlayingIt)
     ASSERT_TRUE(app.Xdo("sleep 0.5 key n"));
     EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
 }
+
+TEST(GuiEndToEnd, ASessionFromTheCommandLineRestoresTrackCurvesAndSettings)
+{
+    if (!Available()) {
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
+    }
+    CScratch dir;
+    const std::string whole = dir.File("whole.wav");
+    const std::string voice = dir.File("line.wav");
+    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + whole), 0);
+    ASSERT_EQ(Shell("sox " + whole + " " + voice + " trim 0 2"), 0);
+    // A slower retune than the default, which only a restored setting gives.
+    const std::string tool = INTONARA_CLI_PROGRAM;
+    const std::string session = dir.File("line.isn");
+    ASSERT_EQ(Shell(tool + " graph track " + voice + " -o " + session + " --retune 120"), 0);
+    ASSERT_EQ(Shell(tool + " graph make-curve " + session), 0);
+    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " -o " + dir.File("tool.wav")), 0);
+    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " --retune 20 -o " + dir.File("fast.wav")), 0);
+
+    CGuiSession app(dir.Path(), {session});
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.WaitFor("Opened the session line.isn.", 10000)) << app.Status() << app.Errors();
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.5 ") + kMiddle));
+    // The curve is in the main view with no pass run in the app (an empty
+    // graph has no black or cyan in its plotting area).
+    EXPECT_GT(CountInk(app.Grab(kPlotX, kPlotY, kPlotW, kPlotH)).curve, 150);
+    ASSERT_TRUE(app.Xdo(kCorrectPitchButton));
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kMiddle + " key ctrl+e"));
+    ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
+    ASSERT_TRUE(app.WaitFor("Exported line-corrected.wav.", 30000)) << app.Status();
+    const std::vector<short> exported = ReadSamples(dir.File("line-corrected.wav"));
+    ASSERT_EQ(exported.size(), ReadSamples(voice).size());
+    EXPECT_TRUE(exported == ReadSamples(dir.File("tool.wav")));
+    EXPECT_FALSE(exported == ReadSamples(dir.File("fast.wav")));
+    // Nothing changed since the session was read: quitting does not ask.
+    ASSERT_TRUE(app.Xdo("key ctrl+q"));
+    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+}
