@@ -149,6 +149,7 @@ int CHostWindow::OnCreate(LPCREATESTRUCT)
     x += 126;
     button(m_btnExport, "Export...", IDC_EXPORT, 76);
     button(m_btnSave, "Save Session...", IDC_SAVE_SESSION, 100);
+    button(m_btnFastPass, "Fast Pass", IDC_FAST_PASS, 80);
     const int statusTop = top + kBarHeight - 5;
     m_status.Create("", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_SUNKEN | SS_NOPREFIX | SS_ENDELLIPSIS,
                     CRect(2, statusTop, client.right - 2, statusTop + kStatusHeight - 3), this, IDC_STATUS);
@@ -188,6 +189,7 @@ BOOL CHostWindow::OnCommand(WPARAM wParam, LPARAM lParam)
     case IDC_STOP: OnStop(); return TRUE;
     case IDC_EXPORT: OnExport(); return TRUE;
     case IDC_SAVE_SESSION: OnSaveSession(); return TRUE;
+    case IDC_FAST_PASS: OnFastPass(); return TRUE;
     default: return CWnd::OnCommand(wParam, lParam);
     }
 }
@@ -220,6 +222,7 @@ BOOL CHostWindow::TranslateShortcut(const MSG* msg)
         OnStop();
         return TRUE;
     case VK_F1: OnHelp(); return TRUE;
+    case VK_F5: OnFastPass(); return TRUE;
     default: break;
     }
     if (!ctrl) {
@@ -239,6 +242,9 @@ BOOL CHostWindow::TranslateShortcut(const MSG* msg)
 
 bool CHostWindow::OpenFile(const std::string& path)
 {
+    if (OpenSession(path)) {
+        return IsGraphical();
+    }
     try {
         m_pPlayback->Open(path, m_pFilter, m_options.nBufferMs, m_options.bSilent);
     } catch (const std::exception& e) {
@@ -247,6 +253,8 @@ bool CHostWindow::OpenFile(const std::string& path)
         return false;
     }
     m_strFile = path;
+    m_sessionValues.clear();
+    m_appliedValues.clear();
     Say("Opened " + fs::path(path).filename().string() + ".");
     UpdateTitle();
     UpdateTransport();
@@ -346,6 +354,14 @@ void CHostWindow::UpdateTransport()
     m_btnStop.EnableWindow(open);
     m_btnExport.EnableWindow(!m_strFile.empty() && !m_bExporting.load());
     m_btnSave.EnableWindow(!m_strFile.empty());
+    // The fast pass is there only while a pass is armed and not playing.
+    int tracking = 0;
+    int correcting = 0;
+    const bool armed = open && PassArmed(&tracking, &correcting);
+    const bool fastPass = armed && m_pPlayback->State() != State_Running;
+    if ((m_btnFastPass.IsWindowVisible() != FALSE) != fastPass) {
+        m_btnFastPass.ShowWindow(fastPass ? SW_SHOW : SW_HIDE);
+    }
 }
 
 void CHostWindow::Say(const std::string& message)
@@ -409,6 +425,7 @@ void CHostWindow::OnHelp()
                 "Ctrl+S\tsave the session\n"
                 "Ctrl+E\texport the corrected file\n"
                 "Ctrl+Q\tquit\n"
+                "F5\tfast pass: the armed Track Pitch or Correct Pitch pass over the\n\twhole file at full speed, without playing it\n"
                 "F1\tthis list\n\n"
                 "A sound file dropped on the window opens it.",
                 "Intonara keys", MB_OK | MB_ICONINFORMATION);
@@ -565,20 +582,24 @@ bool CHostWindow::IsGraphical() const
     return mode == 1;
 }
 
+CMainGraphView* CHostWindow::MainView() const
+{
+    // A window of the page inside ours.
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (const HWND view = ::GetDlgItem(child, kMainGraphViewId); view != nullptr) {
+            return dynamic_cast<CMainGraphView*>(CWnd::FromHandlePermanent(view));
+        }
+    }
+    return nullptr;
+}
+
 bool CHostWindow::GraphicalSession(job::GraphSession* out)
 {
     CDspObject* pDsp = nullptr;
     if (m_strFile.empty() || !m_pControl || FAILED(m_pControl->GetDspObject(&pDsp)) || pDsp == nullptr) {
         return false;
     }
-    // The panel's main graph view, a window of the page inside ours.
-    CMainGraphView* main = nullptr;
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child != nullptr && main == nullptr;
-         child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (const HWND view = ::GetDlgItem(child, kMainGraphViewId); view != nullptr) {
-            main = dynamic_cast<CMainGraphView*>(CWnd::FromHandlePermanent(view));
-        }
-    }
+    CMainGraphView* main = MainView();
     if (main == nullptr || main->TrackedFrames() == 0) {
         return false;
     }
@@ -590,6 +611,10 @@ bool CHostWindow::GraphicalSession(job::GraphSession* out)
     base.nSourceBytes = static_cast<std::int64_t>(fs::file_size(m_strFile, error));
     for (int id = 1; id <= job::kSessionParameters; ++id) {
         pDsp->GetParameter(id, &base.Parameter(id));
+        const auto at = static_cast<std::size_t>(id - 1);
+        if (at < m_appliedValues.size() && base.Parameter(id) == m_appliedValues[at]) {
+            base.Parameter(id) = m_sessionValues[at];
+        }
     }
     *out = job::CaptureSession(*pDsp, *main, std::move(base));
     return true;

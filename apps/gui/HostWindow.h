@@ -24,6 +24,8 @@ struct CHostOptions {
     bool bPrintStatus = false; // every status message also on standard output
 };
 
+class CMainGraphView;
+
 class CHostWindow : public CWnd {
 public:
     // Messages the worker threads post.
@@ -38,6 +40,7 @@ public:
         IDC_STOP,
         IDC_EXPORT,
         IDC_SAVE_SESSION,
+        IDC_FAST_PASS,
         IDC_POSITION,
         IDC_STATUS,
     };
@@ -78,6 +81,14 @@ private:
     void OnStop();
     void OnExport();
     void OnSaveSession();
+    // Runs the armed graphical pass over the whole file without playing it.
+    void OnFastPass();
+    // Opens `path` when it is a session (false when it is not one).
+    bool OpenSession(const std::string& path);
+    // The panel's main graph view, once the panel has made it.
+    CMainGraphView* MainView() const;
+    // The panel's Track Pitch and Correct Pitch switches as the processor holds them.
+    bool PassArmed(int* tracking, int* correcting) const;
     void OnHelp();
     void StartExport(const std::string& outPath);
     void StartGraphicalExport(const std::string& outPath);
@@ -105,7 +116,7 @@ private:
     std::string m_strFile;
     std::string m_strMessage;
     CFont m_font;
-    CButton m_btnOpen, m_btnPlay, m_btnStop, m_btnExport, m_btnSave;
+    CButton m_btnOpen, m_btnPlay, m_btnStop, m_btnExport, m_btnSave, m_btnFastPass;
     CStatic m_position, m_status;
 
     // The export worker and what it hands back.
@@ -117,4 +128,10 @@ private:
     bool m_bExportFailed = false;
     // The main view's state as last saved, to know what is unsaved.
     std::vector<std::uint8_t> m_savedState;
+    // The settings of the session opened last, and what the processor
+    // reported for them once applied: a setting it holds in other units
+    // (the retune times) reads back a step away, and the session's own
+    // value stands for as long as the processor's has not moved.
+    std::vector<int> m_sessionValues;
+    std::vector<int> m_appliedValues;
 };

@@ -56,8 +56,10 @@ int main(int argc, char** argv)
     CLI::App app{"Intonara's desktop app: opens a sound file (mono 16-bit PCM or 32-bit float plays; any file\n"
                  "the tool reads exports) and plays it through the pitch corrector on the default audio device\n"
                  "while its control panel is worked. Export writes the whole corrected file, as\n"
-                 "`intonara correct` would with the panel's settings.\n"
+                 "`intonara correct` would with the panel's settings (in graphical mode, as\n"
+                 "`intonara graph correct` would along the curves).\n"
                  "Keys: Space play/pause, Home stop, Ctrl+O open, Ctrl+S save session, Ctrl+E export,\n"
+                 "F5 fast pass (the armed graphical pass over the whole file without playing it),\n"
                  "Ctrl+Q quit, F1 the list of keys.",
                  "intonara-gui"};
     std::string file;

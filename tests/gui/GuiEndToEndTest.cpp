@@ -194,3 +194,187 @@ TEST(GuiEndToEnd, SpacePlaysTheFileToItsEndWithoutUnderruns)
     ASSERT_TRUE(app.Xdo("key ctrl+q"));
     EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
 }
+
+namespace {
+
+// Where the app's controls are on the X screen: the window's client area
+// starts at (80, 60) and the panel places its graphical-mode controls at
+// fixed pixels in it.
+constexpr const char* kGraphicalButton = "mousemove 570 89 click 1";
+constexpr const char* kTrackPitchButton = "mousemove 640 150 click 1";
+constexpr const char* kCorrectPitchButton = "mousemove 640 176 click 1";
+constexpr const char* kMakeCurveButton = "mousemove 524 349 click 1";
+constexpr const char* kFastPassButton = "mousemove 647 496 click 1";
+// The plotting area of the main graph view, less the scale's label in its
+// top-left corner.
+constexpr int kPlotX = 80 + 8, kPlotY = 60 + 88, kPlotW = 360, kPlotH = 165;
+
+struct CInk {
+    int red = 0;    // tracked pitch
+    int curve = 0;  // a curve, black, or cyan where selected
+};
+
+CInk CountInk(const platform::gdi::Surface& plot)
+{
+    CInk ink;
+    for (int y = 0; y < plot.Height(); ++y) {
+        for (int x = 0; x < plot.Width(); ++x) {
+            const std::uint32_t p = plot.Pixel(x, y);
+            ink.red += p == 0xFF0000u ? 1 : 0;
+            ink.curve += p == 0x000000u || p == 0x00FFFFu ? 1 : 0;
+        }
+    }
+    return ink;
+}
+
+// Exports with Ctrl+E to the proposed name and compares the file with what
+// the tool makes of `voice` tracked, with one curve made over the passage.
+void ExpectExportAlongTheCurveAsTheTool(CGuiSession& app, const CScratch& dir, const std::string& voice,
+                                        const std::string& exportName)
+{
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kMiddle + " key ctrl+e"));
+    ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
+    ASSERT_TRUE(app.WaitFor("Exported " + exportName + ".", 30000)) << app.Status();
+
+    const std::string tool = INTONARA_CLI_PROGRAM;
+    const std::string session = dir.File("tool.isn");
+    ASSERT_EQ(Shell(tool + " graph track " + voice + " -o " + session), 0);
+    ASSERT_EQ(Shell(tool + " graph make-curve " + session), 0);
+    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " -o " + dir.File("tool.wav")), 0);
+    const std::vector<short> exported = ReadSamples(dir.File(exportName));
+    ASSERT_EQ(exported.size(), ReadSamples(voice).size());
+    EXPECT_TRUE(exported == ReadSamples(dir.File("tool.wav"))) << "the export differs from intonara graph correct";
+    EXPECT_FALSE(exported == ReadSamples(voice));
+}
+
+} // namespace
+
+TEST(GuiEndToEnd, GraphicalModeTracksMakesACurveAndExportsAsTheToolDoes)
+{
+    if (!Available()) {
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
+    }
+    CScratch dir;
+    const std::string whole = dir.File("whole.wav");
+    const std::string voice = dir.File("sung.wav");
+    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + whole), 0);
+    ASSERT_EQ(Shell("sox " + whole + " " + voice + " trim 0 2"), 0);
+    CGuiSession app(dir.Path(), {voice});
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.WaitFor("Opened sung.wav.", 10000)) << app.Status();
+    const CInk empty = CountInk(app.Grab(kPlotX, kPlotY, kPlotW, kPlotH));
+
+    ASSERT_TRUE(app.Xdo(kGraphicalButton));
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kTrackPitchButton));
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kMiddle + " key space"));
+    ASSERT_TRUE(app.WaitFor("Played to the end", 10000)) << app.Status();
+    // The end of the passage ends the pass, which releases the switch: a
+    // click on it now would arm a new pass. The graph repaints on its timer.
+    ASSERT_TRUE(app.Xdo("sleep 0.5"));
+    const platform::gdi::Surface tracked = app.Grab(80, 60, 644, 476);
+    platform::gdi::SavePng(tracked, INTONARA_SCREENSHOT_DIR "/gui-graphical-tracked.png");
+    const CInk afterTracking = CountInk(app.Grab(kPlotX, kPlotY, kPlotW, kPlotH));
+    EXPECT_EQ(empty.red, 0);
+    // Two seconds of a voiced line run across much of the view's width.
+    EXPECT_GT(afterTracking.red, 150);
+
+    ASSERT_TRUE(app.Xdo(kMakeCurveButton));
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.5 ") + kMiddle));
+    const platform::gdi::Surface curved = app.Grab(80, 60, 644, 476);
+    platform::gdi::SavePng(curved, INTONARA_SCREENSHOT_DIR "/gui-graphical-curve.png");
+    const CInk afterCurve = CountInk(app.Grab(kPlotX, kPlotY, kPlotW, kPlotH));
+    // The curve follows the tracked pitch and is drawn over it.
+    EXPECT_GT(afterCurve.curve - afterTracking.curve, 150);
+    EXPECT_LT(afterCurve.red, afterTracking.red / 2);
+
+    ASSERT_TRUE(app.Xdo(kCorrectPitchButton));
+    ExpectExportAlongTheCurveAsTheTool(app, dir, voice, "sung-corrected.wav");
+
+    // The curves are unsaved: quitting asks, and "No" quits.
+    ASSERT_TRUE(app.Xdo("key ctrl+q"));
+    ASSERT_TRUE(app.Xdo("sleep 0.5 key n"));
+    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+}
+
+TEST(GuiEndToEnd, TheFastPassTracksAndCorrectsTheWholeFileWithoutPlayingIt)
+{
+    if (!Available()) {
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
+    }
+    CScratch dir;
+    const std::string voice = dir.File("take.wav");
+    // Longer than the test waits: only a pass that does not play ends in time.
+    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + voice), 0);
+    CGuiSession app(dir.Path(), {voice});
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.WaitFor("Opened take.wav.", 10000)) << app.Status();
+    // With nothing armed there is nothing to run.
+    ASSERT_TRUE(app.Xdo(std::string(kMiddle) + " key F5"));
+    ASSERT_TRUE(app.WaitFor("The fast pass runs an armed pass", 3000)) << app.Status();
+
+    ASSERT_TRUE(app.Xdo(kGraphicalButton));
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kTrackPitchButton));
+    // The transport bar's button for it shows while the pass is armed: a
+    // click on it runs the pass.
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kFastPassButton));
+    ASSERT_TRUE(app.WaitFor("Tracked the whole file", 3000)) << app.Status();
+    EXPECT_EQ(app.Status().find("Playing."), std::string::npos) << app.Status();
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.5 ") + kMiddle));
+    EXPECT_GT(CountInk(app.Grab(kPlotX, kPlotY, kPlotW, kPlotH)).red, 150);
+    // The pass is over, so the button is gone: the same click does nothing.
+    ASSERT_TRUE(app.Xdo(kFastPassButton));
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kMiddle + " key F5"));
+    ASSERT_TRUE(app.WaitFor("The fast pass runs an armed pass", 3000)) << app.Status();
+    EXPECT_EQ(app.Status().rfind("Tracked the whole file"), app.Status().find("Tracked the whole file"));
+
+    // Make curve is enabled again as after a played pass; the correcting
+    // pass runs fast too, and the export matches the tool's.
+    ASSERT_TRUE(app.Xdo(kMakeCurveButton));
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kCorrectPitchButton));
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kMiddle + " key F5"));
+    ASSERT_TRUE(app.WaitFor("Corrected the whole file", 3000)) << app.Status();
+    ExpectExportAlongTheCurveAsTheTool(app, dir, voice, "take-corrected.wav");
+    ASSERT_TRUE(app.Xdo("key ctrl+q"));
+    ASSERT_TRUE(app.Xdo("sleep 0.5 key n"));
+    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+}
+
+TEST(GuiEndToEnd, ASessionFromTheCommandLineRestoresTrackCurvesAndSettings)
+{
+    if (!Available()) {
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
+    }
+    CScratch dir;
+    const std::string whole = dir.File("whole.wav");
+    const std::string voice = dir.File("line.wav");
+    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + whole), 0);
+    ASSERT_EQ(Shell("sox " + whole + " " + voice + " trim 0 2"), 0);
+    // A slower retune than the default, which only a restored setting gives.
+    const std::string tool = INTONARA_CLI_PROGRAM;
+    const std::string session = dir.File("line.isn");
+    ASSERT_EQ(Shell(tool + " graph track " + voice + " -o " + session + " --retune 120"), 0);
+    ASSERT_EQ(Shell(tool + " graph make-curve " + session), 0);
+    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " -o " + dir.File("tool.wav")), 0);
+    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " --retune 20 -o " + dir.File("fast.wav")), 0);
+
+    CGuiSession app(dir.Path(), {session});
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.WaitFor("Opened the session line.isn.", 10000)) << app.Status() << app.Errors();
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.5 ") + kMiddle));
+    // The curve is in the main view with no pass run in the app (an empty
+    // graph has no black or cyan in its plotting area).
+    EXPECT_GT(CountInk(app.Grab(kPlotX, kPlotY, kPlotW, kPlotH)).curve, 150);
+    ASSERT_TRUE(app.Xdo(kCorrectPitchButton));
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kMiddle + " key ctrl+e"));
+    ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
+    ASSERT_TRUE(app.WaitFor("Exported line-corrected.wav.", 30000)) << app.Status();
+    const std::vector<short> exported = ReadSamples(dir.File("line-corrected.wav"));
+    ASSERT_EQ(exported.size(), ReadSamples(voice).size());
+    EXPECT_TRUE(exported == ReadSamples(dir.File("tool.wav")));
+    EXPECT_FALSE(exported == ReadSamples(dir.File("fast.wav")));
+    // Nothing changed since the session was read: quitting does not ask.
+    ASSERT_TRUE(app.Xdo("key ctrl+q"));
+    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+}

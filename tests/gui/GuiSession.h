@@ -4,6 +4,7 @@
 // audio driver, driven only through X input (xdotool). The app prints its
 // status messages, which the test waits on.
 
+#include "platform/gdi/Surface.h"
 #include "support/ui/XServer.h"
 
 #include <chrono>
@@ -14,6 +15,10 @@
 #include <vector>
 
 namespace guitest {
+
+// The pixels of the rectangle (x, y, w, h) of an X display's screen; an
+// empty surface where the display cannot be read.
+platform::gdi::Surface GrabScreen(const std::string& display, int x, int y, int w, int h);
 
 class CGuiSession {
 public:
@@ -70,6 +75,10 @@ public:
         const std::string command = "DISPLAY=" + m_server.Display() + " xdotool " + args + " >/dev/null 2>&1";
         return std::system(command.c_str()) == 0;
     }
+
+    // What the X screen shows in the rectangle (x, y, w, h): the real
+    // window's pixels as the X server holds them.
+    platform::gdi::Surface Grab(int x, int y, int w, int h) const { return GrabScreen(m_server.Display(), x, y, w, h); }
 
     // The status messages so far, and what the app wrote on its standard
     // error.

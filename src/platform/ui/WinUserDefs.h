@@ -323,6 +323,7 @@ inline constexpr UINT VK_SUBTRACT = 0x6D;
 inline constexpr UINT VK_DECIMAL = 0x6E;
 inline constexpr UINT VK_DIVIDE = 0x6F;
 inline constexpr UINT VK_F1 = 0x70;
+inline constexpr UINT VK_F5 = 0x74;
 inline constexpr UINT VK_F10 = 0x79;
 inline constexpr UINT VK_F12 = 0x7B;
 inline constexpr UINT VK_LSHIFT = 0xA0;
