@@ -87,11 +87,13 @@ demo: configure
 # The desktop app's window in both modes, rendered on the headless display
 # with the demo phrase open, for the README.
 gui-screenshots: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target intonara-gui intonara-demo-input
+	@cmake --build $(BUILD) -j $(JOBS) --target intonara-gui intonara intonara_module intonara-demo-input
 	@mkdir -p demo-out
 	@$(BUILD)/bin/intonara-demo-input demo-out/input.wav
+	@$(BUILD)/bin/intonara graph track demo-out/input.wav -o demo-out/demo.session --quiet
+	@$(BUILD)/bin/intonara graph make-curve demo-out/demo.session --quiet
 	@$(BUILD)/bin/intonara-gui --screenshot docs/images/gui-automatic.png demo-out/input.wav
-	@$(BUILD)/bin/intonara-gui --screenshot docs/images/gui-graphical.png --graphical demo-out/input.wav
+	@$(BUILD)/bin/intonara-gui --screenshot docs/images/gui-graphical.png demo-out/demo.session
 	@echo "wrote docs/images/gui-automatic.png and docs/images/gui-graphical.png"
 
 # A minute of playback in the real app on Xvfb with a 10 ms device buffer
