@@ -32,11 +32,13 @@ public:
     {
         uint32_t seq = m_nSeq.load(std::memory_order_acquire);
         if (seq != 0 && seq % 2 == 0) {
-            const double l = m_fLow.load(std::memory_order_relaxed);
-            const double m = m_fMiddle.load(std::memory_order_relaxed);
-            const double h = m_fHigh.load(std::memory_order_relaxed);
-            const Curve c{m_fK.load(std::memory_order_relaxed), m_fG.load(std::memory_order_relaxed)};
-            std::atomic_thread_fence(std::memory_order_acquire);
+            // Acquire loads keep the second look at the sequence number
+            // after every read of the copy (a fence would too, but the
+            // thread sanitizer cannot follow fences).
+            const double l = m_fLow.load(std::memory_order_acquire);
+            const double m = m_fMiddle.load(std::memory_order_acquire);
+            const double h = m_fHigh.load(std::memory_order_acquire);
+            const Curve c{m_fK.load(std::memory_order_acquire), m_fG.load(std::memory_order_acquire)};
             if (m_nSeq.load(std::memory_order_relaxed) == seq && l == low && m == middle && h == high)
                 return c;
         }

@@ -12,7 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
+#include <iomanip>
+#include <sstream>
 #include <set>
 #include <string>
 
@@ -51,10 +52,15 @@ TEST(Artwork, EveryPictureTheScriptNamesIsGenerated)
         generated.insert(file.m_strPath);
     }
     const std::string script = ReadWhole(ResourcesDir() / "intonara.rc");
-    const std::regex named(R"(^(BITMAP|CURSOR)\s+\d+\s+\"([^\"]+)\")", std::regex::multiline);
+    // Lines of the form: BITMAP|CURSOR <number> "<file>"
     std::set<std::string> referenced;
-    for (auto it = std::sregex_iterator(script.begin(), script.end(), named); it != std::sregex_iterator(); ++it) {
-        referenced.insert((*it)[2]);
+    std::istringstream lines(script);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string kind, name;
+        int number = 0;
+        if ((words >> kind) && (kind == "BITMAP" || kind == "CURSOR") && (words >> number >> std::quoted(name)))
+            referenced.insert(name);
     }
     EXPECT_EQ(referenced.size(), 25u);
     EXPECT_EQ(referenced, generated);

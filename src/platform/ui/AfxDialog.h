@@ -37,6 +37,7 @@ public:
     // A modeless dialog: a child of `parent` when the template says
     // WS_CHILD, else a pop-up it owns. Its keyboard works in any loop that
     // gives framework windows PreTranslateMessage.
+    using CWnd::Create;
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
     BOOL Create(LPCSTR templateName, CWnd* parent = nullptr);
 
