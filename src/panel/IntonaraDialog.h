@@ -20,6 +20,7 @@
 // fader value fields after host changes.
 
 #include "graph/EnvelopeGraphView.h"
+#include "graph/GraphIds.h"
 #include "graph/MainGraphView.h"
 #include "panel/ScaleEditDialog.h"
 #include "panel/SliderControl.h"
@@ -67,13 +68,13 @@ inline constexpr char kTimerMissingText[] = "Intonara: Timer not available.  Una
 inline constexpr RECT kMeterRect = {324, 135, 337, 311};
 inline constexpr int kMeterZeroY = 223;
 
-// The graph area of graphical mode, in pixels.
-inline constexpr int kMainViewId = 2005;
-inline constexpr int kEnvelopeViewId = 2006;
-inline constexpr int kHorzBarId = 2007;
-inline constexpr int kVertBarId = 2008;
-inline constexpr RECT kMainViewRect = {5, 65, 385, 295};
-inline constexpr RECT kEnvelopeViewRect = {5, 294, 385, 360};
+// The graph area of graphical mode: the graph code's own IDs and pixels.
+inline constexpr int kMainViewId = graph::kMainGraphViewId;
+inline constexpr int kEnvelopeViewId = graph::kEnvelopeViewId;
+inline constexpr int kHorzBarId = graph::kHorizontalScrollBarId;
+inline constexpr int kVertBarId = graph::kVerticalScrollBarId;
+inline constexpr RECT kMainViewRect = graph::kMainGraphRect;
+inline constexpr RECT kEnvelopeViewRect = graph::kEnvelopeRect;
 
 // Which layout a control belongs to.
 enum class Layout { Both, Automatic, Graphical };
