@@ -78,3 +78,18 @@ function(intonara_resources target)
   # Every module has its own kIntonaraResources; they must not share a unit.
   set_source_files_properties(${output} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
 endfunction()
+
+# intonara_hot_layout(<target> <list>)
+# Links <target> with the functions named in <list> (one mangled name per
+# line, '#' starts a comment) placed first and together. tools/hot-functions
+# writes the lists from what a correction actually runs. A name the program
+# no longer has is skipped quietly; the test of the lists catches lists that
+# have gone stale.
+function(intonara_hot_layout target list)
+  if(NOT INTONARA_HOT_LAYOUT)
+    return()
+  endif()
+  target_link_options(${target} PRIVATE -fuse-ld=lld "-Wl,--symbol-ordering-file=${list}"
+                      -Wl,--no-warn-symbol-ordering)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${list})
+endfunction()

@@ -91,6 +91,7 @@ int main()
     std::printf("%-7s %-6s %8s %12s %12s %14s %12s\n", "input", "format", "size MB", "CPU s", "x real time",
                 "max RSS MiB", "sox CPU s");
     int status = 0;
+    double worstRssMb = 0, shortRssMb = 0, longRssMb = 0;
     for (const auto& [label, seconds] : {std::pair<const char*, long>{"1 s", 1}, {"1 min", 60}, {"10 min", 600}}) {
         for (const auto& [formatName, format] : {std::pair<const char*, int>{"16-bit", SF_FORMAT_PCM_16},
                                                  {"float", SF_FORMAT_FLOAT}}) {
@@ -104,11 +105,18 @@ int main()
             const Medians floor = sox.empty() ? Medians{} : Measure(sox, {in, out});
             if (!m.bOk)
                 status = 1;
+            worstRssMb = std::max(worstRssMb, m.dRssMb);
+            if (seconds == 60)
+                shortRssMb = std::max(shortRssMb, m.dRssMb);
+            if (seconds == 600)
+                longRssMb = std::max(longRssMb, m.dRssMb);
             std::printf("%-7s %-6s %8.1f %12.4f %12.0f %14.2f %12.4f\n", label, formatName,
                         static_cast<double>(fs::file_size(in)) / 1e6, m.dCpuSeconds,
                         static_cast<double>(seconds) / std::max(m.dCpuSeconds, 1e-6), m.dRssMb, floor.dCpuSeconds);
         }
     }
     fs::remove_all(dir);
+    std::printf("peak resident memory: at most %.2f MiB (goal 8 MiB: %s); 10 min against 1 min: %+.2f MiB\n",
+                worstRssMb, worstRssMb <= 8.0 ? "met" : "missed", longRssMb - shortRssMb);
     return status;
 }
