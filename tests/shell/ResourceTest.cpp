@@ -43,11 +43,10 @@ struct Expected {
 // Every control of both modes the dialog template holds, with the texts
 // the panel shows.
 const Expected kPanelControls[] = {
-    {1120, "Button", "Mode:"}, {1121, "Button", "Automatic"}, {1122, "Button", "Graphical"},
-    {1173, "Static", nullptr}, {1051, "Static", "Scale:"}, {1052, "Static", "Key:"},
-    {1023, "ComboBox", nullptr}, {1024, "ComboBox", nullptr}, {1026, "Button", "&Edit Scale"},
-    {1155, "Button", "&Bypass"}, {1028, "Edit", ""}, {1029, "Edit", ""}, {1030, "Edit", ""},
-    {1097, "Static", "Scale Detune"}, {1098, "Static", "Retune"}, {1099, "Static", "Tracking"},
+    {1120, "Button", "Mode:"}, {1121, "Button", "Automatic"}, {1122, "Button", "Graphical"}, {1173, "Static", nullptr},
+    {1051, "Static", "Scale:"}, {1052, "Static", "Key:"}, {1023, "ComboBox", nullptr}, {1024, "ComboBox", nullptr},
+    {1026, "Button", "&Edit Scale"}, {1155, "Button", "&Bypass"}, {1028, "Edit", ""}, {1029, "Edit", ""},
+    {1030, "Edit", ""}, {1097, "Static", "Scale Detune"}, {1098, "Static", "Retune"}, {1099, "Static", "Tracking"},
     {1174, "Static", "Hold the <Ctrl> key while dragging the Scale Detune slider for fine tuning."},
     {1106, "Static", "fast"}, {1107, "Static", "slow"}, {1108, "Static", "choosy"}, {1109, "Static", "relaxed"},
     {1124, "Static", nullptr}, {1129, "Static", nullptr}, {1100, "Static", "Change"}, {1101, "Static", "(Cents)"},
@@ -57,21 +56,18 @@ const Expected kPanelControls[] = {
     {1105, "Static", "Delay"}, {1031, "Edit", ""}, {1032, "Edit", ""}, {1033, "Edit", ""}, {1179, "Static", nullptr},
     {1071, "Button", "undo"}, {1073, "Button", "cut"}, {1075, "Button", "copy"}, {1074, "Button", "paste"},
     {1077, "Button", "select all"}, {1078, "Button", "make curve"}, {1079, "Button", "make auto"},
-    {1080, "Button", "All"}, {1081, "Button", "Tie"}, {1117, "Button", "Playback:"},
-    {1058, "Button", "&Track Pitch"}, {1060, "Button", "&Correct Pitch"}, {1118, "Static", "Buffers:"},
-    {1127, "Edit", ""}, {1119, "Static", "(secs)"}, {1126, "Static", nullptr}, {1128, "Static", nullptr},
-    {1035, "Edit", ""}, {1036, "Edit", ""},
+    {1080, "Button", "All"}, {1081, "Button", "Tie"}, {1117, "Button", "Playback:"}, {1058, "Button", "&Track Pitch"},
+    {1060, "Button", "&Correct Pitch"}, {1118, "Static", "Buffers:"}, {1127, "Edit", ""}, {1119, "Static", "(secs)"},
+    {1126, "Static", nullptr}, {1128, "Static", nullptr}, {1035, "Edit", ""}, {1036, "Edit", ""},
 };
 
 TEST(PanelTemplates, HoldEveryControlOfBothModes)
 {
     for (WORD id : {101, 102}) {
         const DialogTemplate dialog = Load(id);
-        EXPECT_EQ(dialog.m_cx, 392);
-        EXPECT_EQ(dialog.m_cy, 458);
         EXPECT_TRUE(dialog.m_bHasFont);
-        EXPECT_EQ(dialog.m_strFont, "Arial");
-        EXPECT_EQ(dialog.m_nPointSize, 8);
+        EXPECT_EQ(std::tie(dialog.m_cx, dialog.m_cy, dialog.m_strFont, dialog.m_nPointSize),
+                  std::make_tuple(392, 458, "Arial", 8));
         const auto items = ById(dialog);
         EXPECT_EQ(items.size(), std::size(kPanelControls)) << "dialog " << id;
         for (const Expected& e : kPanelControls) {
@@ -120,18 +116,12 @@ TEST(PanelTemplates, TheWindowAndTheChildTemplateAgreeControlForControl)
 TEST(ScaleEditorTemplate, HasItsListsButtonsAndLabels)
 {
     const DialogTemplate dialog = Load(105);
-    EXPECT_EQ(dialog.m_cx, 299);
-    EXPECT_EQ(dialog.m_cy, 241);
-    EXPECT_EQ(dialog.m_strCaption, "Edit Scales");
-    EXPECT_EQ(dialog.m_strFont, "Arial");
-    EXPECT_EQ(dialog.m_nPointSize, 8);
+    EXPECT_EQ(std::tie(dialog.m_cx, dialog.m_cy, dialog.m_strCaption, dialog.m_strFont, dialog.m_nPointSize),
+              std::make_tuple(299, 241, "Edit Scales", "Arial", 8));
     const auto items = ById(dialog);
     const DialogItemTemplate& list = items.at(1053);
     EXPECT_EQ(list.m_strClass, "SysListView32");
-    EXPECT_EQ(list.m_x, 7);
-    EXPECT_EQ(list.m_y, 41);
-    EXPECT_EQ(list.m_cx, 225);
-    EXPECT_EQ(list.m_cy, 100);
+    EXPECT_EQ(std::tie(list.m_x, list.m_y, list.m_cx, list.m_cy), std::make_tuple(7, 41, 225, 100));
     EXPECT_EQ(list.m_dwStyle & (LVS_REPORT | LVS_NOSORTHEADER), LVS_REPORT | LVS_NOSORTHEADER);
     const std::pair<int, const char*> texts[] = {{1, "OK"}, {2, "Cancel"}, {1049, "Set &Major Scale"},
                                                  {1050, "Set Mi&nor Scale"}, {1175, "Edit Scale:"}, {1177, "Key:"},
@@ -159,8 +149,7 @@ TEST(ValueEntryTemplate, IsTheEditFieldWithHiddenOkAndCancel)
     const DialogTemplate dialog = Load(158);
     const auto items = ById(dialog);
     ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items.at(1178).m_strClass, "Edit");
-    EXPECT_EQ(items.at(1178).m_strText, "");
+    EXPECT_EQ(std::tie(items.at(1178).m_strClass, items.at(1178).m_strText), std::make_tuple("Edit", ""));
     EXPECT_NE(items.at(1178).m_dwStyle & WS_VISIBLE, 0u);
     EXPECT_EQ(items.at(IDOK).m_dwStyle & WS_VISIBLE, 0u);
     EXPECT_EQ(items.at(IDCANCEL).m_dwStyle & WS_VISIBLE, 0u);
