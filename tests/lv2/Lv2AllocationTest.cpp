@@ -27,19 +27,15 @@ void Count()
         g_nAllocations.fetch_add(1, std::memory_order_relaxed);
 }
 
-} // namespace
-
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitizer owns malloc; it reports every allocation to this hook.
-namespace {
-void OnMalloc(const volatile void*, size_t)
-{
-    Count();
-}
-void OnFree(const volatile void*) {}
-[[maybe_unused]] const int g_nHooked = __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree);
+[[maybe_unused]] const int g_nHooked = __sanitizer_install_malloc_and_free_hooks(
+    [](const volatile void*, size_t) { Count(); }, [](const volatile void*) {});
+#endif
+
 } // namespace
-#else
+
+#if !defined(__SANITIZE_ADDRESS__)
 extern "C" {
 void* __libc_malloc(size_t);
 void* __libc_calloc(size_t, size_t);
@@ -55,12 +51,8 @@ void* aligned_alloc(size_t alignment, size_t n) { return Count(), __libc_memalig
 void* memalign(size_t alignment, size_t n) { return Count(), __libc_memalign(alignment, n); }
 int posix_memalign(void** pp, size_t alignment, size_t n)
 {
-    Count();
-    void* p = __libc_memalign(alignment, n);
-    if (p == nullptr)
-        return 12;  // ENOMEM
-    *pp = p;
-    return 0;
+    void* p = (Count(), __libc_memalign(alignment, n));
+    return p == nullptr ? 12 /* ENOMEM */ : (*pp = p, 0);
 }
 void free(void* p) { __libc_free(p); }
 }
@@ -71,39 +63,24 @@ namespace {
 constexpr double kRate = 48000.0;
 constexpr uint32_t kBlock = 64;
 
-// A voiced signal, so that the detector locks and every setting matters.
-void FillTone(std::vector<float>& audio, uint32_t n, double& phase)
+// Blocks of a voiced signal (so that the detector locks and every setting
+// matters), one setting moved before each, through all nine and the enable
+// switch; counts heap calls from the first Run on.
+long AllocationsWhileRunning(lv2test::CInstance& plugin)
 {
-    for (uint32_t i = 0; i < n; ++i) {
-        audio[i] = static_cast<float>(0.4 * std::sin(phase) + 0.2 * std::sin(2.0 * phase));
-        phase += 2.0 * M_PI * 207.0 / kRate;
-    }
-}
-
-struct Change {
-    const char* symbol;
-    float value;
-};
-
-// Through all nine settings and the enable switch.
-const std::vector<Change> kEveryChange = {
-    {"scale", 0},          {"key", 9},         {"detune", -20},      {"retune", 0},        {"vibrato_type", 1},
-    {"vibrato_depth", 60}, {"vibrato_rate", 7.5f}, {"vibrato_delay", 0}, {"threshold", 70}, {"enabled", 0},
-    {"enabled", 1},        {"scale", 23},      {"key", 3},           {"retune", 250},      {"vibrato_type", 3},
-    {"scale", 24},         {"detune", 100},    {"vibrato_type", 0},  {"retune", 7},        {"threshold", 5},
-};
-
-// Blocks of audio, a setting moved before each, counting heap calls from
-// the first Run on.
-long AllocationsWhileRunning(lv2test::CInstance& plugin, const std::vector<Change>& changes)
-{
+    const std::vector<std::pair<const char*, float>> changes = {
+        {"scale", 0},     {"key", 9},          {"detune", -20},       {"retune", 0},    {"vibrato_type", 1},
+        {"vibrato_depth", 60}, {"vibrato_rate", 7.5f}, {"vibrato_delay", 0}, {"threshold", 70}, {"enabled", 0},
+        {"enabled", 1},   {"scale", 23},       {"key", 3},            {"retune", 250},  {"vibrato_type", 3},
+        {"scale", 24},    {"detune", 100},     {"vibrato_type", 0},   {"retune", 7},    {"threshold", 5}};
     double phase = 0.0;
     g_nAllocations.store(0);
     g_bCounting.store(true);
     for (int round = 0; round < 3; ++round) {
-        for (const Change& change : changes) {
-            plugin.Port(change.symbol) = change.value;
-            FillTone(plugin.Audio(), kBlock, phase);
+        for (const auto& [symbol, value] : changes) {
+            plugin.Port(symbol) = value;
+            for (uint32_t i = 0; i < kBlock; ++i, phase += 2.0 * M_PI * 207.0 / kRate)
+                plugin.Audio()[i] = static_cast<float>(0.4 * std::sin(phase) + 0.2 * std::sin(2.0 * phase));
             plugin.Run(kBlock);
         }
     }
@@ -111,34 +88,26 @@ long AllocationsWhileRunning(lv2test::CInstance& plugin, const std::vector<Chang
     return g_nAllocations.load();
 }
 
-TEST(Lv2Allocation, RunWithChangingSettingsAllocatesNothing)
-{
-    lv2test::CWorld world;
-    ASSERT_NE(world.Plugin(), nullptr);
-    lv2test::CInstance plugin(world, kRate);
-    ASSERT_TRUE(plugin.Valid());
-    plugin.Port("scale") = 1;
-    plugin.Port("vibrato_type") = 2;
-    plugin.Activate();
-    EXPECT_EQ(AllocationsWhileRunning(plugin, kEveryChange), 0);
-}
-
 // Hosts commonly make and activate the instance on one thread and run it on
 // an audio thread of their own, where the first change of scale, key or
 // retune speed must not allocate either.
-TEST(Lv2Allocation, SeparateAudioThreadAllocatesNothing)
+TEST(Lv2Allocation, RunWithChangingSettingsAllocatesNothingOnAnyThread)
 {
     lv2test::CWorld world;
     ASSERT_NE(world.Plugin(), nullptr);
-    lv2test::CInstance plugin(world, kRate);
-    ASSERT_TRUE(plugin.Valid());
-    plugin.Port("key") = 4;
-    plugin.Port("retune") = 80;
-    plugin.Activate();
-    long allocations = -1;
-    std::thread audio([&] { allocations = AllocationsWhileRunning(plugin, kEveryChange); });
-    audio.join();
-    EXPECT_EQ(allocations, 0);
+    for (const bool separateThread : {false, true}) {
+        lv2test::CInstance plugin(world, kRate);
+        ASSERT_TRUE(plugin.Valid());
+        plugin.Port(separateThread ? "key" : "scale") = separateThread ? 4 : 1;
+        plugin.Port(separateThread ? "retune" : "vibrato_type") = separateThread ? 80 : 2;
+        plugin.Activate();
+        long allocations = -1;
+        if (separateThread)
+            std::thread([&] { allocations = AllocationsWhileRunning(plugin); }).join();
+        else
+            allocations = AllocationsWhileRunning(plugin);
+        EXPECT_EQ(allocations, 0) << (separateThread ? "on a separate audio thread" : "on the activating thread");
+    }
 }
 
 } // namespace

@@ -1,22 +1,18 @@
 #pragma once
 // A small LV2 host on lilv: finds the built bundle through LV2_PATH, makes
 // instances with a URID map, gives every port a buffer addressed by symbol,
-// and reaches the state interface.
+// and saves and restores through the state interface.
+
+#include "Lv2TestState.h"
 
 #include <gtest/gtest.h>
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
-#include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
 #include <array>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace lv2test {
 
@@ -31,37 +27,17 @@ inline void UseBuiltBundle()
         ::setenv("LV2_PATH", INTONARA_LV2_DIR, 1);
 }
 
-class CUridMap
-{
-public:
-    CUridMap()
-    {
-        m_Map.handle = this;
-        m_Map.map = [](LV2_URID_Map_Handle handle, const char* uri) {
-            return static_cast<CUridMap*>(handle)->Map(uri);
-        };
-        m_Feature = {LV2_URID__map, &m_Map};
-    }
-    LV2_URID Map(const std::string& uri)
-    {
-        auto [it, added] = m_Ids.emplace(uri, static_cast<LV2_URID>(m_Ids.size() + 1));
-        return it->second;
-    }
-    LV2_URID_Map* Get() { return &m_Map; }
-    const LV2_Feature* Feature() const { return &m_Feature; }
-
-private:
-    std::map<std::string, LV2_URID> m_Ids;
-    LV2_URID_Map m_Map{};
-    LV2_Feature m_Feature{};
-};
-
 class CWorld
 {
 public:
     CWorld()
     {
         UseBuiltBundle();
+        m_Map.handle = &m_Ids;
+        m_Map.map = [](LV2_URID_Map_Handle handle, const char* uri) {
+            auto* ids = static_cast<std::map<std::string, LV2_URID>*>(handle);
+            return ids->emplace(uri, static_cast<LV2_URID>(ids->size() + 1)).first->second;
+        };
         m_pWorld = lilv_world_new();
         lilv_world_load_all(m_pWorld);
         LilvNode* uri = lilv_new_uri(m_pWorld, kPluginUri);
@@ -74,21 +50,17 @@ public:
 
     LilvWorld* World() const { return m_pWorld; }
     const LilvPlugin* Plugin() const { return m_pPlugin; }
-    CUridMap& Urids() { return m_Urids; }
-
-    uint32_t PortIndex(const char* symbol) const
-    {
-        LilvNode* node = lilv_new_string(m_pWorld, symbol);
-        const LilvPort* port = lilv_plugin_get_port_by_symbol(m_pPlugin, node);
-        lilv_node_free(node);
-        EXPECT_NE(port, nullptr) << symbol;
-        return port ? lilv_port_get_index(m_pPlugin, port) : UINT32_MAX;
-    }
+    LV2_URID_Map* Urids() { return &m_Map; }
+    LV2_URID Map(const char* uri) { return m_Map.map(m_Map.handle, uri); }
+    const LV2_Feature* const* Features() { return m_Features.data(); }
 
 private:
     LilvWorld* m_pWorld = nullptr;
     const LilvPlugin* m_pPlugin = nullptr;
-    CUridMap m_Urids;
+    std::map<std::string, LV2_URID> m_Ids;
+    LV2_URID_Map m_Map{};
+    LV2_Feature m_Feature{LV2_URID__map, &m_Map};
+    std::array<const LV2_Feature*, 2> m_Features{&m_Feature, nullptr};
 };
 
 // One instance with its control values (defaults to start with) and one
@@ -96,23 +68,20 @@ private:
 class CInstance
 {
 public:
-    CInstance(CWorld& world, double rate, uint32_t maxFrames = 4096)
-        : m_World(world), m_Audio(maxFrames, 0.0f)
+    CInstance(CWorld& world, double rate, uint32_t maxFrames = 4096) : m_World(world), m_Audio(maxFrames, 0.0f)
     {
-        const LV2_Feature* features[] = {world.Urids().Feature(), nullptr};
-        m_pInstance = lilv_plugin_instantiate(world.Plugin(), rate, features);
+        m_pInstance = lilv_plugin_instantiate(world.Plugin(), rate, world.Features());
         if (m_pInstance == nullptr)
             return;
         const uint32_t ports = lilv_plugin_get_num_ports(world.Plugin());
         m_Controls.assign(ports, 0.0f);
-        std::vector<float> defaults(ports);
-        lilv_plugin_get_port_ranges_float(world.Plugin(), nullptr, nullptr, defaults.data());
+        lilv_plugin_get_port_ranges_float(world.Plugin(), nullptr, nullptr, m_Controls.data());
         for (uint32_t i = 0; i < ports; ++i) {
             const LilvPort* port = lilv_plugin_get_port_by_index(world.Plugin(), i);
-            const char* symbol = lilv_node_as_string(lilv_port_get_symbol(world.Plugin(), port));
+            const std::string symbol = lilv_node_as_string(lilv_port_get_symbol(world.Plugin(), port));
             m_Symbols[symbol] = i;
-            m_Controls[i] = defaults[i] == defaults[i] ? defaults[i] : 0.0f;
-            const bool audio = std::strcmp(symbol, "input") == 0 || std::strcmp(symbol, "output") == 0;
+            m_Controls[i] = m_Controls[i] == m_Controls[i] ? m_Controls[i] : 0.0f;  // NaN: no default
+            const bool audio = symbol == "input" || symbol == "output";
             lilv_instance_connect_port(m_pInstance, i, audio ? static_cast<void*>(m_Audio.data()) : &m_Controls[i]);
         }
     }
@@ -128,7 +97,6 @@ public:
     LilvInstance* Get() const { return m_pInstance; }
     float& Port(const std::string& symbol) { return m_Controls.at(m_Symbols.at(symbol)); }
     std::vector<float>& Audio() { return m_Audio; }
-
     void Activate() { lilv_instance_activate(m_pInstance); }
     // Processes the first n samples of Audio() in place.
     void Run(uint32_t n) { lilv_instance_run(m_pInstance, n); }
@@ -138,41 +106,33 @@ public:
         return static_cast<const LV2_State_Interface*>(
             lilv_instance_get_extension_data(m_pInstance, LV2_STATE__interface));
     }
-
-    // The settings chunk the instance saves through its state interface.
-    std::vector<uint8_t> SavedChunk()
+    CSavedState Save()
     {
-        struct Sink {
-            std::vector<uint8_t> bytes;
-            uint32_t type = 0;
-        } sink;
-        const LV2_Feature* features[] = {m_World.Urids().Feature(), nullptr};
-        const LV2_State_Status status = State()->save(
-            lilv_instance_get_handle(m_pInstance),
-            [](LV2_State_Handle h, uint32_t, const void* value, size_t size, uint32_t type, uint32_t) {
-                auto* s = static_cast<Sink*>(h);
-                const auto* p = static_cast<const uint8_t*>(value);
-                if (s->bytes.empty()) {  // the settings come first
-                    s->bytes.assign(p, p + size);
-                    s->type = type;
-                }
-                return LV2_STATE_SUCCESS;
-            },
-            &sink, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, features);
-        EXPECT_EQ(status, LV2_STATE_SUCCESS);
-        EXPECT_EQ(sink.type, m_World.Urids().Map(LV2_ATOM__Chunk));
-        return sink.bytes;
+        CSavedState state;
+        EXPECT_EQ(State()->save(lilv_instance_get_handle(m_pInstance), CSavedState::Store, &state,
+                                LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, m_World.Features()),
+                  LV2_STATE_SUCCESS);
+        return state;
+    }
+    LV2_State_Status Restore(const CSavedState& state)
+    {
+        return State()->restore(lilv_instance_get_handle(m_pInstance), CSavedState::Retrieve,
+                                const_cast<CSavedState*>(&state), LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE,
+                                m_World.Features());
     }
 
-    // Its nine settings, read from the chunk's little-endian body.
+    // Its nine settings, read from the saved chunk's little-endian body.
     std::array<int32_t, 9> SavedSettings()
     {
-        const std::vector<uint8_t> bytes = SavedChunk();
+        const CSavedState state = Save();
+        const auto it = state.props.find(m_World.Map(kSettingsKey));
         std::array<int32_t, 9> block{};
-        if (bytes.size() != 56) {
-            ADD_FAILURE() << "the settings chunk has " << bytes.size() << " bytes";
+        if (it == state.props.end() || it->second.first.size() != 56) {
+            ADD_FAILURE() << "no settings chunk of 56 bytes saved";
             return block;
         }
+        EXPECT_EQ(it->second.second, m_World.Map(LV2_ATOM__Chunk));
+        const std::vector<uint8_t>& bytes = it->second.first;
         for (size_t i = 0; i < 9; ++i) {
             const uint8_t* p = &bytes[20 + 4 * i];
             block[i] = static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24);
