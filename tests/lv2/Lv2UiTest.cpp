@@ -4,15 +4,11 @@
 // instance (instance-access) and without it.
 
 #include "Lv2Plugin.h"
+#include "Lv2TestState.h"
 #include "Lv2Ui.h"
 
-#include "engine/TrackRecord.h"
 #include "graph/MainGraphView.h"
-#include "host/IntonaraPropertyPage.h"
-#include "job/GraphCommands.h"
 #include "panel/IntonaraDialog.h"
-#include "host/Persist.h"
-#include "settings/ParameterIds.h"
 #include "support/ui/XServer.h"
 
 #include <gtest/gtest.h>
@@ -23,29 +19,15 @@
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/urid/urid.h>
 
-#include <bit>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <map>
 #include <memory>
-#include <string>
-#include <vector>
-
-#include <unistd.h>
+#include <optional>
 
 namespace {
 
+using lv2test::CSavedState;
 using uitest::CHostWindow;
 using uitest::PumpUntil;
-
-// Button-face grey, what the panel paints its background with.
-constexpr unsigned long kButtonFace = 0xC0C0C0;
-constexpr char kGraphKey[] = "urn:uuid:3c0e8d51-7a2f-4b69-9e14-d2a6b8f0c753";
-
-// A saved state: each property's bytes, by key.
-using CState = std::map<uint32_t, std::vector<uint8_t>>;
 
 class Lv2Ui : public ::testing::Test {
 protected:
@@ -59,17 +41,13 @@ protected:
         setenv("DISPLAY", m_pServer->Display().c_str(), 1);
         m_pHost = std::make_unique<CHostWindow>(20, 30, 700, 480);
         ASSERT_NE(m_pHost->X(), nullptr);
-
         m_urid.handle = &m_uris;
         m_urid.map = [](LV2_URID_Map_Handle handle, const char* uri) {
             auto* uris = static_cast<std::map<std::string, LV2_URID>*>(handle);
             return uris->emplace(uri, static_cast<LV2_URID>(uris->size() + 1)).first->second;
         };
-        const LV2_Feature map{LV2_URID__map, &m_urid};
-        const LV2_Feature* features[] = {&map, nullptr};
-        m_pPlugin.reset(CIntonaraLv2::Create(48000.0, features));
+        m_pPlugin.reset(CIntonaraLv2::Create(48000.0, m_features));
         ASSERT_NE(m_pPlugin, nullptr);
-        m_ports.fill(0.0f);
         for (uint32_t port = PORT_SCALE; port <= PORT_PITCH_CHANGE; ++port) {
             m_pPlugin->ConnectPort(port, &m_ports[port]);
         }
@@ -102,11 +80,7 @@ protected:
             return 0;
         };
         const LV2_Feature resize{LV2_UI__resize, &m_resize};
-        std::vector<const LV2_Feature*> features = {&parent, &resize};
-        if (instanceAccess) {
-            features.push_back(&instance);
-        }
-        features.push_back(nullptr);
+        const LV2_Feature* features[] = {&parent, &resize, instanceAccess ? &instance : nullptr, nullptr};
         LV2UI_Widget widget = nullptr;
         m_pUi.reset(CIntonaraLv2Ui::Create(
             [](LV2UI_Controller controller, uint32_t port, uint32_t size, uint32_t protocol, const void* buffer) {
@@ -115,9 +89,15 @@ protected:
                 static_cast<Lv2Ui*>(const_cast<void*>(controller))->m_writes.emplace_back(
                     port, *static_cast<const float*>(buffer));
             },
-            this, &widget, features.data()));
+            this, &widget, features));
         ASSERT_NE(m_pUi, nullptr);
         m_widget = reinterpret_cast<Window>(widget);
+        Idle(100);
+    }
+    void OpenGraphical()
+    {
+        Open(true);
+        m_pUi->Panel()->SwitchToGraphical(true);
         Idle(100);
     }
 
@@ -125,9 +105,15 @@ protected:
     void Idle(int ms)
     {
         PumpUntil(ms, [&] {
-            EXPECT_EQ(m_pUi->Idle(), 0);
+            EXPECT_TRUE(m_pUi == nullptr || m_pUi->Idle() == 0);
             return false;
         });
+    }
+    // A port event from the host, as a float.
+    void Send(uint32_t port, float value)
+    {
+        m_pUi->PortEvent(port, sizeof value, 0, &value);
+        Idle(60);
     }
 
     // The value the ports last got for `port` from the window, NaN if none.
@@ -135,98 +121,43 @@ protected:
     {
         float value = std::numeric_limits<float>::quiet_NaN();
         for (const auto& [p, v] : m_writes) {
-            if (p == port) {
-                value = v;
-            }
+            value = p == port ? v : value;
         }
         return value;
     }
 
-    // A click inside the panel through X, at its client point.
-    void Click(int x, int y)
-    {
-        const std::string command = "xdotool mousemove " + std::to_string(20 + x) + " " + std::to_string(30 + y) +
-                                    " click 1";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-    }
-
     // The plug-in's state as a host saves it, and restored.
-    CState Save()
+    CSavedState Save()
     {
-        const LV2_Feature map{LV2_URID__map, &m_urid};
-        const LV2_Feature* features[] = {&map, nullptr};
-        CState state;
-        const LV2_State_Status status = m_pPlugin->Save(
-            [](LV2_State_Handle h, uint32_t key, const void* value, size_t size, uint32_t, uint32_t) {
-                const auto* p = static_cast<const uint8_t*>(value);
-                (*static_cast<CState*>(h))[key].assign(p, p + size);
-                return LV2_STATE_SUCCESS;
-            },
-            &state, features);
-        EXPECT_EQ(status, LV2_STATE_SUCCESS);
+        CSavedState state;
+        EXPECT_EQ(m_pPlugin->Save(CSavedState::Store, &state, m_features), LV2_STATE_SUCCESS);
         return state;
     }
-    void Restore(const CState& state)
+    void Restore(const CSavedState& state)
     {
-        const LV2_Feature map{LV2_URID__map, &m_urid};
-        const LV2_Feature* features[] = {&map, nullptr};
-        const uint32_t chunk = m_urid.map(m_urid.handle, LV2_ATOM__Chunk);
-        struct Source {
-            const CState* state;
-            uint32_t chunk;
-        } source{&state, chunk};
-        ASSERT_EQ(m_pPlugin->Restore(
-                      [](LV2_State_Handle h, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags) -> const void* {
-                          const auto* s = static_cast<const Source*>(h);
-                          auto it = s->state->find(key);
-                          if (it == s->state->end()) {
-                              return nullptr;
-                          }
-                          *size = it->second.size();
-                          *type = s->chunk;
-                          *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
-                          return it->second.data();
-                      },
-                      &source, features),
+        ASSERT_EQ(m_pPlugin->Restore(CSavedState::Retrieve, const_cast<CSavedState*>(&state), m_features),
                   LV2_STATE_SUCCESS);
+        Idle(100);
     }
-    std::vector<uint8_t> SavedGraph()
+    // What the tool's `graph info` says of the saved graph, if there is one.
+    std::optional<job::GraphInfo> SavedGraph()
     {
-        CState state = Save();
-        return state[m_urid.map(m_urid.handle, kGraphKey)];
-    }
-    // What the tool's `graph info` says of a saved graph.
-    static job::GraphInfo Describe(const std::vector<uint8_t>& bytes)
-    {
-        const std::string path = (std::filesystem::temp_directory_path() /
-                                  ("intonara-lv2-ui-graph-" + std::to_string(getpid()) + ".isn")).string();
-        {
-            std::ofstream file(path, std::ios::binary);
-            file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        }
-        job::GraphInfo info = job::DescribeSession(path);
-        std::filesystem::remove(path);
-        return info;
+        const CSavedState state = Save();
+        const auto it = state.props.find(m_urid.map(m_urid.handle, lv2test::kGraphKey));
+        return it == state.props.end() ? std::nullopt : std::optional(lv2test::Describe(it->second.first));
     }
     CMainGraphView* MainView() const
     {
         return dynamic_cast<CMainGraphView*>(m_pUi->Panel()->GetMainGraphView());
     }
-    // What a tracking pass over 120 frames leaves in the playing
-    // processor's buffer: voiced at 700 cents and up but for every fourth
-    // ten frames, three voiced stretches.
+    // What a tracking pass leaves in the playing processor's buffer.
     void TrackPassage()
     {
-        CMainGraphView* main = MainView();
-        ASSERT_NE(main, nullptr);
-        TrackRecord* r = main->TrackBuffer();
-        ASSERT_NE(r, nullptr);
-        for (int i = 0; i < 120; ++i) {
-            const int32_t cents = i % 40 < 30 ? 700 + i : kUnvoicedMark;
-            r[i] = TrackRecord{-0.3f, 0.3f, std::bit_cast<float>(cents), std::bit_cast<float>(cents), 0.0f};
-        }
-        main->SetTrackedFrames(120);
-        main->IdleUpdate();
+        ASSERT_NE(MainView()->TrackBuffer(), nullptr);
+        lv2test::FillPassage(MainView()->TrackBuffer());
+        MainView()->SetTrackedFrames(120);
+        MainView()->IdleUpdate();
+        Idle(60);
     }
     // Black pixels in the main view's picture on the X server: its labels,
     // and the curves XORed over the white plot.
@@ -240,6 +171,8 @@ protected:
     std::unique_ptr<CHostWindow> m_pHost;
     std::map<std::string, LV2_URID> m_uris;
     LV2_URID_Map m_urid{};
+    const LV2_Feature m_map{LV2_URID__map, &m_urid};
+    const LV2_Feature* m_features[2] = {&m_map, nullptr};
     std::unique_ptr<CIntonaraLv2> m_pPlugin;
     std::array<float, PORT_COUNT> m_ports{};
     LV2UI_Resize m_resize{};
@@ -261,78 +194,56 @@ TEST_F(Lv2Ui, ThePanelOpensInsideTheHostsWindowAtItsOwnSize)
     XGetWindowAttributes(m_pHost->X(), m_widget, &attributes);
     EXPECT_EQ(attributes.width, m_size.cx);
     EXPECT_EQ(attributes.height, m_size.cy);
-    // Painted: the panel's grey, not the host's blue nor black.
+    // Painted: the panel's button-face grey, not the host's blue nor black.
     EXPECT_TRUE(PumpUntil(3000, [&] {
         m_pUi->Idle();
-        return m_pHost->PixelOf(m_widget, 5, 5) == kButtonFace;
+        return m_pHost->PixelOf(m_widget, 5, 5) == 0xC0C0C0;
     })) << std::hex << m_pHost->PixelOf(m_widget, 5, 5);
 }
 
-// The host moves a port: the panel shows it as a host change, on the
-// fader and in the store, and writes nothing back.
-TEST_F(Lv2Ui, APortValueFromTheHostMovesThePanelsFader)
+// The host moves a port: the panel shows it as a host change, on the fader
+// and in the store (clamped as any host change), and writes nothing back.
+// The panel's own changes reach the ports once, in the ports' units.
+TEST_F(Lv2Ui, PortValuesAndPanelChangesGoEachWayOnce)
 {
     Open(true);
     m_writes.clear();
-    const float detune = 40.0f;  // cents
-    m_pUi->PortEvent(PORT_DETUNE, sizeof detune, 0, &detune);
-    const float key = 7.0f;  // G
-    m_pUi->PortEvent(PORT_KEY, sizeof key, 0, &key);
-    Idle(100);
+    Send(PORT_DETUNE, 40.0f);  // cents
+    Send(PORT_KEY, 7.0f);      // G
     CIntonaraDialog* panel = m_pUi->Panel();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->GetSlider(0)->GetValue(), 40);  // shown as cents, stored + 100
     EXPECT_EQ(m_pPlugin->CurrentSettings()[SETTING_DETUNE], 140);
     EXPECT_EQ(SendDlgItemMessageA(m_pUi->PanelWindow(), 1024, CB_GETCURSEL, 0, 0), 7);
     EXPECT_TRUE(m_writes.empty()) << "the window echoed the host's own value";
-    // Out of range: the store's clamp, as any host change.
-    const float far = 500.0f;
-    m_pUi->PortEvent(PORT_DETUNE, sizeof far, 0, &far);
-    Idle(60);
+    Send(PORT_DETUNE, 500.0f);
     EXPECT_EQ(panel->GetSlider(0)->GetValue(), 100);
     // Formats other than a float are not for control ports.
     const double other = -30.0;
     m_pUi->PortEvent(PORT_DETUNE, sizeof other, 0, &other);
     Idle(60);
     EXPECT_EQ(panel->GetSlider(0)->GetValue(), 100);
-}
 
-// The panel's own changes reach the ports, in the ports' units.
-TEST_F(Lv2Ui, APanelChangeIsWrittenToItsControlPort)
-{
-    Open(true);
+    // A change made on the panel's store (as a fader drag makes it): Retune
+    // in milliseconds. Bypass is the host's "enabled" port, the other way round.
     m_writes.clear();
-    // A click on the key list opens it; a click on "D" (third row, 13
-    // pixels a row below the list's top at y 139) chooses it.
-    ASSERT_EQ(std::system("xdotool mousemove 170 158 click 1"), 0);
-    Idle(400);
-    ASSERT_EQ(std::system("xdotool mousemove 110 201 click 1"), 0);
-    Idle(400);
-    EXPECT_EQ(Written(PORT_KEY), 2.0f);
-    EXPECT_EQ(m_pPlugin->CurrentSettings()[SETTING_KEY], 2);
-    // A change made on the panel's store (as a fader drag makes it) is
-    // written once, as the port shows it: Retune in milliseconds.
-    m_writes.clear();
-    m_pUi->Panel()->OnSliderChanged(1, 400);
+    panel->OnSliderChanged(1, 400);
     Idle(100);
     ASSERT_EQ(m_writes.size(), 1u);
     EXPECT_EQ(m_writes[0].first, static_cast<uint32_t>(PORT_RETUNE));
     EXPECT_FLOAT_EQ(m_writes[0].second, 400.0f);
-    // Bypass is the host's "enabled" port, the other way round.
-    m_writes.clear();
-    m_pUi->Panel()->OnBypass(TRUE);
+    panel->OnBypass(TRUE);
     Idle(100);
     EXPECT_EQ(Written(PORT_ENABLED), 0.0f);
 }
 
 // Without the playing instance the ports carry automatic mode; graphical
-// mode says why it has no graph.
-TEST_F(Lv2Ui, WithoutInstanceAccessGraphicalModeExplainsItself)
+// mode says why it has no graph. With it, graphical mode shows its graph
+// area.
+TEST_F(Lv2Ui, GraphicalModeShowsTheGraphAreaOnlyWithInstanceAccess)
 {
     Open(false);
-    const float scale = 5.0f;
-    m_pUi->PortEvent(PORT_SCALE, sizeof scale, 0, &scale);
-    Idle(60);
+    Send(PORT_SCALE, 5.0f);
     // The panel works on a filter of its own: the playing one is untouched.
     EXPECT_EQ(SendDlgItemMessageA(m_pUi->PanelWindow(), 1023, CB_GETCURSEL, 0, 0), 5);
     EXPECT_EQ(m_pPlugin->CurrentSettings()[SETTING_SCALE], 2);
@@ -358,14 +269,9 @@ TEST_F(Lv2Ui, WithoutInstanceAccessGraphicalModeExplainsItself)
     m_pUi->Panel()->SwitchToAutomatic(true);
     Idle(100);
     EXPECT_FALSE(IsWindowVisible(note));
-}
 
-// With the playing instance graphical mode shows its graph area.
-TEST_F(Lv2Ui, WithInstanceAccessGraphicalModeShowsTheGraphArea)
-{
-    Open(true);
-    m_pUi->Panel()->SwitchToGraphical(true);
-    Idle(100);
+    m_pUi.reset();
+    OpenGraphical();
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(m_pUi->PanelWindow(), panel::kHorzBarId)));
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(m_pUi->PanelWindow(), panel::kVertBarId)));
     EXPECT_EQ(GetDlgItem(m_pUi->PanelWindow(), CIntonaraLv2Ui::kNoGraphId), nullptr);
@@ -375,31 +281,28 @@ TEST_F(Lv2Ui, WithInstanceAccessGraphicalModeShowsTheGraphArea)
 // work on the playing processor's own track buffer.
 TEST_F(Lv2Ui, ACurveMadeInThePanelIsInTheSavedState)
 {
-    Open(true);
-    m_pUi->Panel()->SwitchToGraphical(true);
-    Idle(100);
-    // Nothing tracked, nothing drawn: the state has no graph.
-    EXPECT_TRUE(SavedGraph().empty());
+    OpenGraphical();
+    EXPECT_FALSE(SavedGraph()) << "nothing tracked, nothing drawn: the state has no graph";
     TrackPassage();
-    Idle(60);
-    std::vector<uint8_t> graph = SavedGraph();
-    ASSERT_FALSE(graph.empty());
-    job::GraphInfo info = Describe(graph);
-    EXPECT_EQ(info.nTrackedFrames, 120);
-    EXPECT_EQ(info.curves.size(), 0u);
-    // "make curve" through the graph commands: one curve for each voiced
-    // stretch.
+    std::optional<job::GraphInfo> info = SavedGraph();
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->nTrackedFrames, 120);
+    EXPECT_EQ(info->curves.size(), 0u);
+    // One curve for each voiced stretch.
     ASSERT_TRUE(m_pUi->Panel()->RunGraphCommand(5));
     Idle(60);
-    info = Describe(SavedGraph());
-    EXPECT_EQ(info.nTrackedFrames, 120);
-    EXPECT_EQ(info.curves.size(), 3u);
+    info = SavedGraph();
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->nTrackedFrames, 120);
+    EXPECT_EQ(info->curves.size(), 3u);
     // A line drawn just before the window closes is kept as well.
     const int times[] = {10, 60};
     const int pitches[] = {650, 800};
     MainView()->MakeLineCurveAt(times, pitches, 2);
     m_pUi.reset();
-    EXPECT_EQ(Describe(SavedGraph()).curves.size(), 4u);
+    info = SavedGraph();
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->curves.size(), 4u);
 }
 
 // A restored state's curves show in the panel's main view, whether the
@@ -407,31 +310,25 @@ TEST_F(Lv2Ui, ACurveMadeInThePanelIsInTheSavedState)
 // takes them off.
 TEST_F(Lv2Ui, ARestoredStateShowsItsCurvesInTheMainView)
 {
-    Open(true);
-    m_pUi->Panel()->SwitchToGraphical(true);
-    Idle(100);
-    const CState empty = Save();
+    OpenGraphical();
+    const CSavedState empty = Save();
     TrackPassage();
-    Idle(60);
-    const CState tracked = Save();
-    ASSERT_TRUE(m_pUi->Panel()->RunGraphCommand(5));
+    const CSavedState tracked = Save();
+    ASSERT_TRUE(m_pUi->Panel()->RunGraphCommand(5));  // "make curve"
     const int times[] = {10, 60};
     const int pitches[] = {650, 800};
     MainView()->MakeLineCurveAt(times, pitches, 2);
     Idle(60);
-    const CState curved = Save();
+    const CSavedState curved = Save();
 
     Restore(empty);
-    Idle(100);
     EXPECT_EQ(MainView()->TrackedFrames(), 0);
     EXPECT_EQ(MainView()->Curves(), nullptr);
     const int plain = BlackInMainView();
     Restore(tracked);
-    Idle(100);
     EXPECT_EQ(MainView()->TrackedFrames(), 120);
     const int track = BlackInMainView();
     Restore(curved);
-    Idle(100);
     const int curves = BlackInMainView();
     ASSERT_NE(MainView()->Curves(), nullptr);
     // The line alone runs across fifty frames of the view's width.
@@ -441,9 +338,7 @@ TEST_F(Lv2Ui, ARestoredStateShowsItsCurvesInTheMainView)
     m_pUi.reset();
     Restore(empty);
     Restore(curved);
-    Open(true);
-    m_pUi->Panel()->SwitchToGraphical(true);
-    Idle(100);
+    OpenGraphical();
     EXPECT_EQ(MainView()->TrackedFrames(), 120);
     EXPECT_EQ(BlackInMainView(), curves);
 }
