@@ -61,13 +61,6 @@ protected:
         m_ports[PORT_ENABLED] = 1.0f;
         m_pPlugin->Activate();
     }
-    void TearDown() override
-    {
-        m_pUi.reset();
-        m_pPlugin.reset();
-        m_pHost.reset();
-        m_pServer.reset();
-    }
 
     // The window, with or without the playing instance.
     void Open(bool instanceAccess)
@@ -167,6 +160,7 @@ protected:
         return m_pHost->CountOf(m_widget, at.left + 1, at.top + 1, at.right - 16, at.bottom - 16, 0x000000);
     }
 
+    // Destroyed in reverse: the window, the plug-in, the host, the server.
     std::unique_ptr<uitest::CXvfb> m_pServer;
     std::unique_ptr<CHostWindow> m_pHost;
     std::map<std::string, LV2_URID> m_uris;

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
-#include <set>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -93,9 +93,9 @@ TEST(PanelTemplates, HoldEveryControlOfBothModes)
                 EXPECT_EQ(items.at(control).m_dwStyle & mask.first, mask.second) << control;
             }
         }
+        // The property page shows 102 inside the host's window.
+        EXPECT_NE(dialog.m_dwStyle & (id == 101 ? WS_POPUP : WS_CHILD), 0u) << id;
     }
-    EXPECT_NE(Load(101).m_dwStyle & WS_POPUP, 0u);
-    EXPECT_NE(Load(102).m_dwStyle & WS_CHILD, 0u) << "the property page shows 102 inside the host's window";
 }
 
 TEST(PanelTemplates, TheWindowAndTheChildTemplateAgreeControlForControl)
@@ -103,13 +103,11 @@ TEST(PanelTemplates, TheWindowAndTheChildTemplateAgreeControlForControl)
     const DialogTemplate a = Load(101);
     const DialogTemplate b = Load(102);
     ASSERT_EQ(a.m_items.size(), b.m_items.size());
+    auto fields = [](const DialogItemTemplate& x) {
+        return std::tie(x.m_nId, x.m_strClass, x.m_strText, x.m_dwStyle, x.m_dwExStyle, x.m_x, x.m_y, x.m_cx, x.m_cy);
+    };
     for (std::size_t i = 0; i < a.m_items.size(); ++i) {
-        const DialogItemTemplate& x = a.m_items[i];
-        const DialogItemTemplate& y = b.m_items[i];
-        EXPECT_TRUE(std::tie(x.m_nId, x.m_strClass, x.m_strText, x.m_dwStyle, x.m_dwExStyle, x.m_x, x.m_y, x.m_cx,
-                             x.m_cy) == std::tie(y.m_nId, y.m_strClass, y.m_strText, y.m_dwStyle, y.m_dwExStyle,
-                                                 y.m_x, y.m_y, y.m_cx, y.m_cy))
-            << "item " << i << " (" << x.m_nId << ")";
+        EXPECT_TRUE(fields(a.m_items[i]) == fields(b.m_items[i])) << "item " << i << " (" << a.m_items[i].m_nId << ")";
     }
 }
 
@@ -133,12 +131,11 @@ TEST(ScaleEditorTemplate, HasItsListsButtonsAndLabels)
         EXPECT_EQ(items.at(box).m_strClass, "ListBox") << box;
         EXPECT_NE(items.at(box).m_dwStyle & LBS_USETABSTOPS, 0u) << box;
     }
-    std::multiset<std::string> headings;
-    for (const DialogItemTemplate& item : dialog.m_items) {
-        headings.insert(item.m_nId == -1 ? item.m_strText : "");
-    }
     for (const char* heading : {"Interval", "Ratio", "Cents"}) {
-        EXPECT_EQ(headings.count(heading), 3u) << heading;
+        EXPECT_EQ(std::count_if(dialog.m_items.begin(), dialog.m_items.end(),
+                                [&](const auto& item) { return item.m_nId == -1 && item.m_strText == heading; }),
+                  3)
+            << heading;
     }
     // The short form of the dialog (160 units) must not cut the note list.
     EXPECT_LE(list.m_y + list.m_cy, 160);
@@ -150,9 +147,9 @@ TEST(ValueEntryTemplate, IsTheEditFieldWithHiddenOkAndCancel)
     const auto items = ById(dialog);
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(std::tie(items.at(1178).m_strClass, items.at(1178).m_strText), std::make_tuple("Edit", ""));
-    EXPECT_NE(items.at(1178).m_dwStyle & WS_VISIBLE, 0u);
-    EXPECT_EQ(items.at(IDOK).m_dwStyle & WS_VISIBLE, 0u);
-    EXPECT_EQ(items.at(IDCANCEL).m_dwStyle & WS_VISIBLE, 0u);
+    EXPECT_EQ(std::make_tuple(items.at(1178).m_dwStyle & WS_VISIBLE, items.at(IDOK).m_dwStyle & WS_VISIBLE,
+                              items.at(IDCANCEL).m_dwStyle & WS_VISIBLE),
+              std::make_tuple(DWORD{WS_VISIBLE}, DWORD{0}, DWORD{0}));
     EXPECT_NE(dialog.m_dwStyle & WS_POPUP, 0u);
 }
 
@@ -162,14 +159,11 @@ TEST(Cursors, TheGraphCursorsAreThirtyTwoSquareAndDistinct)
     for (WORD id : {149, 150, 151, 152}) {
         CursorResourceImage image;
         ASSERT_TRUE(GetCursorResourceImage(nullptr, MAKEINTRESOURCE(id), &image)) << id;
-        EXPECT_EQ(image.m_nWidth, 32);
-        EXPECT_EQ(image.m_nHeight, 32);
+        EXPECT_EQ(std::pair(image.m_nWidth, image.m_nHeight), std::pair(32, 32)) << id;
         const std::size_t hot = static_cast<std::size_t>(image.m_yHotSpot * 32 + image.m_xHotSpot);
         // The hot spot lies on the drawn picture, not on a transparent pixel.
         EXPECT_FALSE(image.m_andMask[hot] == 1 && image.m_xorMask[hot] == 0) << id;
-        for (const std::vector<BYTE>& other : pictures) {
-            EXPECT_FALSE(other == image.m_xorMask) << id << " looks like another cursor";
-        }
+        EXPECT_EQ(std::count(pictures.begin(), pictures.end(), image.m_xorMask), 0) << id << " looks like another";
         pictures.push_back(image.m_xorMask);
     }
 }
