@@ -132,10 +132,9 @@ protected:
                   LV2_STATE_SUCCESS);
         Idle(100);
     }
-    // What the tool's `graph info` says of the saved graph, if there is one.
-    std::optional<job::GraphInfo> SavedGraph()
+    // What the tool's `graph info` says of a state's graph, if it has one.
+    std::optional<job::GraphInfo> GraphOf(const CSavedState& state)
     {
-        const CSavedState state = Save();
         const auto it = state.props.find(m_urid.map(m_urid.handle, lv2test::kGraphKey));
         return it == state.props.end() ? std::nullopt : std::optional(lv2test::Describe(it->second.first));
     }
@@ -272,49 +271,41 @@ TEST_F(Lv2Ui, GraphicalModeShowsTheGraphAreaOnlyWithInstanceAccess)
 }
 
 // A curve made in the panel is what the plug-in's state keeps: the views
-// work on the playing processor's own track buffer.
-TEST_F(Lv2Ui, ACurveMadeInThePanelIsInTheSavedState)
+// work on the playing processor's own track buffer. A restored state's
+// curves show in the panel's main view, whether the window opens after the
+// restore or is open at it; a state without a graph takes them off.
+TEST_F(Lv2Ui, CurvesMadeInThePanelAreSavedAndRestoredOnesShown)
 {
     OpenGraphical();
-    EXPECT_FALSE(SavedGraph()) << "nothing tracked, nothing drawn: the state has no graph";
+    const CSavedState empty = Save();
+    EXPECT_FALSE(GraphOf(empty)) << "nothing tracked, nothing drawn: the state has no graph";
     TrackPassage();
-    std::optional<job::GraphInfo> info = SavedGraph();
-    ASSERT_TRUE(info);
-    EXPECT_EQ(info->nTrackedFrames, 120);
-    EXPECT_EQ(info->curves.size(), 0u);
-    // One curve for each voiced stretch.
+    const CSavedState tracked = Save();
+    ASSERT_TRUE(GraphOf(tracked));
+    EXPECT_EQ(GraphOf(tracked)->nTrackedFrames, 120);
+    EXPECT_EQ(GraphOf(tracked)->curves.size(), 0u);
+    // "make curve" through the graph commands: one curve for each voiced
+    // stretch.
     ASSERT_TRUE(m_pUi->Panel()->RunGraphCommand(5));
     Idle(60);
-    info = SavedGraph();
-    ASSERT_TRUE(info);
-    EXPECT_EQ(info->nTrackedFrames, 120);
-    EXPECT_EQ(info->curves.size(), 3u);
+    ASSERT_TRUE(GraphOf(Save()));
+    EXPECT_EQ(GraphOf(Save())->nTrackedFrames, 120);
+    EXPECT_EQ(GraphOf(Save())->curves.size(), 3u);
     // A line drawn just before the window closes is kept as well.
     const int times[] = {10, 60};
     const int pitches[] = {650, 800};
     MainView()->MakeLineCurveAt(times, pitches, 2);
     m_pUi.reset();
-    info = SavedGraph();
-    ASSERT_TRUE(info);
-    EXPECT_EQ(info->curves.size(), 4u);
-}
-
-// A restored state's curves show in the panel's main view, whether the
-// window is open at the restore or opens after it; a state without a graph
-// takes them off.
-TEST_F(Lv2Ui, ARestoredStateShowsItsCurvesInTheMainView)
-{
-    OpenGraphical();
-    const CSavedState empty = Save();
-    TrackPassage();
-    const CSavedState tracked = Save();
-    ASSERT_TRUE(m_pUi->Panel()->RunGraphCommand(5));  // "make curve"
-    const int times[] = {10, 60};
-    const int pitches[] = {650, 800};
-    MainView()->MakeLineCurveAt(times, pitches, 2);
-    Idle(60);
     const CSavedState curved = Save();
+    ASSERT_TRUE(GraphOf(curved));
+    EXPECT_EQ(GraphOf(curved)->curves.size(), 4u);
 
+    Restore(empty);
+    Restore(curved);
+    OpenGraphical();
+    EXPECT_EQ(MainView()->TrackedFrames(), 120);
+    ASSERT_NE(MainView()->Curves(), nullptr);
+    const int curves = BlackInMainView();
     Restore(empty);
     EXPECT_EQ(MainView()->TrackedFrames(), 0);
     EXPECT_EQ(MainView()->Curves(), nullptr);
@@ -322,19 +313,10 @@ TEST_F(Lv2Ui, ARestoredStateShowsItsCurvesInTheMainView)
     Restore(tracked);
     EXPECT_EQ(MainView()->TrackedFrames(), 120);
     const int track = BlackInMainView();
-    Restore(curved);
-    const int curves = BlackInMainView();
-    ASSERT_NE(MainView()->Curves(), nullptr);
     // The line alone runs across fifty frames of the view's width.
     EXPECT_GT(curves, track + 50) << plain << " " << track;
-
-    // Opened after the restore, the window shows the same picture.
-    m_pUi.reset();
-    Restore(empty);
     Restore(curved);
-    OpenGraphical();
-    EXPECT_EQ(MainView()->TrackedFrames(), 120);
-    EXPECT_EQ(BlackInMainView(), curves);
+    EXPECT_EQ(BlackInMainView(), curves) << "the same picture as when opened after the restore";
 }
 
 TEST(Lv2UiRefusals, NoParentWindowGivesNoWindow)
