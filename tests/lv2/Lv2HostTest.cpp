@@ -46,12 +46,7 @@ void RunTone(CInstance& plugin, uint32_t n, double hz)
 class Lv2Host : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_NE(m_World.Plugin(), nullptr) << "the bundle is not on LV2_PATH";
-        std::filesystem::create_directories(m_Dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_Dir); }
+    void SetUp() override { ASSERT_NE(m_World.Plugin(), nullptr) << "the bundle is not on LV2_PATH"; }
 
     // A fresh instance, settings moved away from the defaults, activated.
     std::unique_ptr<CInstance> Moved(double rate = kRate)
@@ -65,13 +60,13 @@ protected:
     }
 
     // The state of a running instance as a host saves it, port values
-    // included; and restored, with the port values or without.
+    // included (it makes no files); and restored, with the port values or
+    // without.
     LilvState* Snapshot(CInstance& plugin)
     {
         m_pPorts = &plugin;
-        const std::string dir = m_Dir.string();
         return lilv_state_new_from_instance(
-            m_World.Plugin(), plugin.Get(), m_World.Urids(), dir.c_str(), dir.c_str(), dir.c_str(), dir.c_str(),
+            m_World.Plugin(), plugin.Get(), m_World.Urids(), nullptr, nullptr, nullptr, nullptr,
             [](const char* symbol, void* self, uint32_t* size, uint32_t* type) -> const void* {
                 *size = sizeof(float);
                 *type = static_cast<Lv2Host*>(self)->m_World.Map(LV2_ATOM__Float);
@@ -92,7 +87,6 @@ protected:
 
     lv2test::CWorld m_World;
     CInstance* m_pPorts = nullptr;
-    std::filesystem::path m_Dir = std::filesystem::temp_directory_path() / ("intonara-lv2-" + std::to_string(getpid()));
 };
 
 // Restored with the ports, another instance takes all nine settings; a host

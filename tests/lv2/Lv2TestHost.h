@@ -27,17 +27,12 @@ inline void UseBuiltBundle()
         ::setenv("LV2_PATH", INTONARA_LV2_DIR, 1);
 }
 
-class CWorld
+class CWorld : public CUridMap
 {
 public:
     CWorld()
     {
         UseBuiltBundle();
-        m_Map.handle = &m_Ids;
-        m_Map.map = [](LV2_URID_Map_Handle handle, const char* uri) {
-            auto* ids = static_cast<std::map<std::string, LV2_URID>*>(handle);
-            return ids->emplace(uri, static_cast<LV2_URID>(ids->size() + 1)).first->second;
-        };
         m_pWorld = lilv_world_new();
         lilv_world_load_all(m_pWorld);
         LilvNode* uri = lilv_new_uri(m_pWorld, kPluginUri);
@@ -50,17 +45,10 @@ public:
 
     LilvWorld* World() const { return m_pWorld; }
     const LilvPlugin* Plugin() const { return m_pPlugin; }
-    LV2_URID_Map* Urids() { return &m_Map; }
-    LV2_URID Map(const char* uri) { return m_Map.map(m_Map.handle, uri); }
-    const LV2_Feature* const* Features() { return m_Features.data(); }
 
 private:
     LilvWorld* m_pWorld = nullptr;
     const LilvPlugin* m_pPlugin = nullptr;
-    std::map<std::string, LV2_URID> m_Ids;
-    LV2_URID_Map m_Map{};
-    LV2_Feature m_Feature{LV2_URID__map, &m_Map};
-    std::array<const LV2_Feature*, 2> m_Features{&m_Feature, nullptr};
 };
 
 // One instance with its control values (defaults to start with) and one

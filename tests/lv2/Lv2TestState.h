@@ -8,6 +8,7 @@
 #include "graph/CurveTypes.h"
 
 #include <lv2/state/state.h>
+#include <lv2/urid/urid.h>
 
 #include <bit>
 #include <cstdint>
@@ -24,6 +25,33 @@ namespace lv2test {
 
 inline constexpr char kSettingsKey[] = "urn:uuid:99284da1-7a57-46e7-ac96-03a284ab9afb";
 inline constexpr char kGraphKey[] = "urn:uuid:3c0e8d51-7a2f-4b69-9e14-d2a6b8f0c753";
+
+// A URID map numbering URIs in the order first seen, and the features
+// array that hands it over.
+class CUridMap
+{
+public:
+    CUridMap()
+    {
+        m_Map.handle = &m_Ids;
+        m_Map.map = [](LV2_URID_Map_Handle handle, const char* uri) {
+            auto* ids = static_cast<std::map<std::string, LV2_URID>*>(handle);
+            return ids->emplace(uri, static_cast<LV2_URID>(ids->size() + 1)).first->second;
+        };
+    }
+    CUridMap(const CUridMap&) = delete;
+    CUridMap& operator=(const CUridMap&) = delete;
+
+    LV2_URID_Map* Urids() { return &m_Map; }
+    LV2_URID Map(const char* uri) { return m_Map.map(m_Map.handle, uri); }
+    const LV2_Feature* const* Features() const { return m_Features; }
+
+private:
+    std::map<std::string, LV2_URID> m_Ids;
+    LV2_URID_Map m_Map{};
+    const LV2_Feature m_Feature{LV2_URID__map, &m_Map};
+    const LV2_Feature* m_Features[2] = {&m_Feature, nullptr};
+};
 
 struct CSavedState {
     std::map<uint32_t, std::pair<std::vector<uint8_t>, uint32_t>> props;  // key: bytes, type

@@ -41,12 +41,7 @@ protected:
         setenv("DISPLAY", m_pServer->Display().c_str(), 1);
         m_pHost = std::make_unique<CHostWindow>(20, 30, 700, 480);
         ASSERT_NE(m_pHost->X(), nullptr);
-        m_urid.handle = &m_uris;
-        m_urid.map = [](LV2_URID_Map_Handle handle, const char* uri) {
-            auto* uris = static_cast<std::map<std::string, LV2_URID>*>(handle);
-            return uris->emplace(uri, static_cast<LV2_URID>(uris->size() + 1)).first->second;
-        };
-        m_pPlugin.reset(CIntonaraLv2::Create(48000.0, m_features));
+        m_pPlugin.reset(CIntonaraLv2::Create(48000.0, m_urids.Features()));
         ASSERT_NE(m_pPlugin, nullptr);
         for (uint32_t port = PORT_SCALE; port <= PORT_PITCH_CHANGE; ++port) {
             m_pPlugin->ConnectPort(port, &m_ports[port]);
@@ -123,19 +118,19 @@ protected:
     CSavedState Save()
     {
         CSavedState state;
-        EXPECT_EQ(m_pPlugin->Save(CSavedState::Store, &state, m_features), LV2_STATE_SUCCESS);
+        EXPECT_EQ(m_pPlugin->Save(CSavedState::Store, &state, m_urids.Features()), LV2_STATE_SUCCESS);
         return state;
     }
     void Restore(const CSavedState& state)
     {
-        ASSERT_EQ(m_pPlugin->Restore(CSavedState::Retrieve, const_cast<CSavedState*>(&state), m_features),
+        ASSERT_EQ(m_pPlugin->Restore(CSavedState::Retrieve, const_cast<CSavedState*>(&state), m_urids.Features()),
                   LV2_STATE_SUCCESS);
         Idle(100);
     }
     // What the tool's `graph info` says of a state's graph, if it has one.
     std::optional<job::GraphInfo> GraphOf(const CSavedState& state)
     {
-        const auto it = state.props.find(m_urid.map(m_urid.handle, lv2test::kGraphKey));
+        const auto it = state.props.find(m_urids.Map(lv2test::kGraphKey));
         return it == state.props.end() ? std::nullopt : std::optional(lv2test::Describe(it->second.first));
     }
     CMainGraphView* MainView() const
@@ -162,10 +157,7 @@ protected:
     // Destroyed in reverse: the window, the plug-in, the host, the server.
     std::unique_ptr<uitest::CXvfb> m_pServer;
     std::unique_ptr<CHostWindow> m_pHost;
-    std::map<std::string, LV2_URID> m_uris;
-    LV2_URID_Map m_urid{};
-    const LV2_Feature m_map{LV2_URID__map, &m_urid};
-    const LV2_Feature* m_features[2] = {&m_map, nullptr};
+    lv2test::CUridMap m_urids;
     std::unique_ptr<CIntonaraLv2> m_pPlugin;
     std::array<float, PORT_COUNT> m_ports{};
     LV2UI_Resize m_resize{};
