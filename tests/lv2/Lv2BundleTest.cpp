@@ -52,7 +52,9 @@ TEST(Lv2Bundle, Lv2InfoDescribesEveryPort)
     ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
 #endif
     const auto result = RunProgram(lv2info, {lv2test::kPluginUri});
+#ifdef INTONARA_ASAN_RUNTIME
     ::unsetenv("LD_PRELOAD");
+#endif
     ASSERT_EQ(result.nStatus, 0) << result.sErr;
     const std::string& out = result.sOut;
     EXPECT_NE(out.find("Name:              Velmora Intonara Plugin"), std::string::npos);
