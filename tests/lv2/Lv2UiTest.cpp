@@ -273,16 +273,18 @@ TEST_F(Lv2Ui, CurvesMadeInThePanelAreSavedAndRestoredOnesShown)
     EXPECT_FALSE(GraphOf(empty)) << "nothing tracked, nothing drawn: the state has no graph";
     TrackPassage();
     const CSavedState tracked = Save();
-    ASSERT_TRUE(GraphOf(tracked));
-    EXPECT_EQ(GraphOf(tracked)->nTrackedFrames, 120);
-    EXPECT_EQ(GraphOf(tracked)->curves.size(), 0u);
+    const std::optional<job::GraphInfo> passage = GraphOf(tracked);
+    ASSERT_TRUE(passage);
+    EXPECT_EQ(passage->nTrackedFrames, 120);
+    EXPECT_EQ(passage->curves.size(), 0u);
     // "make curve" through the graph commands: one curve for each voiced
     // stretch.
     ASSERT_TRUE(m_pUi->Panel()->RunGraphCommand(5));
     Idle(60);
-    ASSERT_TRUE(GraphOf(Save()));
-    EXPECT_EQ(GraphOf(Save())->nTrackedFrames, 120);
-    EXPECT_EQ(GraphOf(Save())->curves.size(), 3u);
+    const std::optional<job::GraphInfo> made = GraphOf(Save());
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->nTrackedFrames, 120);
+    EXPECT_EQ(made->curves.size(), 3u);
     // A line drawn just before the window closes is kept as well.
     const int times[] = {10, 60};
     const int pitches[] = {650, 800};
