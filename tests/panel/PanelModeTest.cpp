@@ -5,8 +5,7 @@
 #include <chrono>
 #include <thread>
 
-using paneltest::kRed;
-using paneltest::PanelTest;
+using namespace paneltest;
 
 namespace {
 

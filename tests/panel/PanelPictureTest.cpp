@@ -7,8 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-using paneltest::kRed;
-using paneltest::PanelTest;
+using namespace paneltest;
 using platform::gdi::Surface;
 
 namespace {

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-using paneltest::PanelTest;
+using namespace paneltest;
 
 namespace {
 
