@@ -38,14 +38,9 @@ TEST_F(PanelTest, TheListsAndBypassSetTheirParameters)
 
 TEST_F(PanelTest, DraggingRetuneToFiftySetsIndex198ShownAs48Milliseconds)
 {
-    HWND retune = SliderWnd(1);
-    const int top = m_panel->GetSlider(1)->GetThumbY();
-    m_ui.Down(retune, kThumbX, top);
-    EXPECT_FALSE(m_ui.Display().CursorVisible());
-    m_ui.Move(retune, kThumbX, 50);
+    DragFader(1, 50);
     EXPECT_EQ(m_panel->GetSlider(1)->GetValue(), 198);
     EXPECT_EQ(Text(1029), "48");
-    m_ui.Up(retune, kThumbX, 50);
     EXPECT_TRUE(m_ui.Display().CursorVisible());
     // The store got index 198: it holds what a direct set of 198 holds.
     paneltest::CRecordingDsp direct;
