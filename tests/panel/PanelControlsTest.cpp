@@ -4,8 +4,6 @@
 
 #include "PanelTestSupport.h"
 
-#include "settings/RetuneTaper.h"
-
 #include <algorithm>
 #include <tuple>
 
@@ -15,14 +13,11 @@ namespace {
 
 TEST_F(PanelTest, TheListsAndBypassSetTheirParameters)
 {
-    Choose(1023, 3);  // "Ling Lin"
-    EXPECT_EQ(m_dsp.Get(2), 3);
-    EXPECT_EQ(Text(1023), "Ling Lin");
-    Choose(1024, 9);  // "A"
-    EXPECT_EQ(m_dsp.Get(3), 9);
-    EXPECT_EQ(Text(1024), "A");
-    Choose(1027, 2);  // "Square"
-    EXPECT_EQ(m_dsp.Get(6), 2);
+    // The list, the item picked, the parameter it sets and the text shown.
+    for (const auto& [list, index, id, text] : {std::tuple{1023, 3, 2, "Ling Lin"}, {1024, 9, 3, "A"}, {1027, 2, 6, "Square"}}) {
+        Choose(list, index);
+        EXPECT_EQ(std::pair(m_dsp.Get(id), Text(list)), std::pair(index, std::string(text))) << list;
+    }
     // Opening the vibrato list refills it and keeps the choice.
     SendMessageA(Panel(), WM_COMMAND, MAKEWPARAM(1027, CBN_DROPDOWN), reinterpret_cast<LPARAM>(Item(1027)));
     EXPECT_EQ(SendMessageA(Item(1027), CB_GETCOUNT, 0, 0), 4);
@@ -36,7 +31,7 @@ TEST_F(PanelTest, TheListsAndBypassSetTheirParameters)
     }
 }
 
-TEST_F(PanelTest, DraggingRetuneToFiftySetsIndex198ShownAs48Milliseconds)
+TEST_F(PanelTest, DraggingRetuneToFiftySetsIndex198ShownAs48MillisecondsAndDefaultGoesBack)
 {
     DragFader(1, 50);
     EXPECT_EQ(m_panel->GetSlider(1)->GetValue(), 198);
@@ -47,6 +42,10 @@ TEST_F(PanelTest, DraggingRetuneToFiftySetsIndex198ShownAs48Milliseconds)
     direct.SetParameter(5, 198);
     EXPECT_EQ(m_dsp.Get(5), direct.Get(5));
     EXPECT_NE(m_dsp.Get(5), 126);
+    // Default from the fader's menu goes back to the store's default, 20 ms.
+    ChooseFromMenuWhenIdle(m_ui);
+    m_ui.RightClick(SliderWnd(1), 30, 60);
+    EXPECT_EQ(std::pair(m_dsp.Get(5), Text(1029)), std::pair(126, std::string("20")));
     // Vibrato Depth, Tracking and Delay go to their own IDs.
     for (const auto& [fader, y, id, value] : {std::tuple{3, 0, 7, 100}, {2, 101, 10, 100}, {5, 0, 9, 3000}}) {
         DragFader(fader, y);
@@ -74,16 +73,6 @@ TEST_F(PanelTest, CtrlDraggingScaleDetuneMovesOneCentPerMove)
     EXPECT_EQ(Text(1028), "7");  // the release point is one more move
 }
 
-TEST_F(PanelTest, DefaultOnAFaderGoesBackToTheStoresDefault)
-{
-    DragFader(1, 90);
-    ASSERT_NE(m_dsp.Get(5), 126);
-    ChooseFromMenuWhenIdle(m_ui);
-    m_ui.RightClick(SliderWnd(1), 30, 60);
-    EXPECT_EQ(m_dsp.Get(5), 126);  // 20 ms
-    EXPECT_EQ(Text(1029), "20");
-}
-
 TEST_F(PanelTest, TrackAndCorrectExcludeEachOtherInParameterOrder)
 {
     ClickItem(1122);
@@ -94,8 +83,7 @@ TEST_F(PanelTest, TrackAndCorrectExcludeEachOtherInParameterOrder)
 
     m_dsp.m_flags.clear();
     ClickItem(1060);
-    EXPECT_EQ(m_dsp.Get(29), 0);
-    EXPECT_EQ(m_dsp.Get(30), 1);
+    EXPECT_EQ(std::pair(m_dsp.Get(29), m_dsp.Get(30)), std::pair(0, 1));
     EXPECT_EQ(std::pair(Checked(1058), Checked(1060)), std::pair(LRESULT{BST_UNCHECKED}, LRESULT{BST_CHECKED}));
     // Tracking goes off before correcting comes on.
     ASSERT_FALSE(m_dsp.m_flags.empty());
