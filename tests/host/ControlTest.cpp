@@ -181,8 +181,7 @@ TEST(Persistence, SaveWrites56BytesThatLoadRestoresAndDamageIsRefused)
     EXPECT_EQ(Settings(pLoader), Settings(pSaver));
     EXPECT_EQ(Parameter(pLoader, PARAM_VIBRATO_DELAY), 1200);
     ULARGE_INTEGER cbMax{};
-    EXPECT_EQ(pSaver->GetSizeMax(&cbMax), S_OK);
-    EXPECT_EQ(cbMax.QuadPart, 56u);
+    EXPECT_EQ(std::pair(pSaver->GetSizeMax(&cbMax), cbMax.QuadPart), std::pair(S_OK, ULONGLONG{56}));
 
     auto pOther = MakeFilter();
     std::vector<std::vector<BYTE>> damaged(4, bytes);
@@ -200,8 +199,7 @@ TEST(Presets, OneDefaultPresetAndOnePropertyPage)
 {
     auto pFilter = MakeFilter();
     int count = 0;
-    EXPECT_EQ(pFilter->GetPresetCount(&count), S_OK);
-    EXPECT_EQ(count, 1);
+    EXPECT_EQ(std::pair(pFilter->GetPresetCount(&count), count), std::pair(S_OK, 1));
     WCHAR name[16] = {};
     EXPECT_EQ(pFilter->GetPresetName(1, name, 16), S_OK);
     EXPECT_EQ(std::u16string(name), u"(Default)");
