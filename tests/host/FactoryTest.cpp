@@ -1,6 +1,8 @@
 // The class factory's answers, the counts that keep the module loaded, the
 // registry keys and filter-mapper record that registration leaves, and the
-// module itself loaded by file.
+// module itself loaded by file: its entry points, the version the shell
+// shows, the name the shell finds it by and the strings the panel and the
+// error log load from it.
 
 #include "HostTestSupport.h"
 
@@ -10,7 +12,10 @@
 #include "platform/media/FilterMapper.h"
 #include "platform/media/PropertyPage.h"
 #include "platform/registry/Registry.h"
+#include "platform/resources/VersionInfo.h"
+#include "settings/ScaleSet.h"
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -171,4 +176,40 @@ TEST(Module, LoadedByFileItExportsTheEntryPointsAndServesTheFilter)
     ASSERT_GT(GetModuleFileNameA(module.Handle(), expected, MAX_PATH), 0u);
     EXPECT_EQ(ClassValue(CLSID_IntonaraPlugIn, "InprocServer32", nullptr), expected);
     ASSERT_EQ(module.UnregisterServer(), S_OK);
+
+    EXPECT_EQ(GetModuleHandleA("Intonara.ax"), module.Handle()) << "the name the error log uses";
+    char text[128];
+    ASSERT_GT(LoadStringA(module.Handle(), 2, text, sizeof text), 0);
+    EXPECT_STREQ(text, "Intonara by Velmora");
+    for (int scale = 0; scale < CScaleSet::kScaleCount; ++scale) {
+        LoadStringA(module.Handle(), 3 + static_cast<UINT>(scale), text, sizeof text);
+        EXPECT_STREQ(text, CScaleSet::GetDisplayName(scale)) << "scale " << scale;
+    }
+    for (int key = 0; key < 12; ++key) {
+        LoadStringA(module.Handle(), 32 + static_cast<UINT>(key), text, sizeof text);
+        EXPECT_STREQ(text, CScaleSet::GetKeyName(key)) << "key " << key;
+    }
+    const char* const vibrato[] = {"(No Vibrato)", "Sine Wave", "Square", "Sawtooth"};
+    for (UINT i = 0; i < 4; ++i) {
+        LoadStringA(module.Handle(), 45 + i, text, sizeof text);
+        EXPECT_STREQ(text, vibrato[i]);
+    }
+    EXPECT_EQ(LoadStringA(module.Handle(), 44, text, sizeof text), 0);
+
+    // The file's version block: what the panel shows as "Version: %d.%d".
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(INTONARA_MODULE_PATH, &handle);
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(size > 0 && GetFileVersionInfoA(INTONARA_MODULE_PATH, handle, size, block.data()));
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", &value, &length));
+    ASSERT_EQ(length, sizeof(VS_FIXEDFILEINFO));
+    VS_FIXEDFILEINFO fixed;
+    std::memcpy(&fixed, value, sizeof fixed);
+    EXPECT_EQ(std::tuple(fixed.dwSignature, fixed.dwFileType), std::tuple(DWORD{VS_FFI_SIGNATURE}, DWORD{VFT_DLL}));
+    EXPECT_EQ(fixed.dwFileVersionMS, static_cast<DWORD>(INTONARA_VERSION_MAJOR << 16 | INTONARA_VERSION_MINOR));
+    EXPECT_EQ(fixed.dwFileVersionLS >> 16, static_cast<DWORD>(INTONARA_VERSION_PATCH));
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\OriginalFilename", &value, &length));
+    EXPECT_STREQ(static_cast<const char*>(value), "intonara.ax");
 }

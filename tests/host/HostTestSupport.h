@@ -139,12 +139,8 @@ public:
     int GetTool() override { return -1; }
     bool IsActive() override { return true; }
     void SetCursor(CursorHandle) override {}
-    void EnableControl(int id, bool on) override { Note("enable " + std::to_string(id) + (on ? " on" : " off")); }
-    void CheckControl(int id, bool on) override
-    {
-        Note("check " + std::to_string(id) + (on ? " on" : " off"));
-        m_checked[id] = on;
-    }
+    void EnableControl(int id, bool on) override { Note("enable", id, on); }
+    void CheckControl(int id, bool on) override { Note("check", id, on), m_checked[id] = on; }
     bool IsControlChecked(int id) override { return m_checked[id]; }
     void SetTrackPitchState(int on) override { Note("track " + std::to_string(on)); }
     void SetCorrectPitchState(int on) override { Note("correct " + std::to_string(on)); }
@@ -159,6 +155,7 @@ public:
     bool m_bThrow = false;
 
 private:
+    void Note(std::string what, int id, bool on) { Note(what.append(" ").append(std::to_string(id)).append(on ? " on" : " off")); }
     void Note(const std::string& call)
     {
         if (m_bThrow)

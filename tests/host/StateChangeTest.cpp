@@ -67,10 +67,9 @@ TEST(StateChanges, GraphicalModeStartsCorrectionAtPauseOrRunFromStoppedOnce)
     CGraphical g;
     ASSERT_EQ(g.chain.m_pFilter->Run(0), S_OK);
     EXPECT_EQ(g.panel.m_calls, kCorrectionStarted);
-    EXPECT_FALSE(g.chain.m_pFilter->IsPausedForPreroll());
     FILTER_STATE state = State_Stopped;
     g.chain.m_pFilter->GetState(0, &state);
-    EXPECT_EQ(state, State_Running);
+    EXPECT_EQ(std::pair(state, g.chain.m_pFilter->IsPausedForPreroll()), std::pair(State_Running, false));
 
     // Tracking on leaves correction off.
     CGraphical t;
@@ -109,11 +108,11 @@ TEST(StateChanges, AFailureBecomesAMessageBoxAndInvalidArg)
     EXPECT_EQ(g.chain.m_pFilter->Stop(), E_INVALIDARG);
     g.pDsp->SetParameter(PARAM_CORRECT_PITCH, 0);
     EXPECT_EQ(g.chain.m_pFilter->Run(0), E_INVALIDARG);
-    const auto shown = boxes.Boxes();
-    ASSERT_EQ(shown.size(), 3u);
-    const char* const states[] = {"Pause.", "Stop.", "Run."};
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(shown[i].m_strText, std::string("An unknown DirectX error occurred in Intonara Plugin in ") + states[i]);
+    std::vector<std::string> shown;
+    for (const auto& box : boxes.Boxes())
+        shown.push_back(box.m_strText);
+    const std::string text = "An unknown DirectX error occurred in Intonara Plugin in ";
+    EXPECT_EQ(shown, (std::vector<std::string>{text + "Pause.", text + "Stop.", text + "Run."}));
 }
 
 TEST(StateChanges, StopLeavesATraceOnceTheLogIsOn)
@@ -128,11 +127,12 @@ TEST(StateChanges, StopLeavesATraceOnceTheLogIsOn)
     InitErrorLog();
     ASSERT_EQ(pFilter->Stop(), S_OK);
     CloseErrorLog();
-    std::stringstream text;
-    text << std::ifstream("inlog.dat", std::ios::binary).rdbuf();
+    std::stringstream read;
+    read << std::ifstream("inlog.dat", std::ios::binary).rdbuf();
+    const std::string text = read.str();
     std::filesystem::current_path(previous);
     std::filesystem::remove_all(dir);
-    EXPECT_NE(text.str().find(" TRACE\r\nCIntonaraPlugIn::Stop, "), std::string::npos) << text.str();
-    EXPECT_NE(text.str().find("m_Paused = 0, m_DspObject = "), std::string::npos);
-    EXPECT_EQ(text.str().find("ActvPlug"), std::string::npos);
+    EXPECT_NE(text.find(" TRACE\r\nCIntonaraPlugIn::Stop, "), std::string::npos) << text;
+    EXPECT_NE(text.find("m_Paused = 0, m_DspObject = "), std::string::npos);
+    EXPECT_EQ(text.find("ActvPlug"), std::string::npos);
 }

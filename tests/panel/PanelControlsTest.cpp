@@ -4,63 +4,53 @@
 
 #include "PanelTestSupport.h"
 
-#include "settings/RetuneTaper.h"
-
 #include <algorithm>
+#include <tuple>
 
-using paneltest::PanelTest;
+using namespace paneltest;
 
 namespace {
 
-constexpr int kFaderThumbX = 17;
-
 TEST_F(PanelTest, TheListsAndBypassSetTheirParameters)
 {
-    Choose(1023, 3);  // "Ling Lin"
-    EXPECT_EQ(m_dsp.Get(2), 3);
-    EXPECT_EQ(Text(1023), "Ling Lin");
-    Choose(1024, 9);  // "A"
-    EXPECT_EQ(m_dsp.Get(3), 9);
-    EXPECT_EQ(Text(1024), "A");
-    Choose(1027, 2);  // "Square"
-    EXPECT_EQ(m_dsp.Get(6), 2);
+    // The list, the item picked, the parameter it sets and the text shown.
+    for (const auto& [list, index, id, text] : {std::tuple{1023, 3, 2, "Ling Lin"}, {1024, 9, 3, "A"}, {1027, 2, 6, "Square"}}) {
+        Choose(list, index);
+        EXPECT_EQ(std::pair(m_dsp.Get(id), Text(list)), std::pair(index, std::string(text))) << list;
+    }
     // Opening the vibrato list refills it and keeps the choice.
     SendMessageA(Panel(), WM_COMMAND, MAKEWPARAM(1027, CBN_DROPDOWN), reinterpret_cast<LPARAM>(Item(1027)));
     EXPECT_EQ(SendMessageA(Item(1027), CB_GETCOUNT, 0, 0), 4);
     EXPECT_EQ(Text(1027), "Square");
 
-    int bypass = -1;
-    ClickItem(1155);
-    m_dsp.GetControlValue(0, &bypass);
-    EXPECT_EQ(bypass, 1);
-    ClickItem(1155);
-    m_dsp.GetControlValue(0, &bypass);
-    EXPECT_EQ(bypass, 0);
+    for (int bypass : {1, 0}) {
+        ClickItem(1155);
+        int value = -1;
+        m_dsp.GetControlValue(0, &value);
+        EXPECT_EQ(value, bypass);
+    }
 }
 
-TEST_F(PanelTest, DraggingRetuneToFiftySetsIndex198ShownAs48Milliseconds)
+TEST_F(PanelTest, DraggingRetuneToFiftySetsIndex198ShownAs48MillisecondsAndDefaultGoesBack)
 {
-    HWND retune = SliderWnd(1);
-    const int top = m_panel->GetSlider(1)->GetThumbY();
-    m_ui.Down(retune, kFaderThumbX, top);
-    EXPECT_FALSE(m_ui.Display().CursorVisible());
-    m_ui.Move(retune, kFaderThumbX, 50);
+    DragFader(1, 50);
     EXPECT_EQ(m_panel->GetSlider(1)->GetValue(), 198);
     EXPECT_EQ(Text(1029), "48");
-    m_ui.Up(retune, kFaderThumbX, 50);
     EXPECT_TRUE(m_ui.Display().CursorVisible());
     // The store got index 198: it holds what a direct set of 198 holds.
     paneltest::CRecordingDsp direct;
     direct.SetParameter(5, 198);
     EXPECT_EQ(m_dsp.Get(5), direct.Get(5));
     EXPECT_NE(m_dsp.Get(5), 126);
+    // Default from the fader's menu goes back to the store's default, 20 ms.
+    ChooseFromMenuWhenIdle(m_ui);
+    m_ui.RightClick(SliderWnd(1), 30, 60);
+    EXPECT_EQ(std::pair(m_dsp.Get(5), Text(1029)), std::pair(126, std::string("20")));
     // Vibrato Depth, Tracking and Delay go to their own IDs.
-    m_ui.Drag(SliderWnd(3), {kFaderThumbX, m_panel->GetSlider(3)->GetThumbY()}, {kFaderThumbX, 0});
-    EXPECT_EQ(m_dsp.Get(7), 100);
-    m_ui.Drag(SliderWnd(2), {kFaderThumbX, m_panel->GetSlider(2)->GetThumbY()}, {kFaderThumbX, 101});
-    EXPECT_EQ(m_dsp.Get(10), 100);
-    m_ui.Drag(SliderWnd(5), {kFaderThumbX, m_panel->GetSlider(5)->GetThumbY()}, {kFaderThumbX, 0});
-    EXPECT_EQ(m_dsp.Get(9), 3000);
+    for (const auto& [fader, y, id, value] : {std::tuple{3, 0, 7, 100}, {2, 101, 10, 100}, {5, 0, 9, 3000}}) {
+        DragFader(fader, y);
+        EXPECT_EQ(m_dsp.Get(id), value) << "fader " << fader;
+    }
 }
 
 TEST_F(PanelTest, CtrlDraggingScaleDetuneMovesOneCentPerMove)
@@ -68,35 +58,19 @@ TEST_F(PanelTest, CtrlDraggingScaleDetuneMovesOneCentPerMove)
     HWND detune = SliderWnd(0);
     const int top = m_panel->GetSlider(0)->GetThumbY();
     m_ui.Display().KeyDown(VK_CONTROL);
-    m_ui.Down(detune, kFaderThumbX, top);
+    m_ui.Down(detune, kThumbX, top);
     std::vector<int> seen;
     // Moves of different lengths, all upwards and inside the travel.
     const int ups[] = {30, 8, 25, 12, 40, 20};
     for (int up : ups) {
-        m_ui.Move(detune, kFaderThumbX, top - up);
+        m_ui.Move(detune, kThumbX, top - up);
         seen.push_back(m_dsp.Get(4));
     }
-    m_ui.Up(detune, kFaderThumbX, top - 20);
+    m_ui.Up(detune, kThumbX, top - 20);
     m_ui.Display().KeyUp(VK_CONTROL);
     // Stored values are cents + 100: one cent up per event from 100.
     EXPECT_EQ(seen, (std::vector<int>{101, 102, 103, 104, 105, 106}));
     EXPECT_EQ(Text(1028), "7");  // the release point is one more move
-}
-
-TEST_F(PanelTest, DefaultOnAFaderGoesBackToTheStoresDefault)
-{
-    m_ui.Drag(SliderWnd(1), {kFaderThumbX, m_panel->GetSlider(1)->GetThumbY()}, {kFaderThumbX, 90});
-    ASSERT_NE(m_dsp.Get(5), 126);
-    m_ui.WhenIdle([&] {
-        HWND menu = FindWindowA("#32768", nullptr);
-        ASSERT_NE(menu, nullptr);
-        RECT rc{};
-        GetClientRect(menu, &rc);
-        m_ui.Click(menu, rc.right / 2, rc.bottom / 2);
-    });
-    m_ui.RightClick(SliderWnd(1), 30, 60);
-    EXPECT_EQ(m_dsp.Get(5), 126);  // 20 ms
-    EXPECT_EQ(Text(1029), "20");
 }
 
 TEST_F(PanelTest, TrackAndCorrectExcludeEachOtherInParameterOrder)
@@ -109,10 +83,8 @@ TEST_F(PanelTest, TrackAndCorrectExcludeEachOtherInParameterOrder)
 
     m_dsp.m_flags.clear();
     ClickItem(1060);
-    EXPECT_EQ(m_dsp.Get(29), 0);
-    EXPECT_EQ(m_dsp.Get(30), 1);
-    EXPECT_EQ(SendMessageA(Item(1058), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_EQ(SendMessageA(Item(1060), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(std::pair(m_dsp.Get(29), m_dsp.Get(30)), std::pair(0, 1));
+    EXPECT_EQ(std::pair(Checked(1058), Checked(1060)), std::pair(LRESULT{BST_UNCHECKED}, LRESULT{BST_CHECKED}));
     // Tracking goes off before correcting comes on.
     ASSERT_FALSE(m_dsp.m_flags.empty());
     EXPECT_EQ(m_dsp.m_flags.back(), std::make_pair(13, 1));
@@ -129,19 +101,19 @@ TEST_F(PanelTest, TheToolButtonsActAsOneGroup)
 {
     ClickItem(1122);
     EXPECT_EQ(m_panel->GetTool(), -1);
-    ClickItem(1092);
-    EXPECT_EQ(m_panel->GetTool(), 0);
+    // Each click: the button, the tool then in force, the button before it
+    // (now up) and the clicked button's state; the active tool again is none.
+    const int clicks[][4] = {{1092, 0, 1092, 1}, {1096, 2, 1092, 1}, {1094, 3, 1096, 1}, {1094, -1, 1094, 0}};
+    for (const auto& c : clicks) {
+        ClickItem(c[0]);
+        EXPECT_EQ(m_panel->GetTool(), c[1]) << c[0];
+        EXPECT_EQ(m_panel->GetButton(c[0])->GetState(), c[3]) << c[0];
+        if (c[2] != c[0]) {
+            EXPECT_EQ(m_panel->GetButton(c[2])->GetState(), 0) << c[2];
+        }
+    }
     ClickItem(1096);
-    EXPECT_EQ(m_panel->GetTool(), 2);
     EXPECT_TRUE(m_panel->IsTool(2));
-    EXPECT_EQ(m_panel->GetButton(1092)->GetState(), 0);
-    EXPECT_EQ(m_panel->GetButton(1096)->GetState(), 1);
-    ClickItem(1094);
-    EXPECT_EQ(m_panel->GetTool(), 3);
-    EXPECT_EQ(m_panel->GetButton(1096)->GetState(), 0);
-    ClickItem(1094);  // the active tool again: none
-    EXPECT_EQ(m_panel->GetTool(), -1);
-    EXPECT_EQ(m_panel->GetButton(1094)->GetState(), 0);
 }
 
 TEST_F(PanelTest, TheTimerTicksTheControllerWhichFollowsTheGraph)
@@ -186,12 +158,11 @@ TEST_F(PanelTest, TheEditingButtonsAndTheContextMenuWorkOnTheGraph)
 TEST_F(PanelTest, TheEnvelopeSwitchesExcludeEachOther)
 {
     ClickItem(1122);
-    EXPECT_EQ(SendMessageA(Item(1081), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(SendMessageA(Item(1080), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(std::pair(Checked(1081), Checked(1080)), std::pair(LRESULT{BST_CHECKED}, LRESULT{BST_UNCHECKED}));
     ClickItem(1080);
-    EXPECT_EQ(SendMessageA(Item(1081), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(Checked(1081), BST_UNCHECKED);
     ClickItem(1081);
-    EXPECT_EQ(SendMessageA(Item(1080), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(Checked(1080), BST_UNCHECKED);
 }
 
 TEST_F(PanelTest, TheBufferBoxTakesANumberAndKeepsTheOldOneForZeroOrText)
@@ -202,12 +173,10 @@ TEST_F(PanelTest, TheBufferBoxTakesANumberAndKeepsTheOldOneForZeroOrText)
             HWND box = GetDlgItem(GetActiveWindow(), 1178);
             ASSERT_NE(box, nullptr);
             // The box opens over the field, one pixel up and left.
-            RECT field{};
-            RECT opened{};
+            RECT field{}, opened{};
             GetWindowRect(Item(1127), &field);
             GetWindowRect(GetActiveWindow(), &opened);
-            EXPECT_EQ(opened.left, field.left - 1);
-            EXPECT_EQ(opened.top, field.top - 1);
+            EXPECT_EQ(std::pair(opened.left, opened.top), std::pair(field.left - 1, field.top - 1));
             m_ui.Type(typed);
             m_ui.Key(VK_RETURN);
         });
@@ -219,11 +188,10 @@ TEST_F(PanelTest, TheBufferBoxTakesANumberAndKeepsTheOldOneForZeroOrText)
     EXPECT_EQ(m_dsp.Get(33), 119);
     CMainGraphView* view = static_cast<CMainGraphView*>(m_panel->GetMainGraphView());
     EXPECT_EQ(view->BufferSeconds(), 120);
-    enter("0");
-    EXPECT_EQ(m_dsp.Get(33), 119);
-    enter("soon");
-    EXPECT_EQ(m_dsp.Get(33), 119);
-    EXPECT_EQ(Text(1127), "120");
+    for (const char* refused : {"0", "soon"}) {
+        enter(refused);
+        EXPECT_EQ(std::pair(m_dsp.Get(33), Text(1127)), std::pair(119, std::string("120"))) << refused;
+    }
 
     // In automatic mode the field is hidden and opens nothing.
     ClickItem(1121);

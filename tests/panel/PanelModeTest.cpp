@@ -4,44 +4,34 @@
 
 #include <chrono>
 #include <thread>
+#include <tuple>
 
-using paneltest::kRed;
-using paneltest::PanelTest;
+using namespace paneltest;
 
 namespace {
 
-std::string Caption(HWND hwnd)
-{
-    char text[128] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
-
 TEST_F(PanelTest, EachModeShowsItsOwnControlsAtTheirPlaces)
 {
+    const auto expectShown = [this](bool automatic) {
+        for (int id : {1023, 1129})
+            EXPECT_EQ(Shown(id), automatic) << id;
+        for (int id : {1058, 1092})
+            EXPECT_EQ(Shown(id), !automatic) << id;
+        EXPECT_EQ(IsWindowVisible(SliderWnd(0)) != FALSE, automatic);
+        EXPECT_EQ(IsWindowVisible(SliderWnd(automatic ? 6 : 7)) != FALSE, !automatic);
+    };
     EXPECT_EQ(m_panel->GetPanelModeShown(), 1);
-    EXPECT_EQ(Caption(m_frame), "Intonara - Automatic Mode");
-    EXPECT_TRUE(Shown(1023));
-    EXPECT_TRUE(Shown(1129));
-    EXPECT_FALSE(Shown(1058));
-    EXPECT_FALSE(Shown(1092));
-    EXPECT_TRUE(IsWindowVisible(SliderWnd(0)));
-    EXPECT_FALSE(IsWindowVisible(SliderWnd(6)));
+    EXPECT_EQ(WindowText(m_frame), "Intonara - Automatic Mode");
+    expectShown(true);
     EXPECT_EQ(Place(1023), (std::vector<LONG>{76, 93, 228, 112}));
     EXPECT_EQ(Place(1032), (std::vector<LONG>{466, 152, 507, 167}));
     EXPECT_EQ(Place(1098), (std::vector<LONG>{131, 156, 174, 173}));
 
     ClickItem(1122);
-    EXPECT_EQ(m_dsp.Get(1), 1);
-    EXPECT_EQ(m_panel->GetPanelModeShown(), 2);
-    EXPECT_EQ(Caption(m_frame), "Intonara - Graphical Mode");
-    EXPECT_FALSE(Shown(1023));
-    EXPECT_FALSE(Shown(1129));
-    EXPECT_TRUE(Shown(1058));
-    EXPECT_TRUE(Shown(1092));
-    EXPECT_FALSE(IsWindowVisible(SliderWnd(0)));
-    EXPECT_TRUE(IsWindowVisible(SliderWnd(7)));
-    EXPECT_EQ(SendMessageA(Item(1121), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(std::pair(m_dsp.Get(1), m_panel->GetPanelModeShown()), std::pair(1, 2));
+    EXPECT_EQ(WindowText(m_frame), "Intonara - Graphical Mode");
+    expectShown(false);
+    EXPECT_EQ(Checked(1121), BST_UNCHECKED);
     // Shared labels move to the graphical faders.
     EXPECT_EQ(Place(1098), (std::vector<LONG>{497, 204, 542, 219}));
     EXPECT_EQ(Place(1058), (std::vector<LONG>{521, 80, 600, 102}));
@@ -128,7 +118,7 @@ TEST_F(PanelTest, AHostChangeOfModeSwitchesTheLayout)
     EXPECT_EQ(m_dsp.Get(1), 1);  // clamped to the ends 0 and 1
     EXPECT_EQ(m_panel->GetPanelModeShown(), 2);
     EXPECT_TRUE(Shown(1058));
-    EXPECT_EQ(SendMessageA(Item(1122), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(Checked(1122), BST_CHECKED);
 
     const PARAM_CHANGE automatic[] = {{1, 0}};
     std::thread host([&] { m_panel->ApplyParameterChanges(automatic, 1); });
@@ -139,51 +129,37 @@ TEST_F(PanelTest, AHostChangeOfModeSwitchesTheLayout)
     EXPECT_FALSE(Shown(1058));
 }
 
-// The meter's column: x 324 to 336.
-int RedRows(uitest::CUi& ui, HWND panel, int* top, int* bottom)
+// The first and last red rows of the meter's column (x 324 to 336) and how
+// many there are.
+std::tuple<int, int, int> RedRows(uitest::CUi& ui, HWND panel)
 {
-    int count = 0;
-    *top = -1;
-    *bottom = -1;
+    int count = 0, top = -1, bottom = -1;
     for (int y = 100; y < 330; ++y) {
         if (ui.Pixel(panel, 330, y) == kRed) {
-            if (*top < 0) {
-                *top = y;
-            }
-            *bottom = y;
+            top = top < 0 ? y : top;
+            bottom = y;
             ++count;
         }
     }
-    return count;
+    return {top, bottom, count};
 }
 
 TEST_F(PanelTest, TheMeterDrawsOnePixelPerCentFromTheZeroLine)
 {
-    int top = 0;
-    int bottom = 0;
-    m_panel->SetChangeMeter(40);
-    EXPECT_EQ(m_panel->GetChangeMeter(), 40);
-    EXPECT_EQ(RedRows(m_ui, Panel(), &top, &bottom), 40);
-    EXPECT_EQ(top, 183);
-    EXPECT_EQ(bottom, 222);
-    EXPECT_NE(m_ui.Pixel(Panel(), 323, 200), kRed);  // not left of x 324
-    EXPECT_EQ(m_ui.Pixel(Panel(), 324, 200), kRed);
-    EXPECT_EQ(m_ui.Pixel(Panel(), 336, 200), kRed);
-    EXPECT_NE(m_ui.Pixel(Panel(), 337, 200), kRed);
-
-    m_panel->SetChangeMeter(-250);  // clamped to -100, the bottom held at 310
-    EXPECT_EQ(m_panel->GetChangeMeter(), -100);
-    RedRows(m_ui, Panel(), &top, &bottom);
-    EXPECT_EQ(top, 223);
-    EXPECT_EQ(bottom, 309);
-
-    m_panel->SetChangeMeter(100);  // would pass the top: drawn from 141
-    RedRows(m_ui, Panel(), &top, &bottom);
-    EXPECT_EQ(top, 141);
-    EXPECT_EQ(bottom, 222);
-
-    m_panel->SetChangeMeter(0);
-    EXPECT_EQ(RedRows(m_ui, Panel(), &top, &bottom), 0);
+    // Set, read back, the rows drawn; past -100 it is clamped with the
+    // bottom held at 310, and a bar that would pass the top starts at 141.
+    const int cases[][4] = {{40, 40, 183, 222}, {-250, -100, 223, 309}, {100, 100, 141, 222}, {0, 0, -1, -1}};
+    for (const auto& c : cases) {
+        m_panel->SetChangeMeter(c[0]);
+        EXPECT_EQ(m_panel->GetChangeMeter(), c[1]);
+        const auto [top, bottom, count] = RedRows(m_ui, Panel());
+        EXPECT_EQ(std::pair(top, bottom), std::pair(c[2], c[3])) << c[0];
+        if (c[0] == 40) {
+            EXPECT_EQ(count, 40);
+            for (int x : {323, 324, 336, 337})
+                EXPECT_EQ(m_ui.Pixel(Panel(), x, 200) == kRed, x >= 324 && x <= 336) << x;
+        }
+    }
 }
 
 TEST_F(PanelTest, ClosingThePanelLetsGoOfTheStore)

@@ -1,20 +1,15 @@
 // The fader's placement of values, its value text and its picture.
 
-#include "SliderTestSupport.h"
+#include "PanelTestSupport.h"
 
 #include <thread>
 
-using slidertest::kBlack;
-using slidertest::kWhite;
-using slidertest::SliderTest;
+using namespace paneltest;
 
 namespace {
 
 struct Placement {
-    int first;
-    int second;
-    int value;
-    int thumbY;
+    int first, second, value, thumbY;
 };
 
 TEST_F(SliderTest, ThePanelsRangesPutTheirSecondEndAtTheTop)
@@ -43,10 +38,7 @@ TEST_F(SliderTest, ThePanelsRangesPutTheirSecondEndAtTheTop)
 TEST_F(SliderTest, TheValueFieldShowsMillisecondsForRetuneAndHertzForRate)
 {
     struct Text {
-        int index;
-        int first;
-        int second;
-        int value;
+        int index, first, second, value;
         const char* shown;
     };
     const Text cases[] = {

@@ -19,17 +19,9 @@ namespace {
 std::string Narrow(const OLECHAR* text)
 {
     std::string out;
-    for (; text != nullptr && *text != 0; ++text) {
+    for (; text != nullptr && *text != 0; ++text)
         out += static_cast<char>(*text);
-    }
     return out;
-}
-
-std::string Caption(HWND hwnd)
-{
-    char text[128] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
 }
 
 template <class T>
@@ -42,68 +34,61 @@ CComPtr<T> Create(REFCLSID clsid, REFIID iid)
     return object;
 }
 
+// The page's information, its strings freed as a host frees them.
+PROPPAGEINFO Info(IPropertyPage* page)
+{
+    PROPPAGEINFO info{};
+    EXPECT_EQ(page->GetPageInfo(&info), S_OK);
+    CoTaskMemFree(info.pszTitle);
+    CoTaskMemFree(info.pszHelpFile);
+    return info;
+}
+
 class PropertyPageTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        static const bool started = [] {
-            theApp.InitInstance();
-            return true;
-        }();
+        static const bool started = theApp.InitInstance() || true;
         (void)started;
     }
-
     void SetUp() override
     {
         m_frame = CreateWindowExA(0, "UiTestRecorder", "Host", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 0, 0, 680,
                                   460, nullptr, nullptr, nullptr, nullptr);
-        m_page = Create<IPropertyPage>(CLSID_IntonaraPropertyPage, IID_IPropertyPage);
-        m_filter = Create<IUnknown>(CLSID_IntonaraPlugIn, IID_IUnknown);
         m_filter->QueryInterface(IID_IIntonaraControl, m_control.ReceiveVoid());
         m_control->GetDspObject(&m_dsp);
     }
-    void TearDown() override
-    {
-        m_page.Release();
-        m_control.Release();
-        m_filter.Release();
-        DestroyWindow(m_frame);
-    }
+    void TearDown() override { DestroyWindow(m_frame); }
     HRESULT Connect()
     {
         IUnknown* objects[] = {m_filter.Get()};
         return m_page->SetObjects(1, objects);
     }
-    HWND PageWindow() const { return GetWindow(m_frame, GW_CHILD); }
     // How many more windows the filter can take for notifications.
     int FreeNotifySlots()
     {
         const HWND probes[2] = {m_recorder.Create(0, 0, 5, 5), m_recorder.Create(0, 0, 5, 5)};
         int free = 0;
-        for (HWND probe : probes) {
-            if (m_control->SetNotifyWindow(probe, 7) == S_OK) {
-                ++free;
-            }
-        }
-        for (HWND probe : probes) {
+        for (HWND probe : probes)
+            free += m_control->SetNotifyWindow(probe, 7) == S_OK ? 1 : 0;
+        for (HWND probe : probes)
             m_control->SetNotifyWindow(probe, 0);
-        }
         return free;
     }
 
     uitest::CUi m_ui;
     uitest::CRecorder m_recorder;
     HWND m_frame = nullptr;
-    CComPtr<IPropertyPage> m_page;
-    CComPtr<IUnknown> m_filter;
+    CComPtr<IPropertyPage> m_page = Create<IPropertyPage>(CLSID_IntonaraPropertyPage, IID_IPropertyPage);
+    CComPtr<IUnknown> m_filter = Create<IUnknown>(CLSID_IntonaraPlugIn, IID_IUnknown);
     CComPtr<IIntonaraControl> m_control;
     CDspObject* m_dsp = nullptr;
 };
 
 TEST_F(PropertyPageTest, ThePageInformation)
 {
-    PROPPAGEINFO info{};
     EXPECT_EQ(m_page->GetPageInfo(nullptr), E_POINTER);
+    PROPPAGEINFO info{};
     ASSERT_EQ(m_page->GetPageInfo(&info), S_OK);
     EXPECT_EQ(info.cb, 28u);
     EXPECT_EQ(Narrow(info.pszTitle), "Intonara by Velmora");
@@ -120,13 +105,8 @@ TEST(PropertyPageSize, FollowsTheScreensDensity)
 {
     for (const auto& [dpi, cx, cy] : {std::tuple{96, 644, 420}, std::tuple{120, 625, 425}}) {
         uitest::CUi ui(800, 600, dpi);
-        CComPtr<IPropertyPage> page = Create<IPropertyPage>(CLSID_IntonaraPropertyPage, IID_IPropertyPage);
-        PROPPAGEINFO info{};
-        ASSERT_EQ(page->GetPageInfo(&info), S_OK);
-        EXPECT_EQ(info.size.cx, cx) << dpi;
-        EXPECT_EQ(info.size.cy, cy) << dpi;
-        CoTaskMemFree(info.pszTitle);
-        CoTaskMemFree(info.pszHelpFile);
+        const PROPPAGEINFO info = Info(Create<IPropertyPage>(CLSID_IntonaraPropertyPage, IID_IPropertyPage));
+        EXPECT_EQ(std::pair(info.size.cx, info.size.cy), std::pair(LONG{cx}, LONG{cy})) << dpi;
     }
 }
 
@@ -138,16 +118,17 @@ TEST_F(PropertyPageTest, ActivationShowsThePanelConnectedToTheFilter)
     EXPECT_EQ(m_page->Activate(m_frame, nullptr, FALSE), E_POINTER);
     ASSERT_EQ(m_page->Activate(m_frame, &rc, FALSE), S_OK);
     m_ui.Pump();
-    HWND window = PageWindow();
+    HWND window = GetWindow(m_frame, GW_CHILD);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_NE(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0);
     RECT placed{};
     GetWindowRect(window, &placed);
     MapWindowPoints(nullptr, m_frame, reinterpret_cast<POINT*>(&placed), 2);
-    EXPECT_EQ(placed.left, 4);
-    EXPECT_EQ(placed.right, 660);
-    EXPECT_EQ(Caption(m_frame), "Intonara - Automatic Mode");
+    EXPECT_EQ(std::pair(placed.left, placed.right), std::pair(LONG{4}, LONG{660}));
+    char text[128] = {};
+    GetWindowTextA(m_frame, text, sizeof text);
+    EXPECT_STREQ(text, "Intonara - Automatic Mode");
     EXPECT_EQ(m_page->Activate(m_frame, &rc, FALSE), E_UNEXPECTED);  // one window at a time
     // The page window took one of the filter's two notification slots.
     EXPECT_EQ(FreeNotifySlots(), 1);
@@ -156,7 +137,6 @@ TEST_F(PropertyPageTest, ActivationShowsThePanelConnectedToTheFilter)
     const int block[9] = {0, 5, 150, 200, 1, 40, 100, 500, 10};
     EXPECT_EQ(m_control->SetSettings(block), S_OK);
     m_ui.Pump();
-    char text[32] = {};
     GetDlgItemTextA(window, 1024, text, sizeof text);
     EXPECT_STREQ(text, "F");
     GetDlgItemTextA(window, 1027, text, sizeof text);
@@ -176,10 +156,8 @@ TEST_F(PropertyPageTest, ActivationShowsThePanelConnectedToTheFilter)
     EXPECT_EQ(m_page->Deactivate(), S_OK);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(FreeNotifySlots(), 2);
-    EXPECT_EQ(m_page->Deactivate(), E_UNEXPECTED);
-    EXPECT_EQ(m_page->Show(SW_SHOW), E_UNEXPECTED);
-    EXPECT_EQ(m_page->Move(&rc), E_UNEXPECTED);
-
+    for (HRESULT hr : {m_page->Deactivate(), m_page->Show(SW_SHOW), m_page->Move(&rc)})
+        EXPECT_EQ(hr, E_UNEXPECTED) << "with the window gone";
     // Without the panel the filter applies settings itself.
     const int back[9] = {2, 3, 100, 126, 0, 30, 55, 300, 25};
     EXPECT_EQ(m_control->SetSettings(back), S_OK);
