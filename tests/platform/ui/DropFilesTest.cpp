@@ -3,14 +3,14 @@
 
 #include "platform/ui/DropFiles.h"
 
-#include "support/ui/UiTestSupport.h"
+#include "UiFixture.h"
 
 #include <gtest/gtest.h>
 
-TEST(DropFiles, OnlyAWindowThatTakesFilesGetsTheNamesInOrder)
+using DropFiles = uitest::CUiTest;
+
+TEST_F(DropFiles, OnlyAWindowThatTakesFilesGetsTheNamesInOrder)
 {
-    uitest::CUi ui;
-    uitest::CRecorder rec;
     const HWND top = rec.Create(20, 20, 200, 120);
     const HWND child = rec.Create(5, 5, 50, 30, top, 7, WS_CHILD | WS_VISIBLE);
     ASSERT_NE(child, nullptr);

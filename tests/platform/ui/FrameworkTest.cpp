@@ -3,7 +3,7 @@
 // subclassing, the end of a window object, the application's loop and idle
 // time, module state and the drawing wrappers.
 
-#include "support/ui/UiTestSupport.h"
+#include "UiFixture.h"
 
 #include "platform/ui/AfxWin.h"
 
@@ -14,8 +14,11 @@
 
 namespace {
 
-using uitest::CRecorder;
-using uitest::CUi;
+using MessageMaps = uitest::CUiTest;
+using Subclassing = uitest::CUiTest;
+using HandleMaps = uitest::CUiTest;
+using Application = uitest::CUiTest;
+using DrawingWrappers = uitest::CUiTest;
 
 UINT g_uPing = 0;
 
@@ -107,9 +110,8 @@ BEGIN_MESSAGE_MAP(CGraph, CBaseView)
     ON_REGISTERED_MESSAGE(g_uPing, &CGraph::OnPing)
 END_MESSAGE_MAP()
 
-TEST(MessageMaps, HandlersGetTheirArgumentsAndBasesAnswerWhatDerivedClassesDoNot)
+TEST_F(MessageMaps, HandlersGetTheirArgumentsAndBasesAnswerWhatDerivedClassesDoNot)
 {
-    CUi ui;
     g_uPing = RegisterWindowMessageA("FrameworkTestPing");
     auto* graph = new CGraph;
     bool deleted = false;
@@ -175,19 +177,16 @@ BEGIN_MESSAGE_MAP(CRefuses, CWnd)
     ON_WM_CREATE()
 END_MESSAGE_MAP()
 
-TEST(MessageMaps, AFailingOnCreateFailsCreateExAndDetachesTheObject)
+TEST_F(MessageMaps, AFailingOnCreateFailsCreateExAndDetachesTheObject)
 {
-    CUi ui;
     CRefuses refusing;
     EXPECT_FALSE(refusing.CreateEx(0, nullptr, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
     EXPECT_EQ(refusing.m_nCreates, 1);
     EXPECT_EQ(refusing.m_hWnd, nullptr);
 }
 
-TEST(Subclassing, AWindowOfAnotherClassRoutesThroughTheObjectAndKeepsItsProcedure)
+TEST_F(Subclassing, AWindowOfAnotherClassRoutesThroughTheObjectAndKeepsItsProcedure)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 100, 100);
     ui.Pump();
     CBaseView view;
@@ -204,10 +203,8 @@ TEST(Subclassing, AWindowOfAnotherClassRoutesThroughTheObjectAndKeepsItsProcedur
     EXPECT_EQ(rec.Of(w, {WM_LBUTTONDOWN}).size(), 1u);
 }
 
-TEST(HandleMaps, TemporaryObjectsStandInForWindowsWithoutOne)
+TEST_F(HandleMaps, TemporaryObjectsStandInForWindowsWithoutOne)
 {
-    CUi ui;
-    CRecorder rec;
     HWND parent = rec.Create(0, 0, 100, 100);
     HWND child = rec.Create(0, 0, 10, 10, parent, 42);
     CWnd owner;
@@ -224,9 +221,8 @@ TEST(HandleMaps, TemporaryObjectsStandInForWindowsWithoutOne)
     EXPECT_TRUE(IsWindow(parent));
 }
 
-TEST(Application, RunGivesIdleTimeAndEndsWithTheQuitCode)
+TEST_F(Application, RunGivesIdleTimeAndEndsWithTheQuitCode)
 {
-    CUi ui;
     struct CApp : CWinApp {
         CApp() : CWinApp("Sampler") {}
         std::vector<LONG> idleCounts;
@@ -269,10 +265,8 @@ TEST(ModuleState, ManagingStateSwitchesTheResourceHandleForAScope)
     EXPECT_EQ(AfxGetModuleState(), AfxGetStaticModuleState());
 }
 
-TEST(DrawingWrappers, ClientContextsPensAndRectangles)
+TEST_F(DrawingWrappers, ClientContextsPensAndRectangles)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 60, 40);
     ui.Pump();
     CWnd wnd;

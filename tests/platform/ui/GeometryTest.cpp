@@ -1,19 +1,19 @@
 // Where windows are: client areas inside frames, moving and showing,
 // enabling, mapping points and finding the window under a point.
 
-#include "support/ui/UiTestSupport.h"
+#include "UiFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using uitest::CRecorder;
-using uitest::CUi;
+using Geometry = uitest::CUiTest;
+using Frames = uitest::CUiTest;
+using Reparenting = uitest::CUiTest;
+using MouseWheel = uitest::CUiTest;
 
-TEST(Geometry, ABorderTakesOnePixelAndPointsMapAcrossTheTree)
+TEST_F(Geometry, ABorderTakesOnePixelAndPointsMapAcrossTheTree)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(100, 50, 300, 200);
     HWND view = rec.Create(5, 65, 380, 230, top, 2005, WS_BORDER);
     RECT client{};
@@ -44,10 +44,8 @@ TEST(Geometry, ABorderTakesOnePixelAndPointsMapAcrossTheTree)
     EXPECT_EQ(pts[0].x, 106);
 }
 
-TEST(Geometry, MovingSendsPositionChangesAndSizeOnlyWhenTheSizeChanges)
+TEST_F(Geometry, MovingSendsPositionChangesAndSizeOnlyWhenTheSizeChanges)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(0, 0, 300, 300);
     HWND w = rec.Create(10, 10, 50, 40, top, 1);
     rec.Clear();
@@ -66,10 +64,8 @@ TEST(Geometry, MovingSendsPositionChangesAndSizeOnlyWhenTheSizeChanges)
     EXPECT_TRUE(rec.Of(w, {WM_MOVE}).empty());
 }
 
-TEST(Geometry, ShowWindowReportsTheOldStateAndVisibilityNeedsAncestors)
+TEST_F(Geometry, ShowWindowReportsTheOldStateAndVisibilityNeedsAncestors)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(0, 0, 100, 100);
     HWND child = rec.Create(0, 0, 10, 10, top, 1);
     rec.Clear();
@@ -85,10 +81,8 @@ TEST(Geometry, ShowWindowReportsTheOldStateAndVisibilityNeedsAncestors)
     EXPECT_EQ(shows[1].wParam, static_cast<WPARAM>(TRUE));
 }
 
-TEST(Geometry, EnableWindowSendsWmEnableAndTakesTheFocusAway)
+TEST_F(Geometry, EnableWindowSendsWmEnableAndTakesTheFocusAway)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(0, 0, 100, 100);
     HWND child = rec.Create(0, 0, 10, 10, top, 1);
     SetFocus(child);
@@ -106,10 +100,8 @@ TEST(Geometry, EnableWindowSendsWmEnableAndTakesTheFocusAway)
     EXPECT_EQ(enables[1].wParam, static_cast<WPARAM>(TRUE));
 }
 
-TEST(Geometry, WindowFromPointFindsTheDeepestShownChild)
+TEST_F(Geometry, WindowFromPointFindsTheDeepestShownChild)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(100, 100, 200, 200);
     HWND panel = rec.Create(10, 10, 100, 100, top, 1);
     HWND button = rec.Create(10, 10, 30, 20, panel, 2);
@@ -125,10 +117,8 @@ TEST(Geometry, WindowFromPointFindsTheDeepestShownChild)
     EXPECT_EQ(ChildWindowFromPoint(top, POINT{-1, 5}), nullptr);
 }
 
-TEST(Geometry, HidingAChildShowsTheParentBehindIt)
+TEST_F(Geometry, HidingAChildShowsTheParentBehindIt)
 {
-    CUi ui;
-    CRecorder rec;
     rec.On(WM_PAINT, [&](const uitest::Message& m, LRESULT&) {
         PAINTSTRUCT ps{};
         HDC dc = BeginPaint(m.hwnd, &ps);
@@ -151,14 +141,8 @@ TEST(Geometry, HidingAChildShowsTheParentBehindIt)
     EXPECT_EQ(ui.Pixel(top, 60, 60), RGB(255, 0, 0));
 }
 
-}  // namespace
-
-namespace {
-
-TEST(Frames, ACaptionedWindowGetsAFrameAndATitleBarAroundItsClientArea)
+TEST_F(Frames, ACaptionedWindowGetsAFrameAndATitleBarAroundItsClientArea)
 {
-    uitest::CUi ui;
-    uitest::CRecorder rec;
     RECT want{0, 0, 200, 100};
     const DWORD style = WS_POPUP | WS_CAPTION | WS_VISIBLE;
     ASSERT_TRUE(AdjustWindowRectEx(&want, style, FALSE, 0));
@@ -202,10 +186,8 @@ TEST(Frames, ACaptionedWindowGetsAFrameAndATitleBarAroundItsClientArea)
     DestroyWindow(w);
 }
 
-TEST(Frames, WindowContextsReachTheFrameAndClientContextsDoNot)
+TEST_F(Frames, WindowContextsReachTheFrameAndClientContextsDoNot)
 {
-    uitest::CUi ui;
-    uitest::CRecorder rec;
     HWND top = rec.Create(0, 0, 100, 100);
     HWND view = rec.Create(10, 10, 40, 40, top, 1, WS_BORDER);
     ui.Pump();
@@ -225,10 +207,8 @@ TEST(Frames, WindowContextsReachTheFrameAndClientContextsDoNot)
     EXPECT_EQ(ui.Pixel(top, 10, 10), GetSysColor(COLOR_WINDOWFRAME)) << "the frame drawn again";
 }
 
-TEST(Reparenting, AWindowMovedToAnotherParentPaintsThere)
+TEST_F(Reparenting, AWindowMovedToAnotherParentPaintsThere)
 {
-    uitest::CUi ui;
-    uitest::CRecorder rec;
     HWND a = rec.Create(0, 0, 100, 100);
     HWND b = rec.Create(200, 0, 100, 100);
     HWND child = rec.Create(10, 10, 20, 20, a, 5);
@@ -242,10 +222,8 @@ TEST(Reparenting, AWindowMovedToAnotherParentPaintsThere)
     EXPECT_EQ(WindowFromPoint(POINT{215, 15}), child);
 }
 
-TEST(MouseWheel, GoesToTheFocusAndUpToItsParentWhenUnhandled)
+TEST_F(MouseWheel, GoesToTheFocusAndUpToItsParentWhenUnhandled)
 {
-    uitest::CUi ui;
-    uitest::CRecorder rec;
     HWND top = rec.Create(0, 0, 100, 100);
     HWND child = rec.Create(10, 10, 20, 20, top, 1);
     SetFocus(child);

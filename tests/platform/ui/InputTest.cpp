@@ -2,7 +2,7 @@
 // which flags; capture, double-clicks, the set-cursor message, focus, key
 // state, the cursor and the pointer.
 
-#include "support/ui/UiTestSupport.h"
+#include "UiFixture.h"
 
 #include "platform/ui/Cursors.h"
 
@@ -10,17 +10,17 @@
 
 namespace {
 
-using uitest::CRecorder;
-using uitest::CUi;
 using uitest::Message;
+using MouseInput = uitest::CUiTest;
+using Keyboard = uitest::CUiTest;
+using Cursor = uitest::CUiTest;
+using Beep = uitest::CUiTest;
 
 const std::vector<UINT> kMouse{WM_MOUSEMOVE,     WM_LBUTTONDOWN, WM_LBUTTONUP,  WM_LBUTTONDBLCLK,
                                WM_RBUTTONDOWN,   WM_RBUTTONUP,   WM_RBUTTONDBLCLK};
 
-TEST(MouseInput, ClicksArriveInClientCoordinatesWithButtonFlags)
+TEST_F(MouseInput, ClicksArriveInClientCoordinatesWithButtonFlags)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(40, 30, 300, 200);
     HWND child = rec.Create(50, 60, 100, 80, top, 1, WS_BORDER);
     rec.Clear();
@@ -41,10 +41,8 @@ TEST(MouseInput, ClicksArriveInClientCoordinatesWithButtonFlags)
     EXPECT_EQ(right[0].wParam, MK_RBUTTON | MK_SHIFT | MK_CONTROL);
 }
 
-TEST(MouseInput, SetCursorComesBeforeEveryMouseMessageWithTheHitCode)
+TEST_F(MouseInput, SetCursorComesBeforeEveryMouseMessageWithTheHitCode)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(0, 0, 200, 200);
     rec.Clear();
     ui.Move(top, 10, 10);
@@ -61,10 +59,8 @@ TEST(MouseInput, SetCursorComesBeforeEveryMouseMessageWithTheHitCode)
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW)) << "the class cursor was set";
 }
 
-TEST(MouseInput, CaptureRoutesEveryMouseMessageToTheCapturingWindow)
+TEST_F(MouseInput, CaptureRoutesEveryMouseMessageToTheCapturingWindow)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(0, 0, 400, 300);
     HWND a = rec.Create(10, 10, 100, 100, top, 1);
     HWND b = rec.Create(200, 10, 100, 100, top, 2);
@@ -102,10 +98,8 @@ TEST(MouseInput, CaptureRoutesEveryMouseMessageToTheCapturingWindow)
     EXPECT_EQ(rec.Of(b, {WM_MOUSEMOVE}).size(), 1u) << "released: moves go where the pointer is";
 }
 
-TEST(MouseInput, TakingCaptureFromAnotherWindowTellsIt)
+TEST_F(MouseInput, TakingCaptureFromAnotherWindowTellsIt)
 {
-    CUi ui;
-    CRecorder rec;
     HWND a = rec.Create(0, 0, 50, 50);
     HWND b = rec.Create(60, 0, 50, 50);
     SetCapture(a);
@@ -117,10 +111,8 @@ TEST(MouseInput, TakingCaptureFromAnotherWindowTellsIt)
     ReleaseCapture();
 }
 
-TEST(MouseInput, DoubleClicksOnlyForClassesThatAskForThem)
+TEST_F(MouseInput, DoubleClicksOnlyForClassesThatAskForThem)
 {
-    CUi ui;
-    CRecorder rec;
     HWND plain = rec.Create(0, 0, 100, 100);
     HWND dbl = rec.Create(200, 0, 100, 100, nullptr, 0, 0, true);
     const std::vector<UINT> buttons{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK};
@@ -133,10 +125,8 @@ TEST(MouseInput, DoubleClicksOnlyForClassesThatAskForThem)
     EXPECT_EQ(rec.Sequence(buttons), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
 }
 
-TEST(MouseInput, DoubleClickNeedsTheSameSpotWithinTheDoubleClickTime)
+TEST_F(MouseInput, DoubleClickNeedsTheSameSpotWithinTheDoubleClickTime)
 {
-    CUi ui;
-    CRecorder rec;
     HWND dbl = rec.Create(0, 0, 100, 100, nullptr, 0, 0, true);
     const std::vector<UINT> downs{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK};
     rec.Clear();
@@ -158,10 +148,8 @@ TEST(MouseInput, DoubleClickNeedsTheSameSpotWithinTheDoubleClickTime)
         << "a third click starts over";
 }
 
-TEST(MouseInput, ADisabledChildLetsTheClickReachItsParent)
+TEST_F(MouseInput, ADisabledChildLetsTheClickReachItsParent)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(0, 0, 200, 200);
     HWND child = rec.Create(10, 10, 50, 50, top, 1, WS_DISABLED);
     rec.Clear();
@@ -172,10 +160,8 @@ TEST(MouseInput, ADisabledChildLetsTheClickReachItsParent)
     EXPECT_EQ(got[0].x(), 15);
 }
 
-TEST(MouseInput, ClickingAnInactiveWindowActivatesIt)
+TEST_F(MouseInput, ClickingAnInactiveWindowActivatesIt)
 {
-    CUi ui;
-    CRecorder rec;
     HWND a = rec.Create(0, 0, 100, 100);
     HWND b = rec.Create(200, 0, 100, 100);
     EXPECT_EQ(GetActiveWindow(), b) << "the last one shown";
@@ -188,10 +174,8 @@ TEST(MouseInput, ClickingAnInactiveWindowActivatesIt)
     EXPECT_EQ(GetFocus(), a) << "the default activation gives the window the focus";
 }
 
-TEST(Keyboard, FocusMessagesNameEachOtherAndKeysGoToTheFocus)
+TEST_F(Keyboard, FocusMessagesNameEachOtherAndKeysGoToTheFocus)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(0, 0, 200, 200);
     HWND one = rec.Create(0, 0, 50, 50, top, 1);
     HWND two = rec.Create(60, 0, 50, 50, top, 2);
@@ -213,10 +197,8 @@ TEST(Keyboard, FocusMessagesNameEachOtherAndKeysGoToTheFocus)
     EXPECT_TRUE(rec.Of(one, {WM_KEYDOWN}).empty());
 }
 
-TEST(Keyboard, KeyStateFollowsTheMessagesAndAsyncStateTheKeyboard)
+TEST_F(Keyboard, KeyStateFollowsTheMessagesAndAsyncStateTheKeyboard)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 100, 100);
     SetFocus(w);
     std::vector<bool> controlDownAtKey;
@@ -239,10 +221,8 @@ TEST(Keyboard, KeyStateFollowsTheMessagesAndAsyncStateTheKeyboard)
     EXPECT_EQ(GetAsyncKeyState(VK_CONTROL), 0);
 }
 
-TEST(Keyboard, TranslateMessageMakesCharactersAndAltMakesSystemKeys)
+TEST_F(Keyboard, TranslateMessageMakesCharactersAndAltMakesSystemKeys)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 100, 100);
     SetFocus(w);
     rec.Clear();
@@ -265,10 +245,8 @@ TEST(Keyboard, TranslateMessageMakesCharactersAndAltMakesSystemKeys)
               (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSCHAR}));
 }
 
-TEST(Cursor, ShowCursorCountsAndAHiddenCursorIsHidden)
+TEST_F(Cursor, ShowCursorCountsAndAHiddenCursorIsHidden)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 100, 100);
     ui.Move(w, 5, 5);
     EXPECT_TRUE(ui.Display().CursorVisible());
@@ -293,7 +271,7 @@ TEST(Cursor, ShowCursorCountsAndAHiddenCursorIsHidden)
     EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(150)), nullptr) << "no module cursors without resources";
 }
 
-TEST(Cursor, CursorsFromMasksHaveTheirPixelsAndHotSpot)
+TEST_F(Cursor, CursorsFromMasksHaveTheirPixelsAndHotSpot)
 {
     // 16 x 2: row 0 black, white, clear, clear...; row 1 all clear.
     const BYTE andMask[] = {0x3F, 0xFF, 0xFF, 0xFF};
@@ -309,10 +287,8 @@ TEST(Cursor, CursorsFromMasksHaveTheirPixelsAndHotSpot)
     EXPECT_EQ(platform::ui::CursorImageOf(cursor), nullptr);
 }
 
-TEST(Cursor, SetCursorPosWarpsThePointerAndMovesTheMouse)
+TEST_F(Cursor, SetCursorPosWarpsThePointerAndMovesTheMouse)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(100, 100, 200, 200);
     rec.Clear();
     const int warps = ui.Display().WarpCount();
@@ -334,9 +310,8 @@ TEST(Cursor, SetCursorPosWarpsThePointerAndMovesTheMouse)
     EXPECT_EQ(ui.Display().WarpCount(), warps + 1);
 }
 
-TEST(Beep, EveryBeepIsCounted)
+TEST_F(Beep, EveryBeepIsCounted)
 {
-    CUi ui;
     const std::uint64_t before = platform::ui::BeepCount();
     MessageBeep(MB_OK);
     MessageBeep(0xFFFFFFFF);

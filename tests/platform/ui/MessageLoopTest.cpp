@@ -2,7 +2,7 @@
 // loops, WM_QUIT, sending across threads, posting to dead windows and
 // broadcasts.
 
-#include "support/ui/UiTestSupport.h"
+#include "UiFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +12,11 @@
 
 namespace {
 
-using uitest::CRecorder;
-using uitest::CUi;
 using uitest::Message;
+using MessageQueue = uitest::CUiTest;
 
-TEST(MessageQueue, SentMessagesRunAtOncePostedOnesInOrderWhenRetrieved)
+TEST_F(MessageQueue, SentMessagesRunAtOncePostedOnesInOrderWhenRetrieved)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 10, 10);
     ui.Pump();
     rec.Clear();
@@ -38,10 +35,8 @@ TEST(MessageQueue, SentMessagesRunAtOncePostedOnesInOrderWhenRetrieved)
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_USER, WM_USER + 10, PM_REMOVE));
 }
 
-TEST(MessageQueue, ModalLoopsNestAndEndInsideOut)
+TEST_F(MessageQueue, ModalLoopsNestAndEndInsideOut)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 10, 10);
     std::vector<std::string> events;
     rec.On(WM_USER + 1, [&](const Message&, LRESULT&) {
@@ -76,10 +71,8 @@ TEST(MessageQueue, ModalLoopsNestAndEndInsideOut)
     EXPECT_EQ(ui.Display().PendingSteps(), 0u);
 }
 
-TEST(MessageQueue, ADragLoopPumpingOneMessageAtATimeSeesEveryMove)
+TEST_F(MessageQueue, ADragLoopPumpingOneMessageAtATimeSeesEveryMove)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 200, 200);
     std::vector<POINT> tracked;
     rec.On(WM_LBUTTONDOWN, [&](const Message& m, LRESULT&) {
@@ -114,10 +107,8 @@ TEST(MessageQueue, ADragLoopPumpingOneMessageAtATimeSeesEveryMove)
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST(MessageQueue, ASendFromAnotherThreadRunsOnTheOwnersThreadAndWaits)
+TEST_F(MessageQueue, ASendFromAnotherThreadRunsOnTheOwnersThreadAndWaits)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 10, 10);
     const DWORD owner = GetCurrentThreadId();
     std::atomic<DWORD> ranOn{0};
@@ -142,10 +133,8 @@ TEST(MessageQueue, ASendFromAnotherThreadRunsOnTheOwnersThreadAndWaits)
     EXPECT_EQ(ranOn.load(), owner);
 }
 
-TEST(MessageQueue, NotifySendsFromAnotherThreadDoNotWait)
+TEST_F(MessageQueue, NotifySendsFromAnotherThreadDoNotWait)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 10, 10);
     ui.Pump();
     rec.Clear();
@@ -159,10 +148,8 @@ TEST(MessageQueue, NotifySendsFromAnotherThreadDoNotWait)
     EXPECT_EQ(rec.Of(w, {WM_USER + 6}).size(), 1u) << "on the owner's own thread it is a send";
 }
 
-TEST(MessageQueue, ThreadMessagesAndMessagesOfDeadWindows)
+TEST_F(MessageQueue, ThreadMessagesAndMessagesOfDeadWindows)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 10, 10);
     ui.Pump();
     PostMessageA(w, WM_USER, 0, 0);
@@ -176,10 +163,8 @@ TEST(MessageQueue, ThreadMessagesAndMessagesOfDeadWindows)
     EXPECT_FALSE(PostThreadMessageA(0xFFFFFF, WM_APP, 0, 0));
 }
 
-TEST(MessageQueue, BroadcastsReachMessageWindowsAndTopLevelWindows)
+TEST_F(MessageQueue, BroadcastsReachMessageWindowsAndTopLevelWindows)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(0, 0, 10, 10);
     HWND child = rec.Create(0, 0, 5, 5, top, 1);
     int heard = 0;

@@ -1,7 +1,7 @@
 // Painting: update regions, erasing, paint contexts clipped to what shows,
 // children clipping their parent, siblings, drawing outside a paint, frames.
 
-#include "support/ui/UiTestSupport.h"
+#include "UiFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 namespace {
 
 using uitest::CRecorder;
-using uitest::CUi;
 using uitest::Message;
+using Painting = uitest::CUiTest;
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
@@ -36,10 +36,8 @@ void PaintInColours(CRecorder& rec, std::map<HWND, COLORREF>& colours)
     });
 }
 
-TEST(Painting, AChildClipsItsParentsPaint)
+TEST_F(Painting, AChildClipsItsParentsPaint)
 {
-    CUi ui;
-    CRecorder rec;
     std::map<HWND, COLORREF> colours;
     PaintInColours(rec, colours);
     HWND top = rec.Create(0, 0, 200, 150);
@@ -59,10 +57,8 @@ TEST(Painting, AChildClipsItsParentsPaint)
     EXPECT_EQ(ui.Pixel(top, 49, 50), kRed);
 }
 
-TEST(Painting, SiblingsDoNotOverdrawEachOther)
+TEST_F(Painting, SiblingsDoNotOverdrawEachOther)
 {
-    CUi ui;
-    CRecorder rec;
     std::map<HWND, COLORREF> colours;
     PaintInColours(rec, colours);
     HWND top = rec.Create(0, 0, 200, 150);
@@ -84,10 +80,8 @@ TEST(Painting, SiblingsDoNotOverdrawEachOther)
     EXPECT_EQ(ui.Pixel(top, 50, 50), kBlue) << "raised, it covers the other";
 }
 
-TEST(Painting, DrawingOutsideAPaintIsClippedToWhatShowsOfTheWindow)
+TEST_F(Painting, DrawingOutsideAPaintIsClippedToWhatShowsOfTheWindow)
 {
-    CUi ui;
-    CRecorder rec;
     std::map<HWND, COLORREF> colours;
     PaintInColours(rec, colours);
     HWND top = rec.Create(0, 0, 300, 200);
@@ -111,10 +105,8 @@ TEST(Painting, DrawingOutsideAPaintIsClippedToWhatShowsOfTheWindow)
     EXPECT_EQ(ui.Pixel(top, 100, 41), kBlue);
 }
 
-TEST(Painting, AnXorLineDrawnTwiceThroughGetDcLeavesNoTrace)
+TEST_F(Painting, AnXorLineDrawnTwiceThroughGetDcLeavesNoTrace)
 {
-    CUi ui;
-    CRecorder rec;
     std::map<HWND, COLORREF> colours;
     PaintInColours(rec, colours);
     HWND top = rec.Create(0, 0, 200, 200);
@@ -145,10 +137,8 @@ TEST(Painting, AnXorLineDrawnTwiceThroughGetDcLeavesNoTrace)
     }
 }
 
-TEST(Painting, UpdateRegionsEraseAndPaintStructs)
+TEST_F(Painting, UpdateRegionsEraseAndPaintStructs)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 100, 100);
     ui.Pump();
     std::vector<RECT> painted;
@@ -190,10 +180,8 @@ TEST(Painting, UpdateRegionsEraseAndPaintStructs)
     EXPECT_TRUE(erasedBySystem[1]) << "the window did not erase, so the paint must";
 }
 
-TEST(Painting, PaintComesAfterPostedMessagesAndUpdateWindowPaintsAtOnce)
+TEST_F(Painting, PaintComesAfterPostedMessagesAndUpdateWindowPaintsAtOnce)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 50, 50);
     ui.Pump();
     rec.Clear();
@@ -209,10 +197,8 @@ TEST(Painting, PaintComesAfterPostedMessagesAndUpdateWindowPaintsAtOnce)
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
 }
 
-TEST(Painting, TheClassBackgroundErasesAndABorderIsDrawnAroundTheClient)
+TEST_F(Painting, TheClassBackgroundErasesAndABorderIsDrawnAroundTheClient)
 {
-    CUi ui;
-    CRecorder rec;
     HWND top = rec.Create(0, 0, 100, 100);
     HWND child = rec.Create(10, 10, 30, 20, top, 1, WS_BORDER);
     ui.Pump();
@@ -225,10 +211,8 @@ TEST(Painting, TheClassBackgroundErasesAndABorderIsDrawnAroundTheClient)
     EXPECT_EQ(ncpaints.size(), 1u);
 }
 
-TEST(Painting, AHiddenWindowGetsNoPaint)
+TEST_F(Painting, AHiddenWindowGetsNoPaint)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 50, 50);
     ShowWindow(w, SW_HIDE);
     ui.Pump();
@@ -241,14 +225,8 @@ TEST(Painting, AHiddenWindowGetsNoPaint)
     EXPECT_EQ(rec.Of(w, {WM_PAINT}).size(), 1u) << "shown again, it is painted whole";
 }
 
-}  // namespace
-
-namespace {
-
-TEST(Painting, ARepaintAskedForByAnotherThreadHappensOnTheOwnersThread)
+TEST_F(Painting, ARepaintAskedForByAnotherThreadHappensOnTheOwnersThread)
 {
-    uitest::CUi ui;
-    uitest::CRecorder rec;
     HWND w = rec.Create(0, 0, 40, 40);
     ui.Pump();
     const DWORD owner = GetCurrentThreadId();

@@ -1,7 +1,7 @@
 // Timers on the virtual clock: the period asked for, the low priority of
 // WM_TIMER, callbacks, killing, and ticks that are not made up.
 
-#include "support/ui/UiTestSupport.h"
+#include "UiFixture.h"
 
 #include "platform/kernel/Kernel.h"
 
@@ -9,14 +9,11 @@
 
 namespace {
 
-using uitest::CRecorder;
-using uitest::CUi;
 using uitest::Message;
+using Timers = uitest::CUiTest;
 
-TEST(Timers, FireAtTheAskedPeriodOnTheVirtualClockUntilKilled)
+TEST_F(Timers, FireAtTheAskedPeriodOnTheVirtualClockUntilKilled)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 10, 10);
     std::vector<DWORD> ticks;
     rec.On(WM_TIMER, [&](const Message& m, LRESULT&) {
@@ -40,10 +37,8 @@ TEST(Timers, FireAtTheAskedPeriodOnTheVirtualClockUntilKilled)
     EXPECT_FALSE(KillTimer(w, 7));
 }
 
-TEST(Timers, ResettingATimerRestartsItsPeriod)
+TEST_F(Timers, ResettingATimerRestartsItsPeriod)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 10, 10);
     SetTimer(w, 1, 100, nullptr);
     ui.Advance(80);
@@ -56,10 +51,8 @@ TEST(Timers, ResettingATimerRestartsItsPeriod)
     KillTimer(w, 1);
 }
 
-TEST(Timers, ComeAfterPostedMessagesAndMissedTicksAreNotMadeUp)
+TEST_F(Timers, ComeAfterPostedMessagesAndMissedTicksAreNotMadeUp)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 10, 10);
     SetTimer(w, 1, 50, nullptr);
     ui.Display().Tick(1000);  // twenty periods pass while nothing runs
@@ -74,10 +67,8 @@ TEST(Timers, ComeAfterPostedMessagesAndMissedTicksAreNotMadeUp)
     KillTimer(w, 1);
 }
 
-TEST(Timers, CallbacksRunInsteadOfTheWindowProcedure)
+TEST_F(Timers, CallbacksRunInsteadOfTheWindowProcedure)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 10, 10);
     static int s_calls = 0;
     static HWND s_window = nullptr;
@@ -102,10 +93,8 @@ TEST(Timers, CallbacksRunInsteadOfTheWindowProcedure)
     KillTimer(w, 3);
 }
 
-TEST(Timers, DieWithTheirWindow)
+TEST_F(Timers, DieWithTheirWindow)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 10, 10);
     SetTimer(w, 1, 10, nullptr);
     DestroyWindow(w);

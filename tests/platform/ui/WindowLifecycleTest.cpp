@@ -1,19 +1,20 @@
 // Creation and destruction: the messages and their order, failing
 // creation, handles that die with their window, and the window tree.
 
-#include "support/ui/UiTestSupport.h"
+#include "UiFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using uitest::CRecorder;
-using uitest::CUi;
+using WindowLifecycle = uitest::CUiTest;
+using WindowClasses = uitest::CUiTest;
+using WindowTree = uitest::CUiTest;
+using WindowText = uitest::CUiTest;
+using WindowValues = uitest::CUiTest;
 
-TEST(WindowLifecycle, CreateSendsNcCreateCreateSizeMoveThenShows)
+TEST_F(WindowLifecycle, CreateSendsNcCreateCreateSizeMoveThenShows)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(10, 20, 120, 80);
     ASSERT_NE(w, nullptr);
     const std::vector<UINT> kinds{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW};
@@ -28,10 +29,8 @@ TEST(WindowLifecycle, CreateSendsNcCreateCreateSizeMoveThenShows)
     EXPECT_TRUE(IsWindowVisible(w));
 }
 
-TEST(WindowLifecycle, DestroyGoesTopDownThenNcDestroyBottomUp)
+TEST_F(WindowLifecycle, DestroyGoesTopDownThenNcDestroyBottomUp)
 {
-    CUi ui;
-    CRecorder rec;
     HWND parent = rec.Create(0, 0, 200, 200);
     HWND child = rec.Create(10, 10, 100, 100, parent, 1);
     HWND grandchild = rec.Create(5, 5, 20, 20, child, 2);
@@ -48,10 +47,8 @@ TEST(WindowLifecycle, DestroyGoesTopDownThenNcDestroyBottomUp)
     }
 }
 
-TEST(WindowLifecycle, DeadHandlesFailWithTheWindowSystemsError)
+TEST_F(WindowLifecycle, DeadHandlesFailWithTheWindowSystemsError)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 50, 50);
     DestroyWindow(w);
     RECT rc{};
@@ -66,10 +63,8 @@ TEST(WindowLifecycle, DeadHandlesFailWithTheWindowSystemsError)
     EXPECT_NE(again, w) << "a handle is never handed out twice";
 }
 
-TEST(WindowLifecycle, FailingCreateDestroysTheWindowAndGivesNull)
+TEST_F(WindowLifecycle, FailingCreateDestroysTheWindowAndGivesNull)
 {
-    CUi ui;
-    CRecorder rec;
     rec.On(WM_CREATE, [](const uitest::Message&, LRESULT& result) {
         result = -1;
         return true;
@@ -81,10 +76,8 @@ TEST(WindowLifecycle, FailingCreateDestroysTheWindowAndGivesNull)
     EXPECT_FALSE(IsWindow(dead));
 }
 
-TEST(WindowLifecycle, FailingNcCreateSendsOnlyNcDestroy)
+TEST_F(WindowLifecycle, FailingNcCreateSendsOnlyNcDestroy)
 {
-    CUi ui;
-    CRecorder rec;
     rec.On(WM_NCCREATE, [](const uitest::Message&, LRESULT& result) {
         result = FALSE;
         return true;
@@ -94,22 +87,19 @@ TEST(WindowLifecycle, FailingNcCreateSendsOnlyNcDestroy)
               (std::vector<UINT>{WM_NCCREATE, WM_NCDESTROY}));
 }
 
-TEST(WindowLifecycle, UnknownClassAndChildWithoutParentFail)
+TEST_F(WindowLifecycle, UnknownClassAndChildWithoutParentFail)
 {
-    CUi ui;
     SetLastError(0);
     EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
               nullptr);
     EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
-    CRecorder rec;
     EXPECT_EQ(CreateWindowExA(0, "UiTestRecorder", "", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
               nullptr);
     EXPECT_EQ(GetLastError(), ERROR_TLW_WITH_WSCHILD);
 }
 
-TEST(WindowClasses, RegisteredOnceByNameAndNotRemovedWhileInUse)
+TEST_F(WindowClasses, RegisteredOnceByNameAndNotRemovedWhileInUse)
 {
-    CUi ui;
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "LifecycleOnce";
@@ -129,10 +119,8 @@ TEST(WindowClasses, RegisteredOnceByNameAndNotRemovedWhileInUse)
     EXPECT_TRUE(UnregisterClassA("LifecycleOnce", nullptr));
 }
 
-TEST(WindowTree, ChildrenComeInCreationOrderAndAnswerToTheirIds)
+TEST_F(WindowTree, ChildrenComeInCreationOrderAndAnswerToTheirIds)
 {
-    CUi ui;
-    CRecorder rec;
     HWND dlg = rec.Create(0, 0, 300, 200);
     HWND a = rec.Create(0, 0, 10, 10, dlg, 101);
     HWND b = rec.Create(20, 0, 10, 10, dlg, 102);
@@ -160,10 +148,8 @@ TEST(WindowTree, ChildrenComeInCreationOrderAndAnswerToTheirIds)
     EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), c);
 }
 
-TEST(WindowTree, PopupsAnswerGetParentWithTheirOwnerAndDieWithIt)
+TEST_F(WindowTree, PopupsAnswerGetParentWithTheirOwnerAndDieWithIt)
 {
-    CUi ui;
-    CRecorder rec;
     HWND owner = rec.Create(0, 0, 100, 100);
     HWND child = rec.Create(0, 0, 10, 10, owner, 1);
     HWND popup = CreateWindowExA(0, "UiTestRecorder", "", WS_POPUP, 0, 0, 10, 10, child, nullptr, nullptr, nullptr);
@@ -177,10 +163,8 @@ TEST(WindowTree, PopupsAnswerGetParentWithTheirOwnerAndDieWithIt)
     EXPECT_EQ(trace.front().first, popup) << "owned windows go first";
 }
 
-TEST(WindowText, SetAndGetGoThroughTheWindowProcedure)
+TEST_F(WindowText, SetAndGetGoThroughTheWindowProcedure)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 50, 20);
     EXPECT_TRUE(SetWindowTextA(w, "Track Pitch"));
     EXPECT_EQ(rec.Of(w, {WM_SETTEXT}).size(), 1u);
@@ -196,10 +180,8 @@ TEST(WindowText, SetAndGetGoThroughTheWindowProcedure)
     DestroyWindow(named);
 }
 
-TEST(WindowValues, UserDataStylesIdsAndExtraBytes)
+TEST_F(WindowValues, UserDataStylesIdsAndExtraBytes)
 {
-    CUi ui;
-    CRecorder rec;
     HWND parent = rec.Create(0, 0, 100, 100);
     HWND w = rec.Create(0, 0, 10, 10, parent, 7, WS_TABSTOP);
     int object = 0;
@@ -230,10 +212,8 @@ TEST(WindowValues, UserDataStylesIdsAndExtraBytes)
     DestroyWindow(dlg);
 }
 
-TEST(WindowValues, SubclassingReplacesTheProcedureAndCanCallTheOldOne)
+TEST_F(WindowValues, SubclassingReplacesTheProcedureAndCanCallTheOldOne)
 {
-    CUi ui;
-    CRecorder rec;
     HWND w = rec.Create(0, 0, 10, 10);
     static WNDPROC s_previous = nullptr;
     static int s_seen = 0;

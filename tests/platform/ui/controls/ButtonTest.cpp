@@ -8,7 +8,6 @@
 namespace {
 
 using controltest::CControlFixture;
-using controltest::Gray;
 using Pair = std::pair<int, int>;
 
 const COLORREF kFace = RGB(192, 192, 192);
@@ -85,21 +84,10 @@ TEST_F(Buttons, ADisabledButtonIgnoresClicksAndGreysItsText)
     m_ui.Click(cut, 30, 9);
     EXPECT_TRUE(Commands().empty());
 
-    auto inkOf = [&](HWND button) {
-        int darkest = 255;
-        int exactGrey = 0;
-        for (int y = 4; y < 15; ++y) {
-            for (int x = 4; x < 59; ++x) {
-                const COLORREF c = m_ui.Pixel(button, x, y);
-                darkest = std::min(darkest, Gray(c));
-                exactGrey += c == RGB(128, 128, 128) ? 1 : 0;
-            }
-        }
-        return std::make_pair(darkest, exactGrey);
-    };
-    EXPECT_LT(inkOf(undo).first, 64);    // black text
-    EXPECT_EQ(inkOf(cut).first, 128);    // grey text and nothing darker
-    EXPECT_GT(inkOf(cut).second, 5);
+    EXPECT_LT(InkIn(undo, {4, 4, 59, 15}).darkest, 64);  // black text
+    const auto grey = InkIn(cut, {4, 4, 59, 15}, 129);
+    EXPECT_EQ(grey.darkest, 128);  // grey text and nothing darker
+    EXPECT_GT(grey.count, 5);
 }
 
 TEST_F(Buttons, TheFocusRectangleAndTheDefaultFrameFollowTheFocus)

@@ -9,17 +9,9 @@
 namespace {
 
 using controltest::CControlFixture;
-using controltest::Gray;
 using Pair = std::pair<int, int>;
 
-class ControlEdges : public CControlFixture {
-protected:
-    int Count(int id, int code) const
-    {
-        const auto commands = Commands();
-        return static_cast<int>(std::count(commands.begin(), commands.end(), Pair(id, code)));
-    }
-};
+class ControlEdges : public CControlFixture {};
 
 TEST_F(ControlEdges, AnEditFieldKeepsItsLimitItsCaseAndHidesAPassword)
 {
@@ -37,17 +29,8 @@ TEST_F(ControlEdges, AnEditFieldKeepsItsLimitItsCaseAndHidesAPassword)
     SetFocus(upper);  // no caret in the fields looked at
     // Stars sit in the upper part of the line; bars run its whole height.
     auto inkHeight = [&](HWND edit) {
-        int top = 100;
-        int bottom = -1;
-        for (int x = 0; x < 120; ++x) {
-            for (int y = 0; y < 20; ++y) {
-                if (Gray(m_ui.Pixel(edit, x, y)) < 96) {
-                    top = std::min(top, y);
-                    bottom = std::max(bottom, y);
-                }
-            }
-        }
-        return bottom - top;
+        const auto ink = InkIn(edit, {0, 0, 120, 20});
+        return ink.bottom - ink.top;
     };
     EXPECT_LT(inkHeight(secret) * 2, inkHeight(shown));
     EXPECT_EQ(TextOf(secret), "||||");
@@ -67,16 +50,11 @@ TEST_F(ControlEdges, CtrlArrowsStepByWordsAndADoubleClickSelectsOne)
     SetWindowTextA(edit, "Scale Detune slider");
     SetFocus(edit);
     m_ui.Key(VK_RIGHT, uitest::kControl);
-    DWORD start = 0;
-    DWORD end = 0;
-    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    EXPECT_EQ(end, 6u);  // after "Scale "
+    EXPECT_EQ(Sel(edit), Pair(6, 6));  // after "Scale "
     m_ui.Key(VK_RIGHT, uitest::kControl | uitest::kShift);
-    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    EXPECT_EQ(std::make_pair(start, end), std::make_pair(6u, 13u));
+    EXPECT_EQ(Sel(edit), Pair(6, 13));
     m_ui.DoubleClick(edit, 4, 10);
-    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    EXPECT_EQ(std::make_pair(start, end), std::make_pair(0u, 5u));
+    EXPECT_EQ(Sel(edit), Pair(0, 5));
 }
 
 TEST_F(ControlEdges, ALongTextScrollsSoTheCaretStaysInView)
@@ -85,18 +63,9 @@ TEST_F(ControlEdges, ALongTextScrollsSoTheCaretStaysInView)
     SetFocus(edit);
     m_ui.Type("0123456789012345678901234567890123456789");
     // The last characters typed show at the right; the first have gone.
-    auto inkIn = [&](int from, int to) {
-        int dark = 0;
-        for (int x = from; x < to; ++x) {
-            for (int y = 0; y < 20; ++y) {
-                dark += Gray(m_ui.Pixel(edit, x, y)) < 96 ? 1 : 0;
-            }
-        }
-        return dark;
-    };
-    EXPECT_GT(inkIn(30, 58), 20);
+    EXPECT_GT(InkIn(edit, {30, 0, 58, 20}).count, 20);
     m_ui.Key(VK_HOME);
-    EXPECT_GT(inkIn(2, 30), 20);
+    EXPECT_GT(InkIn(edit, {2, 0, 30, 20}).count, 20);
 }
 
 TEST_F(ControlEdges, SortedListsKeepOrderAndTheSelectionFollowsInsertsAndDeletes)

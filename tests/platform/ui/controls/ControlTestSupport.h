@@ -10,11 +10,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace controltest {
+
+inline int Gray(COLORREF c)
+{
+    return (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3;
+}
 
 class CControlFixture : public ::testing::Test {
 protected:
@@ -51,6 +57,45 @@ protected:
         return out;
     }
 
+    int Count(int id, int code) const
+    {
+        const auto commands = Commands();
+        return static_cast<int>(std::count(commands.begin(), commands.end(), std::make_pair(id, code)));
+    }
+
+    // Where the ink darker than `below` lies among the pixels of `area`,
+    // how many pixels it covers, and the darkest grey there.
+    struct CInk {
+        int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1, count = 0, darkest = 255;
+    };
+    CInk InkIn(HWND hwnd, RECT area, int below = 96)
+    {
+        CInk ink;
+        for (int x = area.left; x < area.right; ++x) {
+            for (int y = area.top; y < area.bottom; ++y) {
+                const int gray = Gray(m_ui.Pixel(hwnd, x, y));
+                ink.darkest = std::min(ink.darkest, gray);
+                if (gray < below) {
+                    ink.left = std::min(ink.left, x);
+                    ink.right = x;
+                    ink.top = std::min(ink.top, y);
+                    ink.bottom = std::max(ink.bottom, y);
+                    ++ink.count;
+                }
+            }
+        }
+        return ink;
+    }
+
+    // An edit field's selection (start, end).
+    static std::pair<int, int> Sel(HWND edit)
+    {
+        DWORD start = 0;
+        DWORD end = 0;
+        SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return {static_cast<int>(start), static_cast<int>(end)};
+    }
+
     static std::string TextOf(HWND hwnd)
     {
         char buffer[256] = {};
@@ -62,10 +107,5 @@ protected:
     uitest::CRecorder m_recorder;
     HWND m_hParent = nullptr;
 };
-
-inline int Gray(COLORREF c)
-{
-    return (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3;
-}
 
 }  // namespace controltest

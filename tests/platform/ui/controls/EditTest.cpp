@@ -17,18 +17,6 @@ protected:
     {
         return Make("Edit", "", style | WS_TABSTOP, 10, 10 + 30 * (id % 10), width, 20, id, WS_EX_CLIENTEDGE);
     }
-    static Pair Sel(HWND edit)
-    {
-        DWORD start = 0;
-        DWORD end = 0;
-        SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-        return {static_cast<int>(start), static_cast<int>(end)};
-    }
-    int Count(int id, int code) const
-    {
-        const auto commands = Commands();
-        return static_cast<int>(std::count(commands.begin(), commands.end(), Pair(id, code)));
-    }
 };
 
 TEST_F(Edits, TypingBackspaceHomeAndDeleteEditTheTextAndReportEachChange)
@@ -136,13 +124,7 @@ TEST_F(Edits, TextStaysWithinAFieldThatDoesNotScrollAndIsAlignedRight)
 
     HWND right = MakeEdit(ES_RIGHT | ES_READONLY, 1033, 80);
     SetWindowTextA(right, "55");
-    int lastInk = -1;
-    for (int x = 0; x < 76; ++x) {
-        for (int y = 0; y < 16; ++y) {
-            lastInk = Gray(m_ui.Pixel(right, x, y)) < 96 ? x : lastInk;
-        }
-    }
-    EXPECT_GE(lastInk, 70);  // against the right margin
+    EXPECT_GE(InkIn(right, {0, 0, 76, 16}).right, 70);  // against the right margin
 }
 
 TEST_F(Edits, TheCaretAndTheSelectionShowOnlyWithTheFocus)

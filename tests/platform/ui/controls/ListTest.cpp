@@ -10,7 +10,6 @@
 namespace {
 
 using controltest::CControlFixture;
-using controltest::Gray;
 using Pair = std::pair<int, int>;
 
 const char* const kScales[] = {"Major", "Minor", "Equal Tempered Chrom.", "Ling Lin", "Scholar's Lute",
@@ -184,20 +183,11 @@ TEST_F(Lists, ListBoxFieldsStandAtTheirTabStopsAndColumnsSitSideBySide)
     }
     // Forty and seventy dialog units of a 6-pixel-wide font: 60 and 105
     // pixels after the text's indent of 2.
-    auto firstInk = [&](int from, int to, int y0) {
-        for (int x = from; x < to; ++x) {
-            for (int y = y0; y < y0 + 13; ++y) {
-                if (Gray(m_ui.Pixel(intervals, x, y)) < 128) {
-                    return x;
-                }
-            }
-        }
-        return -1;
-    };
-    EXPECT_GE(firstInk(50, 100, 0), 62);
-    EXPECT_LE(firstInk(50, 100, 0), 64);
-    EXPECT_GE(firstInk(90, 140, 0), 107);
-    EXPECT_LE(firstInk(90, 140, 0), 109);
+    for (const auto& [from, lowest] : {std::pair{50, 62}, std::pair{90, 107}}) {
+        const int first = InkIn(intervals, {from, 0, from + 50, 13}, 128).left;
+        EXPECT_GE(first, lowest) << from;
+        EXPECT_LE(first, lowest + 2) << from;
+    }
     // Three rows of 13 pixels in 40: the fourth entry heads the second column.
     RECT rc{};
     SendMessageA(intervals, LB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&rc));

@@ -8,7 +8,6 @@
 namespace {
 
 using controltest::CControlFixture;
-using controltest::Gray;
 
 // What the parent learned from one click notification.
 struct CClick {
@@ -122,15 +121,7 @@ TEST_F(ListViews, SubitemsShowInTheirColumnsUnderAHeaderThatDoesNotSort)
     // Ink of row 1 lies in the third and fourth columns only (x from 110).
     RECT rc{};
     m_list.GetItemRect(1, &rc, LVIR_BOUNDS);
-    int first = -1;
-    for (int x = 0; x < 300 && first < 0; ++x) {
-        for (int y = rc.top; y < rc.bottom; ++y) {
-            if (Gray(m_ui.Pixel(m_list, x, y)) < 96) {
-                first = x;
-                break;
-            }
-        }
-    }
+    const int first = InkIn(m_list, {0, rc.top, 300, rc.bottom}).left;
     EXPECT_GE(first, 45);  // column 2 ("Frequency") holds "22"
     EXPECT_LT(first, 110);
     // A click on the header sorts nothing and reports no click.

@@ -71,12 +71,7 @@ TEST_F(PopupMenus, AGreyedItemCannotBeChosenAndAClickOutsideDismissesWithoutGoin
         // Not under the pointer, its label is embossed grey: the darkest
         // ink is the grey text colour.
         const POINT at = ItemPoint(1);
-        int darkest = 255;
-        for (int x = 20; x < 80; ++x) {
-            for (int y = at.y - 5; y <= at.y + 5; ++y) {
-                darkest = std::min(darkest, controltest::Gray(m_ui.Pixel(MenuWindow(), x, y)));
-            }
-        }
+        const int darkest = InkIn(MenuWindow(), {20, at.y - 5, 80, at.y + 6}).darkest;
         greyInk = RGB(darkest, darkest, darkest);
         m_ui.Click(m_hParent, 10, 10);
     });

@@ -6,40 +6,22 @@
 namespace {
 
 using controltest::CControlFixture;
-using controltest::Gray;
 
-class Statics : public CControlFixture {
-protected:
-    // The first and last columns holding ink darker than mid-grey.
-    std::pair<int, int> InkColumns(HWND hwnd, int width, int height)
-    {
-        int first = -1;
-        int last = -1;
-        for (int x = 0; x < width; ++x) {
-            for (int y = 0; y < height; ++y) {
-                if (Gray(m_ui.Pixel(hwnd, x, y)) < 96) {
-                    first = first < 0 ? x : first;
-                    last = x;
-                }
-            }
-        }
-        return {first, last};
-    }
-};
+class Statics : public CControlFixture {};
 
 TEST_F(Statics, TextIsPlacedLeftCentredOrRight)
 {
     HWND left = Make("Static", "fast", SS_LEFT, 10, 10, 120, 16, 1106);
     HWND centre = Make("Static", "fast", SS_CENTER, 10, 30, 120, 16, 1107);
     HWND right = Make("Static", "fast", SS_RIGHT, 10, 50, 120, 16, 1108);
-    const auto l = InkColumns(left, 120, 16);
-    const auto c = InkColumns(centre, 120, 16);
-    const auto r = InkColumns(right, 120, 16);
-    EXPECT_LE(l.first, 2);
-    EXPECT_GE(r.second, 116);
-    EXPECT_NEAR((c.first + c.second) / 2.0, 60.0, 2.0);
+    const auto l = InkIn(left, {0, 0, 120, 16});
+    const auto c = InkIn(centre, {0, 0, 120, 16});
+    const auto r = InkIn(right, {0, 0, 120, 16});
+    EXPECT_LE(l.left, 2);
+    EXPECT_GE(r.right, 116);
+    EXPECT_NEAR((c.left + c.right) / 2.0, 60.0, 2.0);
     // The same word everywhere: the same width of ink.
-    EXPECT_EQ(l.second - l.first, r.second - r.first);
+    EXPECT_EQ(l.right - l.left, r.right - r.left);
 }
 
 TEST_F(Statics, TheParentChoosesTheColours)
@@ -89,13 +71,7 @@ TEST_F(Statics, DisabledTextIsGrey)
 {
     HWND label = Make("Static", "Tracking", SS_LEFT, 10, 10, 80, 17, 1099);
     EnableWindow(label, FALSE);
-    int darkest = 255;
-    for (int x = 0; x < 80; ++x) {
-        for (int y = 0; y < 17; ++y) {
-            darkest = std::min(darkest, Gray(m_ui.Pixel(label, x, y)));
-        }
-    }
-    EXPECT_EQ(darkest, 128);
+    EXPECT_EQ(InkIn(label, {0, 0, 80, 17}).darkest, 128);
 }
 
 }  // namespace
