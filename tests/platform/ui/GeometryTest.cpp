@@ -64,7 +64,7 @@ TEST_F(Geometry, MovingSendsPositionChangesAndSizeOnlyWhenTheSizeChanges)
     EXPECT_TRUE(rec.Of(w, {WM_MOVE}).empty());
 }
 
-TEST_F(Geometry, ShowWindowReportsTheOldStateAndVisibilityNeedsAncestors)
+TEST_F(Geometry, ShowAndEnableReportTheOldStateAndTellTheWindowAndVisibilityNeedsAncestors)
 {
     HWND top = rec.Create(0, 0, 100, 100);
     HWND child = rec.Create(0, 0, 10, 10, top, 1);
@@ -75,29 +75,22 @@ TEST_F(Geometry, ShowWindowReportsTheOldStateAndVisibilityNeedsAncestors)
     EXPECT_FALSE(ShowWindow(top, SW_SHOW));
     EXPECT_TRUE(IsWindowVisible(child));
     EXPECT_TRUE(ShowWindow(top, SW_SHOW)) << "already shown: no change";
-    const auto shows = rec.Of(top, {WM_SHOWWINDOW});
-    ASSERT_EQ(shows.size(), 2u);
-    EXPECT_EQ(shows[0].wParam, static_cast<WPARAM>(FALSE));
-    EXPECT_EQ(shows[1].wParam, static_cast<WPARAM>(TRUE));
-}
-
-TEST_F(Geometry, EnableWindowSendsWmEnableAndTakesTheFocusAway)
-{
-    HWND top = rec.Create(0, 0, 100, 100);
-    HWND child = rec.Create(0, 0, 10, 10, top, 1);
+    // Disabling takes the focus away.
     SetFocus(child);
     ASSERT_EQ(GetFocus(), child);
-    rec.Clear();
     EXPECT_FALSE(EnableWindow(child, FALSE)) << "it was enabled";
     EXPECT_FALSE(IsWindowEnabled(child));
     EXPECT_EQ(GetFocus(), nullptr);
     EXPECT_TRUE(EnableWindow(child, FALSE)) << "it was disabled";
     EXPECT_TRUE(EnableWindow(child, TRUE));
     EXPECT_TRUE(IsWindowEnabled(child));
-    const auto enables = rec.Of(child, {WM_ENABLE});
-    ASSERT_EQ(enables.size(), 2u);
-    EXPECT_EQ(enables[0].wParam, static_cast<WPARAM>(FALSE));
-    EXPECT_EQ(enables[1].wParam, static_cast<WPARAM>(TRUE));
+    // Each change was told once, off then on.
+    for (const auto& [hwnd, message] : {std::pair{top, UINT{WM_SHOWWINDOW}}, std::pair{child, UINT{WM_ENABLE}}}) {
+        const auto told = rec.Of(hwnd, {message});
+        ASSERT_EQ(told.size(), 2u) << message;
+        EXPECT_EQ(told[0].wParam, static_cast<WPARAM>(FALSE)) << message;
+        EXPECT_EQ(told[1].wParam, static_cast<WPARAM>(TRUE)) << message;
+    }
 }
 
 TEST_F(Geometry, WindowFromPointFindsTheDeepestShownChild)

@@ -5,41 +5,43 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <thread>
 
 namespace {
 
-using uitest::CRecorder;
 using uitest::Message;
-using Painting = uitest::CUiTest;
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
 // Every recorder window paints its whole client area (and a bit beyond, to
-// show clipping) in the colour given for it.
-void PaintInColours(CRecorder& rec, std::map<HWND, COLORREF>& colours)
-{
-    rec.On(WM_PAINT, [&colours](const Message& m, LRESULT&) {
-        PAINTSTRUCT ps{};
-        HDC dc = BeginPaint(m.hwnd, &ps);
-        if (auto it = colours.find(m.hwnd); it != colours.end()) {
-            HBRUSH brush = CreateSolidBrush(it->second);
-            const RECT everything{-500, -500, 2000, 2000};
-            FillRect(dc, &everything, brush);
-            DeleteObject(brush);
-        }
-        EndPaint(m.hwnd, &ps);
-        return true;
-    });
-}
+// show clipping) in the colour given for it, if any.
+class Painting : public uitest::CUiTest {
+protected:
+    void SetUp() override
+    {
+        rec.On(WM_PAINT, [this](const Message& m, LRESULT&) {
+            PAINTSTRUCT ps{};
+            HDC dc = BeginPaint(m.hwnd, &ps);
+            if (auto it = colours.find(m.hwnd); it != colours.end()) {
+                HBRUSH brush = CreateSolidBrush(it->second);
+                const RECT everything{-500, -500, 2000, 2000};
+                FillRect(dc, &everything, brush);
+                DeleteObject(brush);
+            }
+            EndPaint(m.hwnd, &ps);
+            return true;
+        });
+    }
+
+    std::map<HWND, COLORREF> colours;
+};
 
 TEST_F(Painting, AChildClipsItsParentsPaint)
 {
-    std::map<HWND, COLORREF> colours;
-    PaintInColours(rec, colours);
     HWND top = rec.Create(0, 0, 200, 150);
     HWND child = rec.Create(50, 40, 60, 30, top, 1);
     colours[top] = kRed;
@@ -59,8 +61,6 @@ TEST_F(Painting, AChildClipsItsParentsPaint)
 
 TEST_F(Painting, SiblingsDoNotOverdrawEachOther)
 {
-    std::map<HWND, COLORREF> colours;
-    PaintInColours(rec, colours);
     HWND top = rec.Create(0, 0, 200, 150);
     HWND upper = rec.Create(10, 10, 60, 60, top, 1);   // created first: top of the z-order
     HWND lower = rec.Create(40, 40, 60, 60, top, 2);
@@ -82,8 +82,6 @@ TEST_F(Painting, SiblingsDoNotOverdrawEachOther)
 
 TEST_F(Painting, DrawingOutsideAPaintIsClippedToWhatShowsOfTheWindow)
 {
-    std::map<HWND, COLORREF> colours;
-    PaintInColours(rec, colours);
     HWND top = rec.Create(0, 0, 300, 200);
     HWND cover = rec.Create(80, 0, 40, 40, top, 2);       // above the view
     HWND view = rec.Create(20, 20, 120, 80, top, 1, WS_BORDER);
@@ -107,8 +105,6 @@ TEST_F(Painting, DrawingOutsideAPaintIsClippedToWhatShowsOfTheWindow)
 
 TEST_F(Painting, AnXorLineDrawnTwiceThroughGetDcLeavesNoTrace)
 {
-    std::map<HWND, COLORREF> colours;
-    PaintInColours(rec, colours);
     HWND top = rec.Create(0, 0, 200, 200);
     HWND view = rec.Create(10, 10, 150, 150, top, 1);
     colours[view] = RGB(255, 255, 255);
@@ -130,11 +126,8 @@ TEST_F(Painting, AnXorLineDrawnTwiceThroughGetDcLeavesNoTrace)
     band();
     const platform::gdi::Surface after = ui.Shot(view);
     ASSERT_EQ(before.Width(), after.Width());
-    for (int y = 0; y < before.Height(); ++y) {
-        for (int x = 0; x < before.Width(); ++x) {
-            ASSERT_EQ(before.Pixel(x, y), after.Pixel(x, y)) << x << "," << y;
-        }
-    }
+    const auto pixels = static_cast<std::size_t>(before.Width()) * before.Height();
+    EXPECT_TRUE(std::equal(before.Row(0), before.Row(0) + pixels, after.Row(0)));
 }
 
 TEST_F(Painting, UpdateRegionsEraseAndPaintStructs)

@@ -12,7 +12,7 @@ namespace {
 using uitest::Message;
 using Timers = uitest::CUiTest;
 
-TEST_F(Timers, FireAtTheAskedPeriodOnTheVirtualClockUntilKilled)
+TEST_F(Timers, FireAtTheAskedPeriodOnTheVirtualClockUntilKilledOrReset)
 {
     HWND w = rec.Create(0, 0, 10, 10);
     std::vector<DWORD> ticks;
@@ -35,11 +35,8 @@ TEST_F(Timers, FireAtTheAskedPeriodOnTheVirtualClockUntilKilled)
     ui.Advance(500);
     EXPECT_EQ(ticks.size(), 4u) << "no tick after KillTimer";
     EXPECT_FALSE(KillTimer(w, 7));
-}
 
-TEST_F(Timers, ResettingATimerRestartsItsPeriod)
-{
-    HWND w = rec.Create(0, 0, 10, 10);
+    // Set again, a timer starts its period over.
     SetTimer(w, 1, 100, nullptr);
     ui.Advance(80);
     SetTimer(w, 1, 100, nullptr);

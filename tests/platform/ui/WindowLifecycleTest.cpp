@@ -63,28 +63,25 @@ TEST_F(WindowLifecycle, DeadHandlesFailWithTheWindowSystemsError)
     EXPECT_NE(again, w) << "a handle is never handed out twice";
 }
 
-TEST_F(WindowLifecycle, FailingCreateDestroysTheWindowAndGivesNull)
+TEST_F(WindowLifecycle, AFailingNcCreateOrCreateDestroysTheWindowAndGivesNull)
 {
-    rec.On(WM_CREATE, [](const uitest::Message&, LRESULT& result) {
-        result = -1;
-        return true;
-    });
-    EXPECT_EQ(rec.Create(0, 0, 40, 40), nullptr);
-    EXPECT_EQ(rec.Sequence({WM_NCCREATE, WM_CREATE, WM_SIZE, WM_SHOWWINDOW, WM_DESTROY, WM_NCDESTROY}),
-              (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
-    const HWND dead = rec.Log().front().hwnd;
-    EXPECT_FALSE(IsWindow(dead));
-}
-
-TEST_F(WindowLifecycle, FailingNcCreateSendsOnlyNcDestroy)
-{
-    rec.On(WM_NCCREATE, [](const uitest::Message&, LRESULT& result) {
-        result = FALSE;
-        return true;
-    });
-    EXPECT_EQ(rec.Create(0, 0, 40, 40), nullptr);
-    EXPECT_EQ(rec.Sequence({WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}),
-              (std::vector<UINT>{WM_NCCREATE, WM_NCDESTROY}));
+    struct Case {
+        UINT refused;
+        LRESULT answer;
+        std::vector<UINT> sent;
+    };
+    for (const Case& c : {Case{WM_CREATE, -1, {WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}},
+                          Case{WM_NCCREATE, FALSE, {WM_NCCREATE, WM_NCDESTROY}}}) {
+        rec.On(c.refused, [answer = c.answer](const uitest::Message&, LRESULT& result) {
+            result = answer;
+            return true;
+        });
+        rec.Clear();
+        EXPECT_EQ(rec.Create(0, 0, 40, 40), nullptr) << c.refused;
+        EXPECT_EQ(rec.Sequence({WM_NCCREATE, WM_CREATE, WM_SIZE, WM_SHOWWINDOW, WM_DESTROY, WM_NCDESTROY}), c.sent)
+            << c.refused;
+        EXPECT_FALSE(IsWindow(rec.Log().front().hwnd)) << c.refused;
+    }
 }
 
 TEST_F(WindowLifecycle, UnknownClassAndChildWithoutParentFail)
