@@ -5,8 +5,6 @@
 
 #include "UiFixture.h"
 
-#include <gtest/gtest.h>
-
 using DropFiles = uitest::CUiTest;
 
 TEST_F(DropFiles, OnlyAWindowThatTakesFilesGetsTheNamesInOrder)

@@ -7,8 +7,6 @@
 
 #include "platform/ui/AfxWin.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

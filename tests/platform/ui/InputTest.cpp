@@ -6,8 +6,6 @@
 
 #include "platform/ui/Cursors.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 using uitest::Message;

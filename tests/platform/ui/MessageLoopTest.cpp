@@ -4,8 +4,6 @@
 
 #include "UiFixture.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <string>
 #include <thread>

@@ -3,8 +3,6 @@
 
 #include "UiFixture.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <map>
 #include <thread>

@@ -5,8 +5,6 @@
 
 #include "platform/kernel/Kernel.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 using uitest::Message;

@@ -1,7 +1,7 @@
 #pragma once
 
 // The set-up most window tests share: a headless screen and the recording
-// window class, alive for one test.
+// window class, alive for one test, and for dialogs an owner window.
 
 #include "support/ui/UiTestSupport.h"
 
@@ -13,6 +13,14 @@ class CUiTest : public ::testing::Test {
 protected:
     CUi ui;
     CRecorder rec;
+};
+
+// An owner window for the dialogs and boxes a test opens.
+class COwnerTest : public ::testing::Test {
+protected:
+    CUi m_ui;
+    CRecorder m_recorder;
+    HWND m_hOwner = m_recorder.Create(20, 20, 600, 500);
 };
 
 }  // namespace uitest

@@ -3,8 +3,6 @@
 
 #include "UiFixture.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 using WindowLifecycle = uitest::CUiTest;

@@ -2,22 +2,16 @@
 // default button, controls inside a control parent, boxes over dialogs and
 // a quit met in a modal loop.
 
-#include "support/ui/UiTestSupport.h"
+#include "../UiFixture.h"
 
 #include "platform/ui/AfxCtrl.h"
 #include "platform/ui/AfxDialog.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
-class DialogFocus : public ::testing::Test {
+class DialogFocus : public uitest::COwnerTest {
 protected:
     HWND Keys() { return CreateDialogParamA(nullptr, MAKEINTRESOURCEA(301), m_hOwner, nullptr, 0); }
-
-    uitest::CUi m_ui;
-    uitest::CRecorder m_recorder;
-    HWND m_hOwner = m_recorder.Create(20, 20, 600, 500);
 };
 
 TEST_F(DialogFocus, ADialogGivesTheFocusBackToItsControlWhenActivatedAgain)

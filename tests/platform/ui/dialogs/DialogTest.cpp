@@ -1,12 +1,10 @@
 // Dialogs from templates: where their controls land, the keyboard that
 // moves over them, and how modal dialogs end.
 
-#include "support/ui/UiTestSupport.h"
+#include "../UiFixture.h"
 
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
@@ -42,7 +40,7 @@ INT_PTR RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     return FALSE;
 }
 
-class Dialogs : public ::testing::Test {
+class Dialogs : public uitest::COwnerTest {
 protected:
     INT_PTR RunKeys(CSeen* seen) { return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(301), m_hOwner, &RecordingProc,
                                                           reinterpret_cast<LPARAM>(seen)); }
@@ -60,10 +58,6 @@ protected:
             });
         }
     }
-
-    uitest::CUi m_ui;
-    uitest::CRecorder m_recorder;
-    HWND m_hOwner = m_recorder.Create(20, 20, 600, 500);
 };
 
 TEST_F(Dialogs, TabFollowsTheTemplateOverVisibleEnabledTabStops)

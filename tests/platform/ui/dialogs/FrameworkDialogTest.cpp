@@ -3,13 +3,11 @@
 // PreTranslateMessage, and bitmaps and cursors from the program's
 // resources.
 
-#include "support/ui/UiTestSupport.h"
+#include "../UiFixture.h"
 
 #include "platform/ui/AfxCtrl.h"
 #include "platform/ui/AfxDialog.h"
 #include "platform/ui/Cursors.h"
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -42,12 +40,7 @@ BEGIN_MESSAGE_MAP(CKeysDialog, CDialog)
     ON_BN_CLICKED(1026, &CKeysDialog::OnEditScale)
 END_MESSAGE_MAP()
 
-class FrameworkDialogs : public ::testing::Test {
-protected:
-    uitest::CUi m_ui;
-    uitest::CRecorder m_recorder;
-    HWND m_hOwner = m_recorder.Create(20, 20, 600, 500);
-};
+using FrameworkDialogs = uitest::COwnerTest;
 
 TEST_F(FrameworkDialogs, DoModalRunsTheMessageMapAndEndsWithOKOrCancel)
 {

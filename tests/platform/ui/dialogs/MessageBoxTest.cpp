@@ -3,12 +3,10 @@
 // the sink.
 
 #include "support/MessageBoxRecorder.h"
-#include "support/ui/UiTestSupport.h"
+#include "../UiFixture.h"
 
 #include "platform/ui/Controls.h"
 #include "platform/ui/Dialogs.h"
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
@@ -29,14 +27,7 @@ POINT Centre(HWND hwnd)
     return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
 }
 
-class MessageBoxes : public ::testing::Test {
-protected:
-    void SetUp() override { m_hOwner = m_recorder.Create(100, 80, 500, 380); }
-
-    uitest::CUi m_ui;
-    uitest::CRecorder m_recorder;
-    HWND m_hOwner = nullptr;
-};
+using MessageBoxes = uitest::COwnerTest;
 
 TEST_F(MessageBoxes, TheTextShowsExactlyAndTheOwnerIsHeldUntilOK)
 {
