@@ -105,7 +105,7 @@ TEST_F(MessageQueue, ADragLoopPumpingOneMessageAtATimeSeesEveryMove)
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST_F(MessageQueue, ASendFromAnotherThreadRunsOnTheOwnersThreadAndWaits)
+TEST_F(MessageQueue, ASendFromAnotherThreadRunsOnTheOwnersThreadAndWaitsButANotifyDoesNot)
 {
     HWND w = rec.Create(0, 0, 10, 10);
     const DWORD owner = GetCurrentThreadId();
@@ -129,11 +129,8 @@ TEST_F(MessageQueue, ASendFromAnotherThreadRunsOnTheOwnersThreadAndWaits)
     sender.join();
     EXPECT_EQ(answer.load(), 42);
     EXPECT_EQ(ranOn.load(), owner);
-}
 
-TEST_F(MessageQueue, NotifySendsFromAnotherThreadDoNotWait)
-{
-    HWND w = rec.Create(0, 0, 10, 10);
+    // A notify from another thread does not wait.
     ui.Pump();
     rec.Clear();
     std::thread([w] { EXPECT_TRUE(SendNotifyMessageA(w, WM_USER + 5, 3, 0)); }).join();

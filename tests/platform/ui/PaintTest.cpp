@@ -171,7 +171,7 @@ TEST_F(Painting, UpdateRegionsEraseAndPaintStructs)
     EXPECT_TRUE(erasedBySystem[1]) << "the window did not erase, so the paint must";
 }
 
-TEST_F(Painting, PaintComesAfterPostedMessagesAndUpdateWindowPaintsAtOnce)
+TEST_F(Painting, PaintComesAfterPostedMessagesUpdateWindowPaintsAtOnceAndHiddenWindowsWait)
 {
     HWND w = rec.Create(0, 0, 50, 50);
     ui.Pump();
@@ -186,6 +186,17 @@ TEST_F(Painting, PaintComesAfterPostedMessagesAndUpdateWindowPaintsAtOnce)
     EXPECT_EQ(rec.Sequence({WM_PAINT}).size(), 1u);
     MSG msg{};
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+
+    // A hidden window gets no paint.
+    ShowWindow(w, SW_HIDE);
+    ui.Pump();
+    rec.Clear();
+    InvalidateRect(w, nullptr, TRUE);
+    ui.Pump();
+    EXPECT_TRUE(rec.Of(w, {WM_PAINT}).empty());
+    ShowWindow(w, SW_SHOW);
+    ui.Pump();
+    EXPECT_EQ(rec.Of(w, {WM_PAINT}).size(), 1u) << "shown again, it is painted whole";
 }
 
 TEST_F(Painting, TheClassBackgroundErasesAndABorderIsDrawnAroundTheClient)
@@ -200,20 +211,6 @@ TEST_F(Painting, TheClassBackgroundErasesAndABorderIsDrawnAroundTheClient)
     EXPECT_EQ(ui.Pixel(top, 40, 30), window);
     const auto ncpaints = rec.Of(child, {WM_NCPAINT});
     EXPECT_EQ(ncpaints.size(), 1u);
-}
-
-TEST_F(Painting, AHiddenWindowGetsNoPaint)
-{
-    HWND w = rec.Create(0, 0, 50, 50);
-    ShowWindow(w, SW_HIDE);
-    ui.Pump();
-    rec.Clear();
-    InvalidateRect(w, nullptr, TRUE);
-    ui.Pump();
-    EXPECT_TRUE(rec.Of(w, {WM_PAINT}).empty());
-    ShowWindow(w, SW_SHOW);
-    ui.Pump();
-    EXPECT_EQ(rec.Of(w, {WM_PAINT}).size(), 1u) << "shown again, it is painted whole";
 }
 
 TEST_F(Painting, ARepaintAskedForByAnotherThreadHappensOnTheOwnersThread)

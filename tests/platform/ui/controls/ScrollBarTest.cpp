@@ -22,23 +22,30 @@ protected:
     }
 };
 
-TEST_F(ScrollBars, ArrowAndPageClicksAskTheParentAndEndEachRequest)
+TEST_F(ScrollBars, ArrowAndPageClicksAskTheParentAndEndEachRequestAndAHeldArrowRepeats)
 {
     HWND bar = MakeVertical(50);
     m_ui.Click(bar, 8, 195);  // down arrow
     m_ui.Click(bar, 8, 5);    // up arrow
     m_ui.Click(bar, 8, 180);  // below the thumb
     m_ui.Click(bar, 8, 20);   // above it
-    EXPECT_EQ(Scrolls(WM_VSCROLL, bar), (std::vector<Pair>{{SB_LINEDOWN, 0},
-                                                           {SB_ENDSCROLL, 0},
-                                                           {SB_LINEUP, 0},
-                                                           {SB_ENDSCROLL, 0},
-                                                           {SB_PAGEDOWN, 0},
-                                                           {SB_ENDSCROLL, 0},
-                                                           {SB_PAGEUP, 0},
-                                                           {SB_ENDSCROLL, 0}}));
+    EXPECT_EQ(Scrolls(WM_VSCROLL, bar), (std::vector<Pair>{{SB_LINEDOWN, 0}, {SB_ENDSCROLL, 0}, {SB_LINEUP, 0},
+                                                           {SB_ENDSCROLL, 0}, {SB_PAGEDOWN, 0}, {SB_ENDSCROLL, 0},
+                                                           {SB_PAGEUP, 0}, {SB_ENDSCROLL, 0}}));
     // Nobody set a new position, so the bar has not moved.
     EXPECT_EQ(GetScrollPos(bar, SB_CTL), 50);
+
+    // A held arrow repeats until released.
+    const std::size_t clicked = Scrolls(WM_VSCROLL, bar).size();
+    m_ui.Down(bar, 8, 195);
+    m_ui.Advance(1000);
+    const std::size_t held = Scrolls(WM_VSCROLL, bar).size();
+    EXPECT_GE(held - clicked, 10u);
+    m_ui.Up(bar, 8, 195);
+    m_ui.Advance(1000);
+    const auto scrolls = Scrolls(WM_VSCROLL, bar);
+    EXPECT_EQ(scrolls.size(), held + 1);
+    EXPECT_EQ(scrolls.back(), Pair(SB_ENDSCROLL, 0));
 }
 
 TEST_F(ScrollBars, DraggingTheThumbTracksAndEndsAtTheLastReachablePosition)
@@ -59,20 +66,6 @@ TEST_F(ScrollBars, DraggingTheThumbTracksAndEndsAtTheLastReachablePosition)
     EXPECT_EQ(scrolls.back(), Pair(SB_ENDSCROLL, 0));
     // Until the parent sets it, the position stays where it was.
     EXPECT_EQ(GetScrollPos(bar, SB_CTL), 0);
-}
-
-TEST_F(ScrollBars, AHeldArrowRepeatsUntilReleased)
-{
-    HWND bar = MakeVertical(0);
-    m_ui.Down(bar, 8, 195);
-    m_ui.Advance(1000);
-    const std::size_t held = Scrolls(WM_VSCROLL, bar).size();
-    EXPECT_GE(held, 10u);
-    m_ui.Up(bar, 8, 195);
-    m_ui.Advance(1000);
-    const auto scrolls = Scrolls(WM_VSCROLL, bar);
-    EXPECT_EQ(scrolls.size(), held + 1);
-    EXPECT_EQ(scrolls.back(), Pair(SB_ENDSCROLL, 0));
 }
 
 TEST_F(ScrollBars, AHorizontalBarReportsAsWMHScrollAndKeysWorkWhenItHasTheFocus)

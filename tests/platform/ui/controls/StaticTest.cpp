@@ -9,7 +9,7 @@ using controltest::CControlFixture;
 
 class Statics : public CControlFixture {};
 
-TEST_F(Statics, TextIsPlacedLeftCentredOrRight)
+TEST_F(Statics, TextIsPlacedLeftCentredOrRightAndGreyWhenDisabled)
 {
     HWND left = Make("Static", "fast", SS_LEFT, 10, 10, 120, 16, 1106);
     HWND centre = Make("Static", "fast", SS_CENTER, 10, 30, 120, 16, 1107);
@@ -22,6 +22,9 @@ TEST_F(Statics, TextIsPlacedLeftCentredOrRight)
     EXPECT_NEAR((c.left + c.right) / 2.0, 60.0, 2.0);
     // The same word everywhere: the same width of ink.
     EXPECT_EQ(l.right - l.left, r.right - r.left);
+    // Disabled, the text is grey.
+    EnableWindow(left, FALSE);
+    EXPECT_EQ(InkIn(left, {0, 0, 120, 16}).darkest, 128);
 }
 
 TEST_F(Statics, TheParentChoosesTheColours)
@@ -67,11 +70,5 @@ TEST_F(Statics, AFrameShowsAndPassesOnWhatItSurrounds)
     EXPECT_EQ(m_ui.Pixel(sunken, 38, 15), RGB(255, 255, 255));
 }
 
-TEST_F(Statics, DisabledTextIsGrey)
-{
-    HWND label = Make("Static", "Tracking", SS_LEFT, 10, 10, 80, 17, 1099);
-    EnableWindow(label, FALSE);
-    EXPECT_EQ(InkIn(label, {0, 0, 80, 17}).darkest, 128);
-}
 
 }  // namespace

@@ -109,7 +109,7 @@ TEST_F(Dialogs, ArrowsMoveWithinARadioGroupAndCheckAsTheyGo)
               (std::vector<std::pair<int, int>>{{1122, BN_CLICKED}, {1121, BN_CLICKED}, {IDCANCEL, BN_CLICKED}}));
 }
 
-TEST_F(Dialogs, EnterPressesTheFocusedPushButtonElseTheDefaultOne)
+TEST_F(Dialogs, EnterPressesTheFocusedPushButtonElseTheDefaultOneAndEscapeOrCloseCancel)
 {
     CSeen seen;
     m_ui.WhenIdle([&] {
@@ -124,6 +124,13 @@ TEST_F(Dialogs, EnterPressesTheFocusedPushButtonElseTheDefaultOne)
     EXPECT_EQ(seen.m_commands, (std::vector<std::pair<int, int>>{{1026, BN_CLICKED}, {IDOK, BN_CLICKED}}));
     EXPECT_TRUE(IsWindowEnabled(m_hOwner));
     EXPECT_EQ(FindWindowA(WC_DIALOG, "Keys"), nullptr);
+
+    // Escape and the close message cancel.
+    m_ui.WhenIdle([&] { PostMessageA(GetActiveWindow(), WM_CLOSE, 0, 0); });
+    EXPECT_EQ(RunKeys(&seen), 200);
+    m_ui.WhenIdle([&] { m_ui.Key(VK_ESCAPE); });
+    EXPECT_EQ(RunKeys(&seen), 200);
+    EXPECT_EQ(seen.m_param, reinterpret_cast<LPARAM>(&seen));
 }
 
 TEST_F(Dialogs, AltAndAMnemonicActsOnItsControl)
@@ -146,16 +153,6 @@ TEST_F(Dialogs, AltAndAMnemonicActsOnItsControl)
     });
     EXPECT_EQ(RunKeys(&seen), 7);
     EXPECT_EQ(seen.m_commands, (std::vector<std::pair<int, int>>{{1155, BN_CLICKED}, {1122, BN_CLICKED}}));
-}
-
-TEST_F(Dialogs, EscapeAndTheCloseMessageCancel)
-{
-    CSeen seen;
-    m_ui.WhenIdle([&] { PostMessageA(GetActiveWindow(), WM_CLOSE, 0, 0); });
-    EXPECT_EQ(RunKeys(&seen), 200);
-    m_ui.WhenIdle([&] { m_ui.Key(VK_ESCAPE); });
-    EXPECT_EQ(RunKeys(&seen), 200);
-    EXPECT_EQ(seen.m_param, reinterpret_cast<LPARAM>(&seen));
 }
 
 // A template in dialog units lands where the font's base units put it:
