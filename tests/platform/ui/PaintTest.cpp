@@ -57,6 +57,22 @@ TEST_F(Painting, AChildClipsItsParentsPaint)
     EXPECT_EQ(ui.Pixel(top, 49, 50), kRed);
 }
 
+TEST_F(Painting, HidingAChildShowsTheParentBehindIt)
+{
+    HWND top = rec.Create(0, 0, 100, 100);
+    HWND child = rec.Create(10, 10, 30, 30, top, 1);
+    colours[top] = kBlue;
+    colours[child] = kRed;
+    InvalidateRect(top, nullptr, TRUE);
+    EXPECT_EQ(ui.Pixel(top, 20, 20), kRed);
+    ShowWindow(child, SW_HIDE);
+    EXPECT_EQ(ui.Pixel(top, 20, 20), kBlue);
+    MoveWindow(child, 50, 50, 30, 30, TRUE);
+    ShowWindow(child, SW_SHOW);
+    EXPECT_EQ(ui.Pixel(top, 20, 20), kBlue);
+    EXPECT_EQ(ui.Pixel(top, 60, 60), kRed);
+}
+
 TEST_F(Painting, SiblingsDoNotOverdrawEachOther)
 {
     HWND top = rec.Create(0, 0, 200, 150);
@@ -197,20 +213,6 @@ TEST_F(Painting, PaintComesAfterPostedMessagesUpdateWindowPaintsAtOnceAndHiddenW
     ShowWindow(w, SW_SHOW);
     ui.Pump();
     EXPECT_EQ(rec.Of(w, {WM_PAINT}).size(), 1u) << "shown again, it is painted whole";
-}
-
-TEST_F(Painting, TheClassBackgroundErasesAndABorderIsDrawnAroundTheClient)
-{
-    HWND top = rec.Create(0, 0, 100, 100);
-    HWND child = rec.Create(10, 10, 30, 20, top, 1, WS_BORDER);
-    ui.Pump();
-    const COLORREF window = GetSysColor(COLOR_WINDOW);
-    EXPECT_EQ(ui.Pixel(child, 0, 0), window);
-    EXPECT_EQ(ui.Pixel(top, 10, 10), GetSysColor(COLOR_WINDOWFRAME));
-    EXPECT_EQ(ui.Pixel(top, 39, 29), GetSysColor(COLOR_WINDOWFRAME));
-    EXPECT_EQ(ui.Pixel(top, 40, 30), window);
-    const auto ncpaints = rec.Of(child, {WM_NCPAINT});
-    EXPECT_EQ(ncpaints.size(), 1u);
 }
 
 TEST_F(Painting, ARepaintAskedForByAnotherThreadHappensOnTheOwnersThread)
