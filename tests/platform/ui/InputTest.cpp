@@ -189,7 +189,7 @@ TEST_F(Keyboard, FocusMessagesNameEachOtherAndKeysGoToTheFocus)
     EXPECT_TRUE(rec.Of(one, {WM_KEYDOWN}).empty());
 }
 
-TEST_F(Keyboard, KeyStateFollowsTheMessagesAndAsyncStateTheKeyboard)
+TEST_F(Keyboard, KeyStateFollowsMessagesAsyncStateTheKeyboardAndTranslateMakesCharacters)
 {
     HWND w = rec.Create(0, 0, 100, 100);
     SetFocus(w);
@@ -211,12 +211,8 @@ TEST_F(Keyboard, KeyStateFollowsTheMessagesAndAsyncStateTheKeyboard)
     EXPECT_EQ(controlDownAtKey, (std::vector<bool>{true, false}));
     EXPECT_GE(GetKeyState(VK_CONTROL), 0);
     EXPECT_EQ(GetAsyncKeyState(VK_CONTROL), 0);
-}
 
-TEST_F(Keyboard, TranslateMessageMakesCharactersAndAltMakesSystemKeys)
-{
-    HWND w = rec.Create(0, 0, 100, 100);
-    SetFocus(w);
+    // TranslateMessage makes characters, and Alt makes system keys.
     rec.Clear();
     ui.Key('A');
     ui.Key('A', uitest::kShift);
@@ -237,7 +233,7 @@ TEST_F(Keyboard, TranslateMessageMakesCharactersAndAltMakesSystemKeys)
               (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSCHAR}));
 }
 
-TEST_F(Cursor, ShowCursorCountsAndAHiddenCursorIsHidden)
+TEST_F(Cursor, ShowCursorCountsAHiddenCursorIsHiddenAndSetCursorPosWarpsThePointer)
 {
     HWND w = rec.Create(0, 0, 100, 100);
     ui.Move(w, 5, 5);
@@ -261,27 +257,10 @@ TEST_F(Cursor, ShowCursorCountsAndAHiddenCursorIsHidden)
         EXPECT_NE(LoadCursorA(nullptr, id), nullptr);
     }
     EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(150)), nullptr) << "no module cursors without resources";
-}
 
-TEST_F(Cursor, CursorsFromMasksHaveTheirPixelsAndHotSpot)
-{
-    // 16 x 2: row 0 black, white, clear, clear...; row 1 all clear.
-    const BYTE andMask[] = {0x3F, 0xFF, 0xFF, 0xFF};
-    const BYTE xorMask[] = {0x40, 0x00, 0x00, 0x00};
-    HCURSOR cursor = CreateCursor(nullptr, 3, 1, 16, 2, andMask, xorMask);
-    const platform::ui::CursorImage* image = platform::ui::CursorImageOf(cursor);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->m_pixels[0], 0xFF000000u);
-    EXPECT_EQ(image->m_pixels[1], 0xFFFFFFFFu);
-    EXPECT_EQ(image->m_pixels[2] >> 24, 0u);
-    EXPECT_EQ(image->m_ptHotSpot.x, 3);
-    EXPECT_TRUE(DestroyCursor(cursor));
-    EXPECT_EQ(platform::ui::CursorImageOf(cursor), nullptr);
-}
-
-TEST_F(Cursor, SetCursorPosWarpsThePointerAndMovesTheMouse)
-{
-    HWND w = rec.Create(100, 100, 200, 200);
+    // SetCursorPos warps the pointer and moves the mouse.
+    MoveWindow(w, 100, 100, 200, 200, TRUE);
+    ui.Pump();
     rec.Clear();
     const int warps = ui.Display().WarpCount();
     EXPECT_TRUE(SetCursorPos(150, 170));
@@ -300,6 +279,22 @@ TEST_F(Cursor, SetCursorPosWarpsThePointerAndMovesTheMouse)
     ui.Pump();
     EXPECT_EQ(rec.Of(w, {WM_MOUSEMOVE}).size(), 1u) << "no move when the pointer stays";
     EXPECT_EQ(ui.Display().WarpCount(), warps + 1);
+}
+
+TEST_F(Cursor, CursorsFromMasksHaveTheirPixelsAndHotSpot)
+{
+    // 16 x 2: row 0 black, white, clear, clear...; row 1 all clear.
+    const BYTE andMask[] = {0x3F, 0xFF, 0xFF, 0xFF};
+    const BYTE xorMask[] = {0x40, 0x00, 0x00, 0x00};
+    HCURSOR cursor = CreateCursor(nullptr, 3, 1, 16, 2, andMask, xorMask);
+    const platform::ui::CursorImage* image = platform::ui::CursorImageOf(cursor);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->m_pixels[0], 0xFF000000u);
+    EXPECT_EQ(image->m_pixels[1], 0xFFFFFFFFu);
+    EXPECT_EQ(image->m_pixels[2] >> 24, 0u);
+    EXPECT_EQ(image->m_ptHotSpot.x, 3);
+    EXPECT_TRUE(DestroyCursor(cursor));
+    EXPECT_EQ(platform::ui::CursorImageOf(cursor), nullptr);
 }
 
 TEST_F(Beep, EveryBeepIsCounted)

@@ -38,7 +38,7 @@ protected:
     std::map<HWND, COLORREF> colours;
 };
 
-TEST_F(Painting, AChildClipsItsParentsPaint)
+TEST_F(Painting, AChildClipsItsParentsPaintAndHiddenShowsTheParentBehindIt)
 {
     HWND top = rec.Create(0, 0, 200, 150);
     HWND child = rec.Create(50, 40, 60, 30, top, 1);
@@ -55,22 +55,15 @@ TEST_F(Painting, AChildClipsItsParentsPaint)
     RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
     EXPECT_EQ(ui.Pixel(top, 60, 50), kGreen);
     EXPECT_EQ(ui.Pixel(top, 49, 50), kRed);
-}
 
-TEST_F(Painting, HidingAChildShowsTheParentBehindIt)
-{
-    HWND top = rec.Create(0, 0, 100, 100);
-    HWND child = rec.Create(10, 10, 30, 30, top, 1);
-    colours[top] = kBlue;
-    colours[child] = kRed;
-    InvalidateRect(top, nullptr, TRUE);
-    EXPECT_EQ(ui.Pixel(top, 20, 20), kRed);
+    // Hidden, it shows the parent behind it; moved and shown, it is drawn
+    // where it now is.
     ShowWindow(child, SW_HIDE);
-    EXPECT_EQ(ui.Pixel(top, 20, 20), kBlue);
-    MoveWindow(child, 50, 50, 30, 30, TRUE);
+    EXPECT_EQ(ui.Pixel(top, 60, 50), kRed);
+    MoveWindow(child, 120, 80, 60, 30, TRUE);
     ShowWindow(child, SW_SHOW);
-    EXPECT_EQ(ui.Pixel(top, 20, 20), kBlue);
-    EXPECT_EQ(ui.Pixel(top, 60, 60), kRed);
+    EXPECT_EQ(ui.Pixel(top, 60, 50), kRed);
+    EXPECT_EQ(ui.Pixel(top, 130, 90), kGreen);
 }
 
 TEST_F(Painting, SiblingsDoNotOverdrawEachOther)
