@@ -114,7 +114,7 @@ TEST_F(WindowClasses, RegisteredOnceByNameAndNotRemovedWhileInUse)
     EXPECT_TRUE(UnregisterClassA("LifecycleOnce", nullptr));
 }
 
-TEST_F(WindowTree, ChildrenComeInCreationOrderAndAnswerToTheirIds)
+TEST_F(WindowTree, ChildrenComeInCreationOrderAnswerToTheirIdsAndOwnedPopupsDieFirst)
 {
     HWND dlg = rec.Create(0, 0, 300, 200);
     HWND a = rec.Create(0, 0, 10, 10, dlg, 101);
@@ -141,21 +141,18 @@ TEST_F(WindowTree, ChildrenComeInCreationOrderAndAnswerToTheirIds)
 
     DestroyWindow(b);
     EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), c);
-}
 
-TEST_F(WindowTree, PopupsAnswerGetParentWithTheirOwnerAndDieWithIt)
-{
-    HWND owner = rec.Create(0, 0, 100, 100);
-    HWND child = rec.Create(0, 0, 10, 10, owner, 1);
-    HWND popup = CreateWindowExA(0, "UiTestRecorder", "", WS_POPUP, 0, 0, 10, 10, child, nullptr, nullptr, nullptr);
-    EXPECT_EQ(GetParent(popup), owner) << "the owner is the top-level window of the one given";
-    EXPECT_EQ(GetWindow(popup, GW_OWNER), owner);
+    // A pop-up answers GetParent with its owner, the top-level window of the
+    // one given, and dies with it, first.
+    HWND popup = CreateWindowExA(0, "UiTestRecorder", "", WS_POPUP, 0, 0, 10, 10, a, nullptr, nullptr, nullptr);
+    EXPECT_EQ(GetParent(popup), dlg);
+    EXPECT_EQ(GetWindow(popup, GW_OWNER), dlg);
     rec.Clear();
-    DestroyWindow(owner);
+    DestroyWindow(dlg);
     EXPECT_FALSE(IsWindow(popup));
     const auto trace = rec.Trace({WM_DESTROY});
     ASSERT_FALSE(trace.empty());
-    EXPECT_EQ(trace.front().first, popup) << "owned windows go first";
+    EXPECT_EQ(trace.front().first, popup);
 }
 
 TEST_F(WindowText, SetAndGetGoThroughTheWindowProcedure)
@@ -175,7 +172,7 @@ TEST_F(WindowText, SetAndGetGoThroughTheWindowProcedure)
     DestroyWindow(named);
 }
 
-TEST_F(WindowValues, UserDataStylesIdsAndExtraBytes)
+TEST_F(WindowValues, UserDataStylesIdsExtraBytesAndTheProcedure)
 {
     HWND parent = rec.Create(0, 0, 100, 100);
     HWND w = rec.Create(0, 0, 10, 10, parent, 7, WS_TABSTOP);
@@ -205,11 +202,8 @@ TEST_F(WindowValues, UserDataStylesIdsAndExtraBytes)
     EXPECT_EQ(reinterpret_cast<int*>(GetWindowLongA(dlg, DWL_USER)), &object) << "the pointer survives whole";
     EXPECT_EQ(GetWindowLongA(dlg, DWL_MSGRESULT), 5);
     DestroyWindow(dlg);
-}
 
-TEST_F(WindowValues, SubclassingReplacesTheProcedureAndCanCallTheOldOne)
-{
-    HWND w = rec.Create(0, 0, 10, 10);
+    // Subclassing replaces the procedure, which can call the old one.
     static WNDPROC s_previous = nullptr;
     static int s_seen = 0;
     s_seen = 0;
