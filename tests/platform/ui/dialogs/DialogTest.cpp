@@ -193,7 +193,7 @@ TEST_F(Dialogs, ControlsLandWhereTheBaseUnitsOfTheTemplateFontPutThem)
     }
 }
 
-TEST_F(Dialogs, AChildDialogLivesInItsHostAndAMissingControlClassFailsTheDialog)
+TEST_F(Dialogs, AChildDialogLivesInItsHostItsItemsReadAndWriteAndAMissingControlClassFails)
 {
     HWND page = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(305), m_hOwner, nullptr, 0);
     ASSERT_NE(page, nullptr);
@@ -211,31 +211,17 @@ TEST_F(Dialogs, AChildDialogLivesInItsHostAndAMissingControlClassFailsTheDialog)
     char text[32] = {};
     EXPECT_EQ(GetDlgItemTextA(page, 1118, text, sizeof text), 8u);
     EXPECT_STREQ(text, "Buffers:");
-
-    EXPECT_EQ(CreateDialogParamA(nullptr, MAKEINTRESOURCEA(306), m_hOwner, nullptr, 0), nullptr);
-    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(999), m_hOwner, nullptr, 0), -1);
-    EXPECT_TRUE(IsWindowEnabled(m_hOwner));
-}
-
-TEST_F(Dialogs, ItemHelpersReadAndWriteNumbersAndChecks)
-{
-    HWND page = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(305), m_hOwner, nullptr, 0);
-    ASSERT_NE(page, nullptr);
+    // The item helpers read and write numbers and checks.
     BOOL ok = FALSE;
-    for (const auto& [text, isSigned, value, valid] :
-         std::vector<std::tuple<const char*, BOOL, UINT, BOOL>>{{" 200 ", TRUE, 200u, TRUE},
-                                                                {"-12", TRUE, static_cast<UINT>(-12), TRUE},
-                                                                {"-12", FALSE, 0u, FALSE},
-                                                                {"12x", TRUE, 0u, FALSE},
-                                                                {"", TRUE, 0u, FALSE},
-                                                                {"4294967295", FALSE, 4294967295u, TRUE},
-                                                                {"2147483648", TRUE, 0u, FALSE}}) {
-        SetDlgItemTextA(page, 1118, text);
-        EXPECT_EQ(GetDlgItemInt(page, 1118, &ok, isSigned), value) << text;
-        EXPECT_EQ(ok, valid) << text;
+    for (const auto& [typed, isSigned, value, valid] : std::vector<std::tuple<const char*, BOOL, UINT, BOOL>>{
+             {" 200 ", TRUE, 200u, TRUE}, {"-12", TRUE, static_cast<UINT>(-12), TRUE}, {"-12", FALSE, 0u, FALSE},
+             {"12x", TRUE, 0u, FALSE}, {"", TRUE, 0u, FALSE}, {"4294967295", FALSE, 4294967295u, TRUE},
+             {"2147483648", TRUE, 0u, FALSE}}) {
+        SetDlgItemTextA(page, 1118, typed);
+        EXPECT_EQ(GetDlgItemInt(page, 1118, &ok, isSigned), value) << typed;
+        EXPECT_EQ(ok, valid) << typed;
     }
     SetDlgItemInt(page, 1118, static_cast<UINT>(-100), TRUE);
-    char text[16] = {};
     GetDlgItemTextA(page, 1118, text, sizeof text);
     EXPECT_STREQ(text, "-100");
     CheckDlgButton(page, 1060, BST_CHECKED);
@@ -243,7 +229,10 @@ TEST_F(Dialogs, ItemHelpersReadAndWriteNumbersAndChecks)
     EXPECT_EQ(IsDlgButtonChecked(page, 1058), BST_CHECKED);
     EXPECT_EQ(IsDlgButtonChecked(page, 1060), BST_UNCHECKED);
     EXPECT_EQ(SendDlgItemMessageA(page, 1058, BM_GETCHECK, 0, 0), BST_CHECKED);
-    DestroyWindow(page);
+
+    EXPECT_EQ(CreateDialogParamA(nullptr, MAKEINTRESOURCEA(306), m_hOwner, nullptr, 0), nullptr);
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(999), m_hOwner, nullptr, 0), -1);
+    EXPECT_TRUE(IsWindowEnabled(m_hOwner));
 }
 
 }  // namespace
