@@ -91,7 +91,7 @@ protected:
     std::vector<HWND> m_panels;
 };
 
-TEST_F(X11Display, TheEmbeddedWindowIsAChildOfTheHostsWindowWhereTheHostPutIt)
+TEST_F(X11Display, TheEmbeddedWindowSitsInTheHostsWindowAndGetsClicksWheelAndKeysThere)
 {
     EXPECT_EQ(m_pDisplay->ScreenWidth(), 800);
     EXPECT_EQ(m_pDisplay->ScreenHeight(), 600);
@@ -110,36 +110,8 @@ TEST_F(X11Display, TheEmbeddedWindowIsAChildOfTheHostsWindowWhereTheHostPutIt)
     EXPECT_EQ(rc.left, host.x);
     EXPECT_EQ(rc.top, host.y);
     EXPECT_EQ(rc.right - rc.left, 200);
-}
 
-// A repaint reaches the server; then another window laid over the panel and
-// taken away again: the server asks for the uncovered part, and the panel's
-// pixels come back although nothing in the panel changed.
-TEST_F(X11Display, ARepaintReachesTheServerAndAnUncoveredPanelIsDrawnAgain)
-{
-    HWND panel = EmbedPanel(160, 90);
-    const Window shown = m_pDisplay->WindowId(panel);
-    m_crPanel = RGB(0, 160, 32);
-    InvalidateRect(panel, nullptr, TRUE);
-    EXPECT_TRUE(PumpUntil(3000, [&] { return m_pHost->PixelOf(shown, 60, 40) == 0x00A020; }))
-        << std::hex << m_pHost->PixelOf(shown, 60, 40);
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
-    attributes.background_pixel = 0x0000FF00;
-    Window cover = XCreateWindow(m_pHost->X(), DefaultRootWindow(m_pHost->X()), 40, 50, 200, 120, 0, CopyFromParent,
-                                 InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
-    XMapRaised(m_pHost->X(), cover);
-    XSync(m_pHost->X(), False);
-    PumpUntil(200, [] { return false; });
-    XDestroyWindow(m_pHost->X(), cover);
-    XSync(m_pHost->X(), False);
-    EXPECT_TRUE(PumpUntil(3000, [&] { return m_pHost->PixelOf(shown, 80, 45) == 0x00A020; }))
-        << std::hex << m_pHost->PixelOf(shown, 80, 45);
-}
-
-TEST_F(X11Display, ClicksWheelAndKeysArriveAtTheRightClientPoint)
-{
-    HWND panel = EmbedPanel(200, 100);
+    // Clicks, the wheel and keys arrive at the right client point.
     Xdotool("mousemove 80 85 click 1");
     ASSERT_TRUE(PumpUntil(3000, [&] { return !m_pRecorder->Of(panel, {WM_LBUTTONUP}).empty(); }))
         << "no click arrived through X";
@@ -166,6 +138,31 @@ TEST_F(X11Display, ClicksWheelAndKeysArriveAtTheRightClientPoint)
     const auto chars = m_pRecorder->Of(panel, {WM_CHAR});
     ASSERT_EQ(chars.size(), 1u);
     EXPECT_EQ(chars[0].wParam, static_cast<WPARAM>('b'));
+}
+
+// A repaint reaches the server; then another window laid over the panel and
+// taken away again: the server asks for the uncovered part, and the panel's
+// pixels come back although nothing in the panel changed.
+TEST_F(X11Display, ARepaintReachesTheServerAndAnUncoveredPanelIsDrawnAgain)
+{
+    HWND panel = EmbedPanel(160, 90);
+    const Window shown = m_pDisplay->WindowId(panel);
+    m_crPanel = RGB(0, 160, 32);
+    InvalidateRect(panel, nullptr, TRUE);
+    EXPECT_TRUE(PumpUntil(3000, [&] { return m_pHost->PixelOf(shown, 60, 40) == 0x00A020; }))
+        << std::hex << m_pHost->PixelOf(shown, 60, 40);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = 0x0000FF00;
+    Window cover = XCreateWindow(m_pHost->X(), DefaultRootWindow(m_pHost->X()), 40, 50, 200, 120, 0, CopyFromParent,
+                                 InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+    XMapRaised(m_pHost->X(), cover);
+    XSync(m_pHost->X(), False);
+    PumpUntil(200, [] { return false; });
+    XDestroyWindow(m_pHost->X(), cover);
+    XSync(m_pHost->X(), False);
+    EXPECT_TRUE(PumpUntil(3000, [&] { return m_pHost->PixelOf(shown, 80, 45) == 0x00A020; }))
+        << std::hex << m_pHost->PixelOf(shown, 80, 45);
 }
 
 TEST_F(X11Display, APopUpOpensOnTheScreenBesideThePanelAndThePointerMovesThere)
