@@ -62,7 +62,7 @@ TEST_F(Timers, ComeAfterPostedMessagesAndMissedTicksAreNotMadeUp)
     KillTimer(w, 1);
 }
 
-TEST_F(Timers, CallbacksRunInsteadOfTheWindowProcedure)
+TEST_F(Timers, CallbacksRunInsteadOfTheWindowProcedureAndTimersDieWithTheirWindow)
 {
     HWND w = rec.Create(0, 0, 10, 10);
     static int s_calls = 0;
@@ -86,11 +86,8 @@ TEST_F(Timers, CallbacksRunInsteadOfTheWindowProcedure)
     EXPECT_EQ(s_calls, 4) << "the thread timer once; the window timer is next due at 80 ms";
     KillTimer(nullptr, id);
     KillTimer(w, 3);
-}
 
-TEST_F(Timers, DieWithTheirWindow)
-{
-    HWND w = rec.Create(0, 0, 10, 10);
+    // Timers die with their window.
     SetTimer(w, 1, 10, nullptr);
     DestroyWindow(w);
     rec.Clear();

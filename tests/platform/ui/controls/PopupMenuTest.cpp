@@ -39,7 +39,7 @@ protected:
     CMenu m_menu;
 };
 
-TEST_F(PopupMenus, AClickOnAnItemReturnsItsCommand)
+TEST_F(PopupMenus, AClickOnAnItemReturnsItsCommandOrPostsItWithoutReturnCmd)
 {
     RECT placed{};
     m_ui.WhenIdle([&] {
@@ -53,6 +53,21 @@ TEST_F(PopupMenus, AClickOnAnItemReturnsItsCommand)
     EXPECT_EQ(MenuWindow(), nullptr);
     m_ui.Pump();
     EXPECT_TRUE(Commands().empty());  // returned, not posted
+
+    // Without TPM_RETURNCMD the command is posted to the owner, even 0.
+    m_ui.WhenIdle([&] {
+        const POINT at = ItemPoint(2);
+        m_ui.Move(MenuWindow(), at.x, at.y);
+    });
+    m_ui.WhenIdle([&] {
+        // The item under the pointer is highlighted.
+        const POINT at = ItemPoint(2);
+        EXPECT_EQ(m_ui.Pixel(MenuWindow(), 8, at.y), RGB(0, 0, 128));
+        m_ui.Click(MenuWindow(), at.x, at.y);
+    });
+    EXPECT_EQ(Track(0), TRUE);
+    m_ui.Pump();
+    EXPECT_EQ(Commands(), (std::vector<std::pair<int, int>>{{0, 0}}));
 }
 
 TEST_F(PopupMenus, AGreyedItemCannotBeChosenAndAClickOutsideDismissesWithoutGoingFurther)
@@ -79,23 +94,6 @@ TEST_F(PopupMenus, AGreyedItemCannotBeChosenAndAClickOutsideDismissesWithoutGoin
     EXPECT_EQ(greyInk, RGB(128, 128, 128));
     m_ui.Pump();
     EXPECT_TRUE(m_recorder.Of(m_hParent, {WM_LBUTTONDOWN}).empty());
-}
-
-TEST_F(PopupMenus, WithoutReturnCmdTheCommandIsPostedToTheOwnerEvenWhenItIsZero)
-{
-    m_ui.WhenIdle([&] {
-        const POINT at = ItemPoint(2);
-        m_ui.Move(MenuWindow(), at.x, at.y);
-    });
-    m_ui.WhenIdle([&] {
-        // The item under the pointer is highlighted.
-        const POINT at = ItemPoint(2);
-        EXPECT_EQ(m_ui.Pixel(MenuWindow(), 8, at.y), RGB(0, 0, 128));
-        m_ui.Click(MenuWindow(), at.x, at.y);
-    });
-    EXPECT_EQ(Track(0), TRUE);
-    m_ui.Pump();
-    EXPECT_EQ(Commands(), (std::vector<std::pair<int, int>>{{0, 0}}));
 }
 
 TEST_F(PopupMenus, TheKeyboardWalksPastSeparatorsAndPicksByMnemonic)
