@@ -28,12 +28,14 @@ struct Ink {
     bool Empty() const { return count == 0; }
 };
 
-Ink InkOf(const CCanvas& c, COLORREF background = kPaper)
+// The pixels of `c` that differ from `background`, or with `before` given,
+// from the same pixel there.
+Ink InkOf(const CCanvas& c, COLORREF background = kPaper, const CCanvas* before = nullptr)
 {
     Ink ink;
     for (int y = 0; y < c.Height(); ++y) {
         for (int x = 0; x < c.Width(); ++x) {
-            if (c.At(x, y) != background) {
+            if (c.At(x, y) != (before != nullptr ? before->At(x, y) : background)) {
                 ink.left = std::min(ink.left, x);
                 ink.right = std::max(ink.right, x + 1);
                 ink.top = std::min(ink.top, y);
@@ -60,6 +62,16 @@ bool Shifted(const CCanvas& a, const CCanvas& b, int dx, int dy)
         }
     }
     return true;
+}
+
+// A fresh w x h canvas on which `draw` ran with `font` selected.
+template <class F>
+std::unique_ptr<CCanvas> Drawn(int w, int h, HFONT font, F&& draw)
+{
+    auto c = std::make_unique<CCanvas>(w, h);
+    CSelected selected(c->Dc(), font);
+    draw(c->Dc());
+    return c;
 }
 
 SIZE Extent(HDC dc, const char* text)
@@ -265,24 +277,16 @@ TEST(TextOut, UnderlinedFontsAddALineUnderTheBaseline)
     TEXTMETRIC tm{};
     GetTextMetrics(lined.Dc(), &tm);
     EXPECT_EQ(tm.tmUnderlined, 1);
-    const SIZE size = Extent(lined.Dc(), "oo");
-    // Every added pixel is in one row just below the baseline, across the
-    // whole text.
-    int added = 0;
-    int row = -1;
-    for (int y = 0; y < 20; ++y) {
-        for (int x = 0; x < 80; ++x) {
-            if (plain.At(x, y) != lined.At(x, y)) {
-                ++added;
-                EXPECT_EQ(lined.At(x, y), kInk);
-                if (row < 0) row = y;
-                EXPECT_EQ(y, row);
-            }
-        }
-    }
-    EXPECT_EQ(added, size.cx);
-    EXPECT_GT(row, 2 + tm.tmAscent - 1);
-    EXPECT_LE(row, 2 + tm.tmHeight);
+    // The added pixels are one black row just below the baseline, across
+    // the whole text.
+    const Ink added = InkOf(lined, kPaper, &plain);
+    EXPECT_EQ(added.count, Extent(lined.Dc(), "oo").cx);
+    EXPECT_EQ(added.right - added.left, added.count);
+    EXPECT_EQ(added.bottom, added.top + 1);
+    EXPECT_EQ(lined.At(added.left, added.top), kInk);
+    EXPECT_EQ(lined.At(added.right - 1, added.top), kInk);
+    EXPECT_GT(added.top, 2 + tm.tmAscent - 1);
+    EXPECT_LE(added.top, 2 + tm.tmHeight);
 }
 
 TEST(TextOut, ExtTextOutFillsAndClipsToItsRectangle)
@@ -305,13 +309,11 @@ TEST(DrawText, AlignmentMovesTheSameLineByStatedAmounts)
     const char* text = "Correct Pitch";
     const RECT box{10, 5, 190, 45};
     auto draw = [&](UINT format) {
-        auto c = std::make_unique<CCanvas>(200, 50);
-        HFONT f = Font("Arial", kArial8);
-        SelectObject(c->Dc(), f);
-        RECT r = box;
-        const int h = DrawText(c->Dc(), text, -1, &r, format);
-        SelectObject(c->Dc(), GetStockObject(SYSTEM_FONT));
-        DeleteObject(f);
+        int h = 0;
+        auto c = Drawn(200, 50, Font("Arial", kArial8), [&](HDC dc) {
+            RECT r = box;
+            h = DrawText(dc, text, -1, &r, format);
+        });
         return std::make_pair(std::move(c), h);
     };
     CCanvas probe(2, 2);
@@ -377,15 +379,11 @@ TEST(DrawText, WordBreakWrapsInsideTheWidthAndCalcRectMeasures)
 
 TEST(DrawText, AmpersandUnderlinesTheNextLetterAndTwoMakeOne)
 {
-    auto draw = [&](const char* text, UINT extra) {
-        auto c = std::make_unique<CCanvas>(120, 24);
-        HFONT f = Font("Arial", kArial8);
-        SelectObject(c->Dc(), f);
-        RECT r{4, 4, 116, 20};
-        DrawText(c->Dc(), text, -1, &r, DT_SINGLELINE | extra);
-        SelectObject(c->Dc(), GetStockObject(SYSTEM_FONT));
-        DeleteObject(f);
-        return c;
+    auto draw = [](const char* text, UINT extra) {
+        return Drawn(120, 24, Font("Arial", kArial8), [&](HDC dc) {
+            RECT r{4, 4, 116, 20};
+            DrawText(dc, text, -1, &r, DT_SINGLELINE | extra);
+        });
     };
     const auto plain = draw("Edit Scale", 0);
     const auto marked = draw("&Edit Scale", 0);
@@ -394,19 +392,13 @@ TEST(DrawText, AmpersandUnderlinesTheNextLetterAndTwoMakeOne)
     TEXTMETRIC tm{};
     GetTextMetrics(probe.Dc(), &tm);
     const int e = Extent(probe.Dc(), "E").cx;
-    int added = 0;
-    for (int y = 0; y < 24; ++y) {
-        for (int x = 0; x < 120; ++x) {
-            if (plain->At(x, y) != marked->At(x, y)) {
-                ++added;
-                EXPECT_GE(x, 4);
-                EXPECT_LT(x, 4 + e);
-                EXPECT_GT(y, 4 + tm.tmAscent - 1); // below the baseline
-                EXPECT_LE(y, 4 + tm.tmHeight);
-            }
-        }
-    }
-    EXPECT_EQ(added, e); // one row under the E
+    // One row under the E, below the baseline.
+    const Ink added = InkOf(*marked, kPaper, plain.get());
+    EXPECT_EQ(added.count, e);
+    EXPECT_GE(added.left, 4);
+    EXPECT_LE(added.right, 4 + e);
+    EXPECT_GT(added.top, 4 + tm.tmAscent - 1);
+    EXPECT_LE(added.bottom, 4 + tm.tmHeight + 1);
     // The mark can be hidden while the '&' is still taken out.
     EXPECT_TRUE(Shifted(*plain, *draw("&Edit Scale", DT_HIDEPREFIX), 0, 0));
     // "&&" is one visible ampersand, as is '&' without prefix processing.
@@ -416,39 +408,26 @@ TEST(DrawText, AmpersandUnderlinesTheNextLetterAndTwoMakeOne)
 
 TEST(DrawText, ClipsToItsRectangleUnlessToldNot)
 {
-    const char* text = "(No Vibrato) Sine Wave Square Sawtooth";
-    CCanvas clipped(200, 30);
-    CSelected f(clipped.Dc(), Font("Arial", kArial8));
-    RECT r{10, 5, 60, 25};
-    DrawText(clipped.Dc(), text, -1, &r, DT_SINGLELINE);
-    Ink ink = InkOf(clipped);
-    EXPECT_FALSE(ink.Empty());
-    EXPECT_LE(ink.right, 60);
-
-    CCanvas free(200, 30);
-    CSelected f2(free.Dc(), Font("Arial", kArial8));
-    DrawText(free.Dc(), text, -1, &r, DT_SINGLELINE | DT_NOCLIP);
-    EXPECT_GT(InkOf(free).right, 100);
-
+    auto ink = [](UINT format) {
+        return InkOf(*Drawn(200, 30, Font("Arial", kArial8), [&](HDC dc) {
+            RECT r{10, 5, 60, 25};
+            DrawText(dc, "(No Vibrato) Sine Wave Square Sawtooth", -1, &r, DT_SINGLELINE | format);
+        }));
+    };
+    const Ink clipped = ink(0);
+    EXPECT_FALSE(clipped.Empty());
+    EXPECT_LE(clipped.right, 60);
+    EXPECT_GT(ink(DT_NOCLIP).right, 100);
     // With an ellipsis the shortened line fits even unclipped.
-    CCanvas shortened(200, 30);
-    CSelected f3(shortened.Dc(), Font("Arial", kArial8));
-    DrawText(shortened.Dc(), text, -1, &r, DT_SINGLELINE | DT_NOCLIP | DT_END_ELLIPSIS);
-    ink = InkOf(shortened);
-    EXPECT_LE(ink.right, 60);
-    EXPECT_GT(ink.right, 40);
+    const Ink shortened = ink(DT_NOCLIP | DT_END_ELLIPSIS);
+    EXPECT_LE(shortened.right, 60);
+    EXPECT_GT(shortened.right, 40);
 }
 
 TEST(Typefaces, NamesMapToTheirFamiliesAndUnknownNamesToTheSansFace)
 {
     auto render = [](const char* face) {
-        auto c = std::make_unique<CCanvas>(120, 24);
-        HFONT f = Font(face, 16);
-        SelectObject(c->Dc(), f);
-        TextOut(c->Dc(), 2, 2, "Intonara tm", 11);
-        SelectObject(c->Dc(), GetStockObject(SYSTEM_FONT));
-        DeleteObject(f);
-        return c;
+        return Drawn(120, 24, Font(face, 16), [](HDC dc) { TextOut(dc, 2, 2, "Intonara tm", 11); });
     };
     const auto arial = render("Arial");
     EXPECT_TRUE(Shifted(*arial, *render("No Such Face"), 0, 0));
@@ -458,44 +437,24 @@ TEST(Typefaces, NamesMapToTheirFamiliesAndUnknownNamesToTheSansFace)
     EXPECT_FALSE(Shifted(*render("Times New Roman"), *render("Courier New"), 0, 0));
 }
 
-TEST(DialogUnits, TheSystemFontGivesTheClassicUnitsAtEachResolution)
+TEST(DialogUnits, EachFontGivesItsOwnUnitsAndTheSystemFontTheClassicOnes)
 {
-    // 8 x 16 at 96 pixels per inch and 10 x 20 at 120: what a page of
-    // 322 x 210 dialog units (644 x 420 pixels) and its large-font size of
-    // 250 x 170 were laid out for.
-    LONG units = GetDialogBaseUnits();
-    EXPECT_EQ(units & 0xFFFF, 8);
-    EXPECT_EQ((units >> 16) & 0xFFFF, 16);
-    CCanvas c(4, 4);
-    SelectObject(c.Dc(), GetStockObject(SYSTEM_FONT));
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
-    EXPECT_EQ(tm.tmHeight, 16);
-    // The horizontal unit is the letters' average width, rounded.
-    const SIZE letters = Extent(c.Dc(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    EXPECT_LE(std::abs(2 * 52 * 8 - 2 * letters.cx), 52);
-
-    platform::gdi::SetLogicalDpi(120);
-    units = GetDialogBaseUnits();
-    const SIZE gui = platform::gdi::GetFontBaseUnits(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
-    platform::gdi::SetLogicalDpi(96);
-    EXPECT_EQ(units & 0xFFFF, 10);
-    EXPECT_EQ((units >> 16) & 0xFFFF, 20);
-    EXPECT_GT(gui.cy, platform::gdi::GetFontBaseUnits(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))).cy);
-}
-
-TEST(DialogUnits, ADialogFontGivesItsOwnUnits)
-{
-    // Arial 8 of a dialog template, at 96 pixels per inch.
+    // For the system font and for Arial 8 of a dialog template: the vertical
+    // unit is the cell height, the horizontal one the letters' average width,
+    // rounded.
     HFONT arial8 = Font("Arial", kArial8);
+    for (HFONT font : {static_cast<HFONT>(GetStockObject(SYSTEM_FONT)), arial8}) {
+        const SIZE units = platform::gdi::GetFontBaseUnits(font);
+        CCanvas c(4, 4);
+        SelectObject(c.Dc(), font);
+        TEXTMETRIC tm{};
+        GetTextMetrics(c.Dc(), &tm);
+        EXPECT_EQ(units.cy, tm.tmHeight) << (font == arial8 ? "Arial" : "system");
+        const SIZE letters = Extent(c.Dc(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        EXPECT_LE(std::abs(2 * 52 * units.cx - 2 * letters.cx), 52) << (font == arial8 ? "Arial" : "system");
+        SelectObject(c.Dc(), GetStockObject(SYSTEM_FONT));
+    }
     const SIZE units = platform::gdi::GetFontBaseUnits(arial8);
-    CCanvas c(4, 4);
-    CSelected f(c.Dc(), arial8);
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
-    EXPECT_EQ(units.cy, tm.tmHeight);
-    const SIZE letters = Extent(c.Dc(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    EXPECT_LE(std::abs(2 * 52 * units.cx - 2 * letters.cx), 52);
     EXPECT_GE(units.cx, 5);
     EXPECT_LE(units.cx, 7);
     HFONT large = Font("Arial", 28);
@@ -503,7 +462,22 @@ TEST(DialogUnits, ADialogFontGivesItsOwnUnits)
     EXPECT_GT(bigger.cx, units.cx);
     EXPECT_GT(bigger.cy, units.cy);
     DeleteObject(large);
+    DeleteObject(arial8);
     EXPECT_EQ(platform::gdi::GetFontBaseUnits(nullptr).cx, 0);
+
+    // 8 x 16 at 96 pixels per inch and 10 x 20 at 120: what a page of
+    // 322 x 210 dialog units (644 x 420 pixels) and its large-font size of
+    // 250 x 170 were laid out for.
+    LONG classic = GetDialogBaseUnits();
+    EXPECT_EQ(classic & 0xFFFF, 8);
+    EXPECT_EQ((classic >> 16) & 0xFFFF, 16);
+    platform::gdi::SetLogicalDpi(120);
+    classic = GetDialogBaseUnits();
+    const SIZE gui = platform::gdi::GetFontBaseUnits(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    platform::gdi::SetLogicalDpi(96);
+    EXPECT_EQ(classic & 0xFFFF, 10);
+    EXPECT_EQ((classic >> 16) & 0xFFFF, 20);
+    EXPECT_GT(gui.cy, platform::gdi::GetFontBaseUnits(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))).cy);
 }
 
 } // namespace
