@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -18,8 +16,6 @@
 #include <vector>
 
 namespace {
-
-const std::string kModulePath = INTONARA_TEST_MODULE;
 
 std::string ProgramPath()
 {
@@ -49,15 +45,6 @@ std::string Text(const std::vector<BYTE>& block, const char* path)
     const std::string text(static_cast<const char*>(value));
     EXPECT_EQ(length, text.size() + 1) << path << ": the length counts the terminator";
     return text;
-}
-
-bool IsLoaded(const std::string& path)
-{
-    void* library = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD);
-    if (library != nullptr) {
-        ::dlclose(library);
-    }
-    return library != nullptr;
 }
 
 }  // namespace
