@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -216,20 +217,12 @@ TEST(DialogTemplates, EveryFieldOfEveryItemComesBackAsWritten)
     ASSERT_TRUE(LoadDialogTemplate(nullptr, MAKEINTRESOURCE(105), &dialog));
     // DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, and DS_SETFONT for
     // the FONT line.
-    EXPECT_EQ(dialog.m_dwStyle, 0x80C800C0u);
-    EXPECT_EQ(dialog.m_dwExStyle, 0x00010000u);
-    EXPECT_EQ(dialog.m_x, 10);
-    EXPECT_EQ(dialog.m_y, 20);
-    EXPECT_EQ(dialog.m_cx, 299);
-    EXPECT_EQ(dialog.m_cy, 241);
-    EXPECT_EQ(dialog.m_strCaption, "Edit Scales");
-    EXPECT_EQ(dialog.m_strClass, "");
+    EXPECT_EQ(std::tuple(dialog.m_dwStyle, dialog.m_dwExStyle, dialog.m_x, dialog.m_y, dialog.m_cx, dialog.m_cy),
+              std::tuple(0x80C800C0u, 0x00010000u, 10, 20, 299, 241));
+    EXPECT_EQ(std::tuple(dialog.m_strCaption, dialog.m_strClass), std::tuple("Edit Scales", ""));
     EXPECT_TRUE(dialog.m_bHasFont);
-    EXPECT_EQ(dialog.m_nPointSize, 9);
-    EXPECT_EQ(dialog.m_strFont, "Arial");
-    EXPECT_EQ(dialog.m_nWeight, 700);
-    EXPECT_EQ(dialog.m_bItalic, 1);
-    EXPECT_EQ(dialog.m_nCharSet, 1);
+    EXPECT_EQ(std::tuple(dialog.m_nPointSize, dialog.m_strFont, dialog.m_nWeight, dialog.m_bItalic, dialog.m_nCharSet),
+              std::tuple(9, "Arial", 700, 1, 1));
 
     // Controls start from WS_CHILD | WS_VISIBLE (0x50000000).
     const ExpectedItem expected[] = {
@@ -248,16 +241,10 @@ TEST(DialogTemplates, EveryFieldOfEveryItemComesBackAsWritten)
         const DialogItemTemplate& item = dialog.m_items[i];
         const ExpectedItem& e = expected[i];
         SCOPED_TRACE("item " + std::to_string(i));
-        EXPECT_EQ(item.m_nId, e.m_nId);
-        EXPECT_EQ(item.m_strClass, e.m_pszClass);
-        EXPECT_EQ(item.m_strText, e.m_pszText);
-        EXPECT_EQ(item.m_dwStyle, e.m_dwStyle);
-        EXPECT_EQ(item.m_dwExStyle, e.m_dwExStyle);
-        EXPECT_EQ(item.m_dwHelpId, 0u);
-        EXPECT_EQ(item.m_x, e.m_x);
-        EXPECT_EQ(item.m_y, e.m_y);
-        EXPECT_EQ(item.m_cx, e.m_cx);
-        EXPECT_EQ(item.m_cy, e.m_cy);
+        EXPECT_EQ(std::tuple(item.m_nId, item.m_strClass, item.m_strText, item.m_dwStyle, item.m_dwExStyle),
+                  std::tuple(e.m_nId, e.m_pszClass, e.m_pszText, e.m_dwStyle, e.m_dwExStyle));
+        EXPECT_EQ(std::tuple(item.m_dwHelpId, item.m_x, item.m_y, item.m_cx, item.m_cy),
+                  std::tuple(0u, e.m_x, e.m_y, e.m_cx, e.m_cy));
     }
 }
 
