@@ -47,24 +47,23 @@ TEST(StringResources, TextComesBackWithItsEscapesResolved)
     EXPECT_EQ(LoadString(200), "joined from two parts");
 }
 
-TEST(StringResources, MissingEmptyAndOutOfRangeIdsGiveNothing)
+TEST(StringResources, MissingIdsGiveNothingAndTextIsCutToTheBufferAndTerminated)
 {
-    char buffer[16] = "untouched";
-    EXPECT_EQ(LoadStringA(nullptr, 101, buffer, sizeof buffer), 0) << "defined but empty";
-    EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(LoadStringA(nullptr, 17, buffer, sizeof buffer), 0) << "absent from a block that exists";
-    EXPECT_EQ(LoadStringA(nullptr, 102, buffer, sizeof buffer), 0);
-    EXPECT_EQ(LoadStringA(nullptr, 3000, buffer, sizeof buffer), 0) << "no block at all";
-    EXPECT_EQ(LoadStringA(nullptr, 65536, buffer, sizeof buffer), 0);
+    const std::tuple<UINT, int, const char*, const char*> cases[] = {
+        {101, 16, "", "defined but empty"},
+        {17, 16, "", "absent from a block that exists"},
+        {102, 16, "", "absent"},
+        {3000, 16, "", "no block at all"},
+        {65536, 16, "", "beyond the last ID"},
+        {100, 8, "Retune ", "cut"},
+        {100, 13, "Retune Speed", "just fits"},
+        {100, 12, "Retune Spee", "one short"},
+        {100, 1, "", "room for the terminator only"},
+    };
+    for (const auto& [id, size, text, why] : cases) {
+        EXPECT_EQ(LoadString(id, size), text) << "string " << id << " in " << size << " bytes: " << why;
+    }
     EXPECT_EQ(LoadStringA(nullptr, 100, nullptr, 16), 0);
-}
-
-TEST(StringResources, TextIsCutToTheBufferAndTerminated)
-{
-    EXPECT_EQ(LoadString(100, 8), "Retune ");
-    EXPECT_EQ(LoadString(100, 13), "Retune Speed");
-    EXPECT_EQ(LoadString(100, 12), "Retune Spee");
-    EXPECT_EQ(LoadString(100, 1), "");
     char buffer[4] = "abc";
     EXPECT_EQ(LoadStringA(nullptr, 100, buffer, 0), 0);
     EXPECT_STREQ(buffer, "abc") << "no room: nothing written";
