@@ -16,6 +16,17 @@ CComPtr<CMemAllocator> NewAllocator()
     return CComPtr<CMemAllocator>(new CMemAllocator("Test allocator", nullptr));
 }
 
+// An allocator of `cBuffers` buffers of `cbBuffer` bytes, committed.
+CComPtr<CMemAllocator> Committed(LONG cBuffers, LONG cbBuffer)
+{
+    CComPtr<CMemAllocator> pAllocator = NewAllocator();
+    ALLOCATOR_PROPERTIES request{cBuffers, cbBuffer, 1, 0};
+    ALLOCATOR_PROPERTIES actual{};
+    EXPECT_EQ(pAllocator->SetProperties(&request, &actual), S_OK);
+    EXPECT_EQ(pAllocator->Commit(), S_OK);
+    return pAllocator;
+}
+
 } // namespace
 
 TEST(Allocator, PropertiesAreRoundedToTheAlignment)
@@ -111,11 +122,7 @@ TEST(Allocator, LendsOnlyWhileCommittedAndOnlyWhatItHas)
 
 TEST(Allocator, DecommitReleasesAWaitingCaller)
 {
-    CComPtr<CMemAllocator> pAllocator = NewAllocator();
-    ALLOCATOR_PROPERTIES request{1, 64, 1, 0};
-    ALLOCATOR_PROPERTIES actual{};
-    pAllocator->SetProperties(&request, &actual);
-    pAllocator->Commit();
+    CComPtr<CMemAllocator> pAllocator = Committed(1, 64);
     IMediaSample* pHeld = nullptr;
     ASSERT_EQ(pAllocator->GetBuffer(&pHeld, nullptr, nullptr, 0), S_OK);
 
@@ -136,12 +143,7 @@ TEST(Allocator, DecommitReleasesAWaitingCaller)
 
 TEST(Allocator, ASampleKeepsItsAllocatorAlive)
 {
-    auto* pAllocator = new CMemAllocator("Short-lived allocator", nullptr);
-    pAllocator->AddRef();
-    ALLOCATOR_PROPERTIES request{1, 16, 1, 0};
-    ALLOCATOR_PROPERTIES actual{};
-    pAllocator->SetProperties(&request, &actual);
-    pAllocator->Commit();
+    CMemAllocator* pAllocator = Committed(1, 16).Detach();
     IMediaSample* pSample = nullptr;
     ASSERT_EQ(pAllocator->GetBuffer(&pSample, nullptr, nullptr, 0), S_OK);
     pAllocator->Decommit();
@@ -155,11 +157,7 @@ TEST(Allocator, ASampleKeepsItsAllocatorAlive)
 
 TEST(MediaSample, TimesFlagsAndLengthFollowTheirRules)
 {
-    CComPtr<CMemAllocator> pAllocator = NewAllocator();
-    ALLOCATOR_PROPERTIES request{1, 100, 1, 0};
-    ALLOCATOR_PROPERTIES actual{};
-    pAllocator->SetProperties(&request, &actual);
-    pAllocator->Commit();
+    CComPtr<CMemAllocator> pAllocator = Committed(1, 100);
 
     IMediaSample* pSample = nullptr;
     ASSERT_EQ(pAllocator->GetBuffer(&pSample, nullptr, nullptr, 0), S_OK);
