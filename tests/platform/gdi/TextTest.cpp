@@ -66,12 +66,19 @@ bool Shifted(const CCanvas& a, const CCanvas& b, int dx, int dy)
 
 // A fresh w x h canvas on which `draw` ran with `font` selected.
 template <class F>
-std::unique_ptr<CCanvas> Drawn(int w, int h, HFONT font, F&& draw)
+std::unique_ptr<CCanvas> DrawnWith(int w, int h, HFONT font, F&& draw)
 {
     auto c = std::make_unique<CCanvas>(w, h);
     CSelected selected(c->Dc(), font);
     draw(c->Dc());
     return c;
+}
+
+TEXTMETRIC Metrics(HDC dc)
+{
+    TEXTMETRIC tm{};
+    EXPECT_TRUE(GetTextMetrics(dc, &tm));
+    return tm;
 }
 
 SIZE Extent(HDC dc, const char* text)
@@ -85,8 +92,7 @@ TEST(TextMetrics, ArialEightAndFourteenAreInASaneRangeAndStable)
 {
     CCanvas c(10, 10);
     CSelected small(c.Dc(), Font("Arial", kArial8));
-    TEXTMETRIC tm8{};
-    ASSERT_TRUE(GetTextMetrics(c.Dc(), &tm8));
+    const TEXTMETRIC tm8 = Metrics(c.Dc());
     // An 11-pixel em plus the room accents need above it.
     EXPECT_GE(tm8.tmHeight, 12);
     EXPECT_LE(tm8.tmHeight, 15);
@@ -104,8 +110,7 @@ TEST(TextMetrics, ArialEightAndFourteenAreInASaneRangeAndStable)
 
     HFONT big = Font("Arial", 14, 100);
     SelectObject(c.Dc(), big);
-    TEXTMETRIC tm14{};
-    GetTextMetrics(c.Dc(), &tm14);
+    const TEXTMETRIC tm14 = Metrics(c.Dc());
     // A positive height asks for the cell.
     EXPECT_GE(tm14.tmHeight, 13);
     EXPECT_LE(tm14.tmHeight, 14);
@@ -115,12 +120,10 @@ TEST(TextMetrics, ArialEightAndFourteenAreInASaneRangeAndStable)
     // The same answers again, after other fonts, and from a second handle.
     HFONT again = Font("Arial", kArial8);
     SelectObject(c.Dc(), again);
-    TEXTMETRIC tm8b{};
-    GetTextMetrics(c.Dc(), &tm8b);
+    const TEXTMETRIC tm8b = Metrics(c.Dc());
     EXPECT_EQ(std::memcmp(&tm8, &tm8b, sizeof tm8), 0);
     SelectObject(c.Dc(), big);
-    TEXTMETRIC tm14b{};
-    GetTextMetrics(c.Dc(), &tm14b);
+    const TEXTMETRIC tm14b = Metrics(c.Dc());
     EXPECT_EQ(std::memcmp(&tm14, &tm14b, sizeof tm14), 0);
     SelectObject(c.Dc(), GetStockObject(SYSTEM_FONT));
     DeleteObject(big);
@@ -133,8 +136,7 @@ TEST(TextMetrics, LargerFontsAreTallerAndBoldIsWider)
     LONG previous = 0;
     for (int h : {11, 14, 16, 28}) {
         CSelected f(c.Dc(), Font("Times New Roman", h, FW_MEDIUM));
-        TEXTMETRIC tm{};
-        GetTextMetrics(c.Dc(), &tm);
+        const TEXTMETRIC tm = Metrics(c.Dc());
         EXPECT_LE(tm.tmHeight, h);
         EXPECT_GT(tm.tmHeight, previous);
         previous = tm.tmHeight;
@@ -146,8 +148,7 @@ TEST(TextMetrics, LargerFontsAreTallerAndBoldIsWider)
     }
     CSelected f(c.Dc(), Font("Arial", 14, FW_BOLD));
     EXPECT_GT(Extent(c.Dc(), "Scale Detune").cx, regular);
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(c.Dc());
     EXPECT_EQ(tm.tmWeight, FW_BOLD);
 }
 
@@ -155,8 +156,7 @@ TEST(TextExtent, AddsUpTheCharactersAndUsesTheCellHeight)
 {
     CCanvas c(10, 10);
     CSelected f(c.Dc(), Font("Arial", 14));
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(c.Dc());
     const SIZE ab = Extent(c.Dc(), "Tracking");
     EXPECT_EQ(ab.cx, Extent(c.Dc(), "Track").cx + Extent(c.Dc(), "ing").cx);
     EXPECT_EQ(ab.cy, tm.tmHeight);
@@ -173,8 +173,7 @@ TEST(TextOut, InkStaysInTheCellPlacedByTheAlignment)
     const int n = static_cast<int>(std::strlen(text));
     CCanvas c(200, 60);
     CSelected f(c.Dc(), Font("Arial", 14));
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(c.Dc());
     const SIZE size = Extent(c.Dc(), text);
     SetBkMode(c.Dc(), TRANSPARENT);
 
@@ -274,8 +273,7 @@ TEST(TextOut, UnderlinedFontsAddALineUnderTheBaseline)
     CSelected f2(lined.Dc(), u);
     TextOut(plain.Dc(), 2, 2, "oo", 2);
     TextOut(lined.Dc(), 2, 2, "oo", 2);
-    TEXTMETRIC tm{};
-    GetTextMetrics(lined.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(lined.Dc());
     EXPECT_EQ(tm.tmUnderlined, 1);
     // The added pixels are one black row just below the baseline, across
     // the whole text.
@@ -310,7 +308,7 @@ TEST(DrawText, AlignmentMovesTheSameLineByStatedAmounts)
     const RECT box{10, 5, 190, 45};
     auto draw = [&](UINT format) {
         int h = 0;
-        auto c = Drawn(200, 50, Font("Arial", kArial8), [&](HDC dc) {
+        auto c = DrawnWith(200, 50, Font("Arial", kArial8), [&](HDC dc) {
             RECT r = box;
             h = DrawText(dc, text, -1, &r, format);
         });
@@ -342,8 +340,7 @@ TEST(DrawText, WordBreakWrapsInsideTheWidthAndCalcRectMeasures)
     const char* text = "Hold the <Ctrl> key while dragging the Scale Detune slider for fine tuning.";
     CCanvas c(260, 120);
     CSelected f(c.Dc(), Font("Arial", kArial8));
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(c.Dc());
     const SIZE whole = Extent(c.Dc(), text);
 
     RECT calc{0, 0, 220, 0};
@@ -380,7 +377,7 @@ TEST(DrawText, WordBreakWrapsInsideTheWidthAndCalcRectMeasures)
 TEST(DrawText, AmpersandUnderlinesTheNextLetterAndTwoMakeOne)
 {
     auto draw = [](const char* text, UINT extra) {
-        return Drawn(120, 24, Font("Arial", kArial8), [&](HDC dc) {
+        return DrawnWith(120, 24, Font("Arial", kArial8), [&](HDC dc) {
             RECT r{4, 4, 116, 20};
             DrawText(dc, text, -1, &r, DT_SINGLELINE | extra);
         });
@@ -389,8 +386,7 @@ TEST(DrawText, AmpersandUnderlinesTheNextLetterAndTwoMakeOne)
     const auto marked = draw("&Edit Scale", 0);
     CCanvas probe(2, 2);
     CSelected pf(probe.Dc(), Font("Arial", kArial8));
-    TEXTMETRIC tm{};
-    GetTextMetrics(probe.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(probe.Dc());
     const int e = Extent(probe.Dc(), "E").cx;
     // One row under the E, below the baseline.
     const Ink added = InkOf(*marked, kPaper, plain.get());
@@ -409,7 +405,7 @@ TEST(DrawText, AmpersandUnderlinesTheNextLetterAndTwoMakeOne)
 TEST(DrawText, ClipsToItsRectangleUnlessToldNot)
 {
     auto ink = [](UINT format) {
-        return InkOf(*Drawn(200, 30, Font("Arial", kArial8), [&](HDC dc) {
+        return InkOf(*DrawnWith(200, 30, Font("Arial", kArial8), [&](HDC dc) {
             RECT r{10, 5, 60, 25};
             DrawText(dc, "(No Vibrato) Sine Wave Square Sawtooth", -1, &r, DT_SINGLELINE | format);
         }));
@@ -427,7 +423,7 @@ TEST(DrawText, ClipsToItsRectangleUnlessToldNot)
 TEST(Typefaces, NamesMapToTheirFamiliesAndUnknownNamesToTheSansFace)
 {
     auto render = [](const char* face) {
-        return Drawn(120, 24, Font(face, 16), [](HDC dc) { TextOut(dc, 2, 2, "Intonara tm", 11); });
+        return DrawnWith(120, 24, Font(face, 16), [](HDC dc) { TextOut(dc, 2, 2, "Intonara tm", 11); });
     };
     const auto arial = render("Arial");
     EXPECT_TRUE(Shifted(*arial, *render("No Such Face"), 0, 0));
@@ -447,8 +443,7 @@ TEST(DialogUnits, EachFontGivesItsOwnUnitsAndTheSystemFontTheClassicOnes)
         const SIZE units = platform::gdi::GetFontBaseUnits(font);
         CCanvas c(4, 4);
         SelectObject(c.Dc(), font);
-        TEXTMETRIC tm{};
-        GetTextMetrics(c.Dc(), &tm);
+        const TEXTMETRIC tm = Metrics(c.Dc());
         EXPECT_EQ(units.cy, tm.tmHeight) << (font == arial8 ? "Arial" : "system");
         const SIZE letters = Extent(c.Dc(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
         EXPECT_LE(std::abs(2 * 52 * units.cx - 2 * letters.cx), 52) << (font == arial8 ? "Arial" : "system");
