@@ -16,25 +16,31 @@ CComPtr<CMemAllocator> NewAllocator()
     return CComPtr<CMemAllocator>(new CMemAllocator("Test allocator", nullptr));
 }
 
-// Buffer size granted for a request: prefix plus buffer rounded up to whole
-// alignment units, minus the prefix again.
-LONG Granted(LONG cbBuffer, LONG cbPrefix, LONG cbAlign)
+// An allocator of `cBuffers` buffers of `cbBuffer` bytes, committed.
+CComPtr<CMemAllocator> Committed(LONG cBuffers, LONG cbBuffer)
 {
-    const LONG whole = cbBuffer + cbPrefix;
-    return (whole + cbAlign - 1) / cbAlign * cbAlign - cbPrefix;
+    CComPtr<CMemAllocator> pAllocator = NewAllocator();
+    ALLOCATOR_PROPERTIES request{cBuffers, cbBuffer, 1, 0};
+    ALLOCATOR_PROPERTIES actual{};
+    EXPECT_EQ(pAllocator->SetProperties(&request, &actual), S_OK);
+    EXPECT_EQ(pAllocator->Commit(), S_OK);
+    return pAllocator;
 }
 
 } // namespace
 
 TEST(Allocator, PropertiesAreRoundedToTheAlignment)
 {
+    // Prefix and buffer together fill whole alignment units; the buffer
+    // gets what the prefix leaves of them.
     CComPtr<CMemAllocator> pAllocator = NewAllocator();
-    const ALLOCATOR_PROPERTIES requests[] = {{3, 1000, 16, 8}, {2, 1001, 16, 3}, {1, 1, 64, 0}, {4, 7, 1, 5}};
-    for (ALLOCATOR_PROPERTIES request : requests) {
+    const std::pair<ALLOCATOR_PROPERTIES, LONG> requests[] = {
+        {{3, 1000, 16, 8}, 1000}, {{2, 1001, 16, 3}, 1005}, {{1, 1, 64, 0}, 64}, {{4, 7, 1, 5}, 7}};
+    for (auto [request, granted] : requests) {
         ALLOCATOR_PROPERTIES actual{};
         ASSERT_EQ(pAllocator->SetProperties(&request, &actual), S_OK);
         EXPECT_EQ(actual.cBuffers, request.cBuffers);
-        EXPECT_EQ(actual.cbBuffer, Granted(request.cbBuffer, request.cbPrefix, request.cbAlign));
+        EXPECT_EQ(actual.cbBuffer, granted) << request.cbBuffer << "+" << request.cbPrefix << "/" << request.cbAlign;
         EXPECT_EQ(actual.cbAlign, request.cbAlign);
         EXPECT_EQ(actual.cbPrefix, request.cbPrefix);
         ALLOCATOR_PROPERTIES read{};
@@ -46,6 +52,12 @@ TEST(Allocator, PropertiesAreRoundedToTheAlignment)
     EXPECT_EQ(pAllocator->SetProperties(&bad, &actual), VFW_E_BADALIGN);
     bad.cbAlign = 0;
     EXPECT_EQ(pAllocator->SetProperties(&bad, &actual), VFW_E_BADALIGN);
+
+    // A maximum buffer size limits what is granted.
+    pAllocator->SetMaxBufferSize(511);
+    ALLOCATOR_PROPERTIES large{2, 4096, 1, 0};
+    ASSERT_EQ(pAllocator->SetProperties(&large, &actual), S_OK);
+    EXPECT_EQ(actual.cbBuffer, 511);
 }
 
 TEST(Allocator, BuffersAreAlignedDistinctAndLeaveRoomForThePrefix)
@@ -110,11 +122,7 @@ TEST(Allocator, LendsOnlyWhileCommittedAndOnlyWhatItHas)
 
 TEST(Allocator, DecommitReleasesAWaitingCaller)
 {
-    CComPtr<CMemAllocator> pAllocator = NewAllocator();
-    ALLOCATOR_PROPERTIES request{1, 64, 1, 0};
-    ALLOCATOR_PROPERTIES actual{};
-    pAllocator->SetProperties(&request, &actual);
-    pAllocator->Commit();
+    CComPtr<CMemAllocator> pAllocator = Committed(1, 64);
     IMediaSample* pHeld = nullptr;
     ASSERT_EQ(pAllocator->GetBuffer(&pHeld, nullptr, nullptr, 0), S_OK);
 
@@ -135,12 +143,7 @@ TEST(Allocator, DecommitReleasesAWaitingCaller)
 
 TEST(Allocator, ASampleKeepsItsAllocatorAlive)
 {
-    auto* pAllocator = new CMemAllocator("Short-lived allocator", nullptr);
-    pAllocator->AddRef();
-    ALLOCATOR_PROPERTIES request{1, 16, 1, 0};
-    ALLOCATOR_PROPERTIES actual{};
-    pAllocator->SetProperties(&request, &actual);
-    pAllocator->Commit();
+    CMemAllocator* pAllocator = Committed(1, 16).Detach();
     IMediaSample* pSample = nullptr;
     ASSERT_EQ(pAllocator->GetBuffer(&pSample, nullptr, nullptr, 0), S_OK);
     pAllocator->Decommit();
@@ -152,23 +155,9 @@ TEST(Allocator, ASampleKeepsItsAllocatorAlive)
     pSample->Release();
 }
 
-TEST(Allocator, MaximumBufferSizeLimitsWhatIsGranted)
-{
-    CComPtr<CMemAllocator> pAllocator = NewAllocator();
-    pAllocator->SetMaxBufferSize(511);
-    ALLOCATOR_PROPERTIES request{2, 4096, 1, 0};
-    ALLOCATOR_PROPERTIES actual{};
-    ASSERT_EQ(pAllocator->SetProperties(&request, &actual), S_OK);
-    EXPECT_EQ(actual.cbBuffer, 511);
-}
-
 TEST(MediaSample, TimesFlagsAndLengthFollowTheirRules)
 {
-    CComPtr<CMemAllocator> pAllocator = NewAllocator();
-    ALLOCATOR_PROPERTIES request{1, 100, 1, 0};
-    ALLOCATOR_PROPERTIES actual{};
-    pAllocator->SetProperties(&request, &actual);
-    pAllocator->Commit();
+    CComPtr<CMemAllocator> pAllocator = Committed(1, 100);
 
     IMediaSample* pSample = nullptr;
     ASSERT_EQ(pAllocator->GetBuffer(&pSample, nullptr, nullptr, 0), S_OK);

@@ -138,7 +138,7 @@ TEST(ComObjects, AggregatedObjectSharesTheOutersIdentityAndCount)
     EXPECT_EQ(g_nWidgetsDestroyed, destroyedBefore + 1);
 }
 
-TEST(ComIdentifiers, RegistryFormRoundTrip)
+TEST(ComIdentifiers, RegistryFormRoundTripAndOrder)
 {
     // The base interface's identifier has a well-known registry form.
     EXPECT_EQ(GuidToString(IID_IUnknown), "{00000000-0000-0000-C000-000000000046}");
@@ -162,10 +162,8 @@ TEST(ComIdentifiers, RegistryFormRoundTrip)
     }
     CLSID clsid{};
     EXPECT_EQ(CLSIDFromString("nonsense", &clsid), CO_E_CLASSSTRING);
-}
 
-TEST(ComIdentifiers, OrderFollowsTheRegistryForm)
-{
+    // Identifiers sort as their registry forms do.
     const GUID a = {0x00000001, 0xFFFF, 0xFFFF, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
     const GUID b = {0x00000002, 0x0000, 0x0000, {0, 0, 0, 0, 0, 0, 0, 0}};
     const GUID c = {0x00000002, 0x0000, 0x0000, {0, 0, 0, 0, 0, 0, 0, 1}};
@@ -204,7 +202,7 @@ TEST(ComMemory, TaskMemoryAndProcessHeap)
     EXPECT_TRUE(HeapFree(GetProcessHeap(), 0, pZeroed));
 }
 
-TEST(KernelEvents, NamedEventIsSharedAndManualResetStaysSignalled)
+TEST(KernelEvents, NamedEventIsSharedManualResetStaysSignalledAutoResetDoesNot)
 {
     HANDLE hFirst = CreateEventA(nullptr, TRUE, FALSE, "Test/Event/Shared");
     ASSERT_NE(hFirst, nullptr);
@@ -231,10 +229,8 @@ TEST(KernelEvents, NamedEventIsSharedAndManualResetStaysSignalled)
     HANDLE hThird = CreateEventA(nullptr, TRUE, FALSE, "Test/Event/Shared");
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
     CloseHandle(hThird);
-}
 
-TEST(KernelEvents, AutoResetLetsOneWaitThrough)
-{
+    // An auto-reset event lets one wait through.
     HANDLE hEvent = CreateEventA(nullptr, FALSE, TRUE, nullptr);
     EXPECT_EQ(WaitForSingleObject(hEvent, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(hEvent, 10), WAIT_TIMEOUT);

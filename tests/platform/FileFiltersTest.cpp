@@ -12,8 +12,6 @@
 #include <fstream>
 #include <sndfile.h>
 
-
-
 namespace {
 
 template <class T>
@@ -90,4 +88,3 @@ TEST(FileFilters, SourceRefusesMissingAndNonAudioFiles)
     EXPECT_EQ(pSource->Load(dir.File("text.wav").c_str()), VFW_E_INVALIDMEDIATYPE);
     EXPECT_FALSE(pSource->LastError().empty());
 }
-

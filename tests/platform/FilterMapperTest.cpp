@@ -10,9 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 namespace {
 
 // {6E1F0C22-7A93-4D55-B0C8-1E2D3F405162}

@@ -9,22 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
-namespace {
-
-const std::string kModulePath = INTONARA_TEST_MODULE;
-
-bool IsLoaded(const std::string& path)
-{
-    void* pLibrary = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (pLibrary != nullptr) {
-        ::dlclose(pLibrary);
-    }
-    return pLibrary != nullptr;
-}
-
-} // namespace
 
 TEST(Module, LoadingReportsMissingFilesAndMissingEntryPoints)
 {

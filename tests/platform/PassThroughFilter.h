@@ -101,56 +101,33 @@ public:
         return hr;
     }
 
-    HRESULT SetMediaType(PIN_DIRECTION direction, const CMediaType* pmt) override
+    // The rest only write down the call and do what the base does.
+    HRESULT SetMediaType(PIN_DIRECTION dir, const CMediaType* pmt) override
     {
-        Log(direction == PINDIR_INPUT ? "SetMediaType(in)" : "SetMediaType(out)");
-        return CTransformFilter::SetMediaType(direction, pmt);
+        Log("SetMediaType", dir);
+        return CTransformFilter::SetMediaType(dir, pmt);
     }
     HRESULT CheckConnect(PIN_DIRECTION dir, IPin* pPin) override
     {
-        Log(dir == PINDIR_INPUT ? "CheckConnect(in)" : "CheckConnect(out)");
+        Log("CheckConnect", dir);
         return CTransformFilter::CheckConnect(dir, pPin);
     }
     HRESULT BreakConnect(PIN_DIRECTION dir) override
     {
-        Log(dir == PINDIR_INPUT ? "BreakConnect(in)" : "BreakConnect(out)");
+        Log("BreakConnect", dir);
         return CTransformFilter::BreakConnect(dir);
     }
-    HRESULT CompleteConnect(PIN_DIRECTION direction, IPin* pReceivePin) override
+    HRESULT CompleteConnect(PIN_DIRECTION dir, IPin* pReceivePin) override
     {
-        Log(direction == PINDIR_INPUT ? "CompleteConnect(in)" : "CompleteConnect(out)");
-        return CTransformFilter::CompleteConnect(direction, pReceivePin);
+        Log("CompleteConnect", dir);
+        return CTransformFilter::CompleteConnect(dir, pReceivePin);
     }
-    HRESULT StartStreaming() override
-    {
-        Log("StartStreaming");
-        return S_OK;
-    }
-    HRESULT StopStreaming() override
-    {
-        Log("StopStreaming");
-        return S_OK;
-    }
-    HRESULT Pause() override
-    {
-        Log("Pause");
-        return CTransformFilter::Pause();
-    }
-    HRESULT Run(REFERENCE_TIME tStart) override
-    {
-        Log("Run");
-        return CTransformFilter::Run(tStart);
-    }
-    HRESULT Stop() override
-    {
-        Log("Stop");
-        return CTransformFilter::Stop();
-    }
-    HRESULT EndOfStream() override
-    {
-        Log("EndOfStream");
-        return CTransformFilter::EndOfStream();
-    }
+    HRESULT StartStreaming() override { Log("StartStreaming"); return S_OK; }
+    HRESULT StopStreaming() override { Log("StopStreaming"); return S_OK; }
+    HRESULT Pause() override { Log("Pause"); return CTransformFilter::Pause(); }
+    HRESULT Run(REFERENCE_TIME tStart) override { Log("Run"); return CTransformFilter::Run(tStart); }
+    HRESULT Stop() override { Log("Stop"); return CTransformFilter::Stop(); }
+    HRESULT EndOfStream() override { Log("EndOfStream"); return CTransformFilter::EndOfStream(); }
 
     HRESULT Transform(IMediaSample* pIn, IMediaSample* pOut) override
     {
@@ -177,6 +154,7 @@ protected:
             m_pLog->Add(m_strTag.empty() ? call : m_strTag + ":" + call);
         }
     }
+    void Log(const std::string& call, PIN_DIRECTION dir) { Log(call + (dir == PINDIR_INPUT ? "(in)" : "(out)")); }
 
     std::shared_ptr<CCallLog> m_pLog;
     std::string m_strTag;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 // The whole of a file, as bytes.
@@ -17,6 +18,20 @@ inline std::string FileText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+#ifdef INTONARA_TEST_MODULE
+inline const std::string kModulePath = INTONARA_TEST_MODULE;
+#endif
+
+// Whether the library at `path` is loaded in this process now.
+inline bool IsLoaded(const std::string& path)
+{
+    void* pLibrary = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+    if (pLibrary != nullptr) {
+        ::dlclose(pLibrary);
+    }
+    return pLibrary != nullptr;
 }
 
 #ifdef INTONARA_RESOURCE_TEST_DIR

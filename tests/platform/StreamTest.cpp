@@ -7,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -135,8 +133,7 @@ TEST(FileStream, ContentSurvivesReopeningAndAccessIsEnforced)
         ASSERT_EQ(pStream->Write(kBytes, sizeof kBytes, nullptr), S_OK);
         EXPECT_EQ(pStream->Commit(0), S_OK);
     }
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> onDisk((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string onDisk = FileText(path);
     ASSERT_EQ(onDisk.size(), sizeof kBytes);
     EXPECT_EQ(onDisk[9], 10);
 

@@ -60,6 +60,16 @@ COLORREF PixelOf(HBITMAP bmp, int x, int y)
     return c;
 }
 
+// Compares a bitmap's rows, top first, with the colours expected.
+void ExpectRows(HBITMAP bmp, const std::vector<std::vector<COLORREF>>& rows)
+{
+    for (std::size_t y = 0; y < rows.size(); ++y) {
+        for (std::size_t x = 0; x < rows[y].size(); ++x) {
+            EXPECT_EQ(PixelOf(bmp, static_cast<int>(x), static_cast<int>(y)), rows[y][x]) << x << "," << y;
+        }
+    }
+}
+
 TEST(Dib, FourBitsPerPixelWithASixteenColourTableBottomRowFirst)
 {
     // 5 x 3: each row is 20 bits, padded to 4 bytes. The first row in the
@@ -76,19 +86,10 @@ TEST(Dib, FourBitsPerPixelWithASixteenColourTableBottomRowFirst)
     GetObject(bmp, sizeof bm, &bm);
     EXPECT_EQ(bm.bmWidth, 5);
     EXPECT_EQ(bm.bmHeight, 3);
-    for (int x = 0; x < 5; ++x) {
-        EXPECT_EQ(PixelOf(bmp, x, 0), RGB(255, 255, 255)) << x;
-    }
-    EXPECT_EQ(PixelOf(bmp, 0, 1), RGB(0, 0, 0));
-    EXPECT_EQ(PixelOf(bmp, 1, 1), RGB(128, 0, 0));
-    EXPECT_EQ(PixelOf(bmp, 2, 1), RGB(0, 128, 0));
-    EXPECT_EQ(PixelOf(bmp, 3, 1), RGB(128, 128, 0));
-    EXPECT_EQ(PixelOf(bmp, 4, 1), RGB(0, 0, 128));
-    EXPECT_EQ(PixelOf(bmp, 0, 2), RGB(255, 0, 0));
-    EXPECT_EQ(PixelOf(bmp, 1, 2), RGB(0, 255, 0));
-    EXPECT_EQ(PixelOf(bmp, 2, 2), RGB(255, 255, 0));
-    EXPECT_EQ(PixelOf(bmp, 3, 2), RGB(0, 0, 255));
-    EXPECT_EQ(PixelOf(bmp, 4, 2), RGB(255, 0, 255));
+    const COLORREF white = RGB(255, 255, 255);
+    ExpectRows(bmp, {{white, white, white, white, white},
+                     {RGB(0, 0, 0), RGB(128, 0, 0), RGB(0, 128, 0), RGB(128, 128, 0), RGB(0, 0, 128)},
+                     {RGB(255, 0, 0), RGB(0, 255, 0), RGB(255, 255, 0), RGB(0, 0, 255), RGB(255, 0, 255)}});
     DeleteObject(bmp);
 }
 
@@ -104,11 +105,8 @@ TEST(Dib, TwentyFourBitsPerPixelHaveNoTableAndStoreBlueFirst)
     EXPECT_EQ(platform::gdi::DibRowBytes(*dib.Header()), 12u);
     HBITMAP bmp = dib.Create();
     ASSERT_NE(bmp, nullptr);
-    EXPECT_EQ(PixelOf(bmp, 0, 1), RGB(255, 0, 0));
-    EXPECT_EQ(PixelOf(bmp, 1, 1), RGB(0, 255, 0));
-    EXPECT_EQ(PixelOf(bmp, 2, 1), RGB(0, 0, 255));
-    EXPECT_EQ(PixelOf(bmp, 0, 0), RGB(30, 20, 10));
-    EXPECT_EQ(PixelOf(bmp, 2, 0), RGB(90, 80, 70));
+    ExpectRows(bmp, {{RGB(30, 20, 10), RGB(60, 50, 40), RGB(90, 80, 70)},
+                     {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)}});
     DeleteObject(bmp);
 }
 
@@ -119,11 +117,9 @@ TEST(Dib, NegativeHeightMeansTopRowFirstAndOneBitUsesTwoColours)
     Dib dib(10, -2, 1, two, {0xB0, 0x40, 0, 0, 0xFF, 0xFF, 0, 0});
     HBITMAP bmp = dib.Create();
     ASSERT_NE(bmp, nullptr);
-    const bool topRow[10] = {true, false, true, true, false, false, false, false, false, true};
-    for (int x = 0; x < 10; ++x) {
-        EXPECT_EQ(PixelOf(bmp, x, 0), topRow[x] ? RGB(255, 255, 0) : RGB(0, 0, 0)) << x;
-        EXPECT_EQ(PixelOf(bmp, x, 1), RGB(255, 255, 0)) << x;
-    }
+    const COLORREF y = RGB(255, 255, 0);
+    const COLORREF k = RGB(0, 0, 0);
+    ExpectRows(bmp, {{y, k, y, y, k, k, k, k, k, y}, std::vector<COLORREF>(10, y)});
     DeleteObject(bmp);
 }
 

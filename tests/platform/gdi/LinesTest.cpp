@@ -38,14 +38,27 @@ PixelSet Line(int x0, int y0, int x1, int y1, int size = 40)
     return Drawn(c);
 }
 
-TEST(Lines, HorizontalAndVerticalLeaveOutTheEndPointInBothDirections)
+TEST(Lines, StraightAndDiagonalLinesLeaveOutTheEndPointInEveryDirection)
 {
-    EXPECT_EQ(Line(2, 3, 7, 3), (PixelSet{{2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}}));
-    EXPECT_EQ(Line(7, 3, 2, 3), (PixelSet{{7, 3}, {6, 3}, {5, 3}, {4, 3}, {3, 3}}));
-    EXPECT_EQ(Line(4, 1, 4, 5), (PixelSet{{4, 1}, {4, 2}, {4, 3}, {4, 4}}));
-    EXPECT_EQ(Line(4, 5, 4, 1), (PixelSet{{4, 5}, {4, 4}, {4, 3}, {4, 2}}));
-    // A line to where it starts draws nothing.
-    EXPECT_TRUE(Line(6, 6, 6, 6).empty());
+    struct Case {
+        int x0, y0, x1, y1;
+        PixelSet pixels;
+    };
+    const Case cases[] = {
+        {2, 3, 7, 3, {{2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}}},
+        {7, 3, 2, 3, {{7, 3}, {6, 3}, {5, 3}, {4, 3}, {3, 3}}},
+        {4, 1, 4, 5, {{4, 1}, {4, 2}, {4, 3}, {4, 4}}},
+        {4, 5, 4, 1, {{4, 5}, {4, 4}, {4, 3}, {4, 2}}},
+        {6, 6, 6, 6, {}}, // to where it starts: nothing
+        // Diagonals step one pixel in each direction.
+        {1, 1, 5, 5, {{1, 1}, {2, 2}, {3, 3}, {4, 4}}},
+        {5, 5, 1, 1, {{5, 5}, {4, 4}, {3, 3}, {2, 2}}},
+        {1, 5, 5, 1, {{1, 5}, {2, 4}, {3, 3}, {4, 2}}},
+        {5, 1, 1, 5, {{5, 1}, {4, 2}, {3, 3}, {2, 4}}},
+    };
+    for (const Case& k : cases) {
+        EXPECT_EQ(Line(k.x0, k.y0, k.x1, k.y1), k.pixels) << k.x0 << "," << k.y0 << " to " << k.x1 << "," << k.y1;
+    }
     // LineTo leaves the current position at its end.
     CCanvas c(10, 10);
     MoveToEx(c.Dc(), 1, 2, nullptr);
@@ -54,14 +67,6 @@ TEST(Lines, HorizontalAndVerticalLeaveOutTheEndPointInBothDirections)
     MoveToEx(c.Dc(), 7, 7, &old);
     EXPECT_EQ(old.x, 5);
     EXPECT_EQ(old.y, 2);
-}
-
-TEST(Lines, DiagonalsStepOnePixelInEachDirection)
-{
-    EXPECT_EQ(Line(1, 1, 5, 5), (PixelSet{{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
-    EXPECT_EQ(Line(5, 5, 1, 1), (PixelSet{{5, 5}, {4, 4}, {3, 3}, {2, 2}}));
-    EXPECT_EQ(Line(1, 5, 5, 1), (PixelSet{{1, 5}, {2, 4}, {3, 3}, {4, 2}}));
-    EXPECT_EQ(Line(5, 1, 1, 5), (PixelSet{{5, 1}, {4, 2}, {3, 3}, {2, 4}}));
 }
 
 TEST(Lines, ShallowAndSteepLinesFollowTheIdealLine)
@@ -158,18 +163,6 @@ TEST(Lines, PolylineDrawsEveryJointOnceSoXorLeavesNoHoles)
     EXPECT_EQ(c.At(6, 6), kBlack);
     EXPECT_EQ(c.At(1, 6), kWhite); // the last point is left out
     EXPECT_EQ(c.CountNot(kWhite), 15);
-}
-
-TEST(Lines, ColorRefIsRedInTheLowByte)
-{
-    CCanvas c(4, 1);
-    CSelected pen(c.Dc(), CreatePen(PS_SOLID, 1, 0x0000FF));
-    MoveToEx(c.Dc(), 0, 0, nullptr);
-    LineTo(c.Dc(), 2, 0);
-    EXPECT_EQ(c.Pixels().Pixel(0, 0), 0xFF0000u); // surface pixels are 0x00RRGGBB
-    EXPECT_EQ(c.At(1, 0), RGB(255, 0, 0));
-    EXPECT_EQ(GetRValue(c.At(1, 0)), 255);
-    EXPECT_EQ(GetBValue(c.At(1, 0)), 0);
 }
 
 TEST(Lines, TheNullPenDrawsNothingAndWidePensDrawRoundEndedBands)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 int Brightness(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); }
@@ -69,9 +71,7 @@ TEST(Objects, GetObjectDescribesEachKind)
     HBITMAP bmp = CreateCompatibleBitmap(nullptr, 66, 165);
     BITMAP bm{};
     EXPECT_EQ(GetObject(bmp, sizeof bm, &bm), static_cast<int>(sizeof bm));
-    EXPECT_EQ(bm.bmWidth, 66);
-    EXPECT_EQ(bm.bmHeight, 165);
-    EXPECT_EQ(bm.bmBitsPixel, 32);
+    EXPECT_EQ(std::tuple(bm.bmWidth, bm.bmHeight, bm.bmBitsPixel), std::tuple(66, 165, 32));
     EXPECT_EQ(GetObject(bmp, 0, nullptr), static_cast<int>(sizeof(BITMAP)));
     DeleteObject(bmp);
     EXPECT_EQ(CreateCompatibleBitmap(nullptr, 0, 5), nullptr);
@@ -79,9 +79,7 @@ TEST(Objects, GetObjectDescribesEachKind)
     HPEN pen = CreatePen(PS_DOT, 3, RGB(1, 2, 3));
     LOGPEN lp{};
     GetObject(pen, sizeof lp, &lp);
-    EXPECT_EQ(lp.lopnStyle, static_cast<UINT>(PS_DOT));
-    EXPECT_EQ(lp.lopnWidth.x, 3);
-    EXPECT_EQ(lp.lopnColor, RGB(1, 2, 3));
+    EXPECT_EQ(std::tuple(lp.lopnStyle, lp.lopnWidth.x, lp.lopnColor), std::tuple(UINT{PS_DOT}, 3, RGB(1, 2, 3)));
     EXPECT_EQ(GetObjectType(pen), OBJ_PEN);
     DeleteObject(pen);
 
@@ -117,9 +115,8 @@ TEST(Contexts, RestoreDcBringsBackObjectsColoursAndModes)
     EXPECT_EQ(SaveDC(c.Dc()), 2);
     EXPECT_TRUE(RestoreDC(c.Dc(), -2));
     EXPECT_EQ(GetCurrentObject(c.Dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
-    EXPECT_EQ(GetTextColor(c.Dc()), RGB(0, 0, 0));
-    EXPECT_EQ(GetBkMode(c.Dc()), OPAQUE);
-    EXPECT_EQ(GetROP2(c.Dc()), R2_COPYPEN);
+    EXPECT_EQ(std::tuple(GetTextColor(c.Dc()), GetBkMode(c.Dc()), GetROP2(c.Dc())),
+              std::tuple(RGB(0, 0, 0), OPAQUE, R2_COPYPEN));
     POINT org{};
     GetViewportOrgEx(c.Dc(), &org);
     EXPECT_EQ(org.x, 0);
@@ -199,8 +196,7 @@ TEST(Edges, SunkenAndRaisedEdgesUseShadowAndLightOnOppositeSides)
     EXPECT_EQ(c.At(1, 1), GetSysColor(COLOR_3DDKSHADOW));
     EXPECT_EQ(c.At(8, 8), GetSysColor(COLOR_3DLIGHT));
     EXPECT_EQ(c.At(5, 5), GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(r.left, 2);
-    EXPECT_EQ(r.bottom, 8);
+    EXPECT_EQ(std::tuple(r.left, r.bottom), std::tuple(2, 8));
 
     RECT raised{0, 0, 10, 10};
     DrawEdge(c.Dc(), &raised, EDGE_RAISED, BF_TOP | BF_LEFT);
@@ -224,15 +220,11 @@ TEST(Edges, FrameRectDrawsAOnePixelRing)
 TEST(DeviceCaps, ScreenFactsFollowTheDisplaySettings)
 {
     HDC screen = platform::gdi::CreateScreenDC();
-    EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 32);
-    EXPECT_EQ(GetDeviceCaps(screen, PLANES), 1);
-    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), 96);
-    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), 96);
+    auto caps = [screen](auto... index) { return std::tuple(GetDeviceCaps(screen, index)...); };
+    EXPECT_EQ(caps(BITSPIXEL, PLANES, LOGPIXELSX, LOGPIXELSY), std::tuple(32, 1, 96, 96));
     platform::gdi::SetLogicalDpi(120);
     platform::gdi::SetScreenSize(1920, 1080);
-    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), 120);
-    EXPECT_EQ(GetDeviceCaps(screen, HORZRES), 1920);
-    EXPECT_EQ(GetDeviceCaps(screen, VERTRES), 1080);
+    EXPECT_EQ(caps(LOGPIXELSX, HORZRES, VERTRES), std::tuple(120, 1920, 1080));
     platform::gdi::SetLogicalDpi(0); // ignored
     EXPECT_EQ(platform::gdi::GetLogicalDpi(), 120);
     platform::gdi::SetLogicalDpi(96);

@@ -10,6 +10,7 @@
 #include <png.h>
 
 #include <fstream>
+#include <tuple>
 #include <vector>
 
 using platform::gdi::Surface;
@@ -68,13 +69,11 @@ TEST(WindowDc, IntersectAndExcludeClipNarrowTheVisibleArea)
     EXPECT_EQ(box.bottom, 10);
     const RECT all{0, 0, 12, 12};
     InvertRect(dc, &all);
-    EXPECT_EQ(s.Pixel(1, 1), 0u);
-    EXPECT_EQ(s.Pixel(2, 2), 0xFFFFFFu);
-    EXPECT_EQ(s.Pixel(9, 9), 0xFFFFFFu);
-    EXPECT_EQ(s.Pixel(10, 9), 0u);
-    EXPECT_EQ(s.Pixel(4, 4), 0u);
-    EXPECT_EQ(s.Pixel(5, 5), 0u);
-    EXPECT_EQ(s.Pixel(6, 5), 0xFFFFFFu);
+    // Inverted inside (2, 2)..(10, 10) except the hole (4, 4)..(6, 6).
+    for (auto [x, y, inverted] : {std::tuple{1, 1, false}, {2, 2, true}, {9, 9, true}, {10, 9, false},
+                                  {4, 4, false}, {5, 5, false}, {6, 5, true}}) {
+        EXPECT_EQ(s.Pixel(x, y), inverted ? 0xFFFFFFu : 0u) << x << "," << y;
+    }
     EXPECT_EQ(GetPixel(dc, 5, 5), CLR_INVALID);
     EXPECT_FALSE(PtVisible(dc, 1, 1));
     EXPECT_TRUE(PtVisible(dc, 3, 3));
@@ -132,9 +131,7 @@ TEST(Png, RedColorRefIsRedInTheFileAndReadsBack)
     std::vector<unsigned char> bytes(PNG_IMAGE_SIZE(image));
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr));
     const std::size_t at = (1 * 7 + 1) * 3;
-    EXPECT_EQ(bytes[at + 0], 255);
-    EXPECT_EQ(bytes[at + 1], 0);
-    EXPECT_EQ(bytes[at + 2], 0);
+    EXPECT_EQ(std::vector<int>(bytes.begin() + at, bytes.begin() + at + 3), (std::vector<int>{255, 0, 0}));
 
     const RECT part{1, 1, 3, 2};
     const std::string partPath = dir.File("part.png");

@@ -28,12 +28,14 @@ struct Ink {
     bool Empty() const { return count == 0; }
 };
 
-Ink InkOf(const CCanvas& c, COLORREF background = kPaper)
+// The pixels of `c` that differ from `background`, or with `before` given,
+// from the same pixel there.
+Ink InkOf(const CCanvas& c, COLORREF background = kPaper, const CCanvas* before = nullptr)
 {
     Ink ink;
     for (int y = 0; y < c.Height(); ++y) {
         for (int x = 0; x < c.Width(); ++x) {
-            if (c.At(x, y) != background) {
+            if (c.At(x, y) != (before != nullptr ? before->At(x, y) : background)) {
                 ink.left = std::min(ink.left, x);
                 ink.right = std::max(ink.right, x + 1);
                 ink.top = std::min(ink.top, y);
@@ -62,6 +64,23 @@ bool Shifted(const CCanvas& a, const CCanvas& b, int dx, int dy)
     return true;
 }
 
+// A fresh w x h canvas on which `draw` ran with `font` selected.
+template <class F>
+std::unique_ptr<CCanvas> DrawnWith(int w, int h, HFONT font, F&& draw)
+{
+    auto c = std::make_unique<CCanvas>(w, h);
+    CSelected selected(c->Dc(), font);
+    draw(c->Dc());
+    return c;
+}
+
+TEXTMETRIC Metrics(HDC dc)
+{
+    TEXTMETRIC tm{};
+    EXPECT_TRUE(GetTextMetrics(dc, &tm));
+    return tm;
+}
+
 SIZE Extent(HDC dc, const char* text)
 {
     SIZE s{};
@@ -73,8 +92,7 @@ TEST(TextMetrics, ArialEightAndFourteenAreInASaneRangeAndStable)
 {
     CCanvas c(10, 10);
     CSelected small(c.Dc(), Font("Arial", kArial8));
-    TEXTMETRIC tm8{};
-    ASSERT_TRUE(GetTextMetrics(c.Dc(), &tm8));
+    const TEXTMETRIC tm8 = Metrics(c.Dc());
     // An 11-pixel em plus the room accents need above it.
     EXPECT_GE(tm8.tmHeight, 12);
     EXPECT_LE(tm8.tmHeight, 15);
@@ -92,8 +110,7 @@ TEST(TextMetrics, ArialEightAndFourteenAreInASaneRangeAndStable)
 
     HFONT big = Font("Arial", 14, 100);
     SelectObject(c.Dc(), big);
-    TEXTMETRIC tm14{};
-    GetTextMetrics(c.Dc(), &tm14);
+    const TEXTMETRIC tm14 = Metrics(c.Dc());
     // A positive height asks for the cell.
     EXPECT_GE(tm14.tmHeight, 13);
     EXPECT_LE(tm14.tmHeight, 14);
@@ -103,12 +120,10 @@ TEST(TextMetrics, ArialEightAndFourteenAreInASaneRangeAndStable)
     // The same answers again, after other fonts, and from a second handle.
     HFONT again = Font("Arial", kArial8);
     SelectObject(c.Dc(), again);
-    TEXTMETRIC tm8b{};
-    GetTextMetrics(c.Dc(), &tm8b);
+    const TEXTMETRIC tm8b = Metrics(c.Dc());
     EXPECT_EQ(std::memcmp(&tm8, &tm8b, sizeof tm8), 0);
     SelectObject(c.Dc(), big);
-    TEXTMETRIC tm14b{};
-    GetTextMetrics(c.Dc(), &tm14b);
+    const TEXTMETRIC tm14b = Metrics(c.Dc());
     EXPECT_EQ(std::memcmp(&tm14, &tm14b, sizeof tm14), 0);
     SelectObject(c.Dc(), GetStockObject(SYSTEM_FONT));
     DeleteObject(big);
@@ -121,8 +136,7 @@ TEST(TextMetrics, LargerFontsAreTallerAndBoldIsWider)
     LONG previous = 0;
     for (int h : {11, 14, 16, 28}) {
         CSelected f(c.Dc(), Font("Times New Roman", h, FW_MEDIUM));
-        TEXTMETRIC tm{};
-        GetTextMetrics(c.Dc(), &tm);
+        const TEXTMETRIC tm = Metrics(c.Dc());
         EXPECT_LE(tm.tmHeight, h);
         EXPECT_GT(tm.tmHeight, previous);
         previous = tm.tmHeight;
@@ -134,8 +148,7 @@ TEST(TextMetrics, LargerFontsAreTallerAndBoldIsWider)
     }
     CSelected f(c.Dc(), Font("Arial", 14, FW_BOLD));
     EXPECT_GT(Extent(c.Dc(), "Scale Detune").cx, regular);
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(c.Dc());
     EXPECT_EQ(tm.tmWeight, FW_BOLD);
 }
 
@@ -143,8 +156,7 @@ TEST(TextExtent, AddsUpTheCharactersAndUsesTheCellHeight)
 {
     CCanvas c(10, 10);
     CSelected f(c.Dc(), Font("Arial", 14));
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(c.Dc());
     const SIZE ab = Extent(c.Dc(), "Tracking");
     EXPECT_EQ(ab.cx, Extent(c.Dc(), "Track").cx + Extent(c.Dc(), "ing").cx);
     EXPECT_EQ(ab.cy, tm.tmHeight);
@@ -161,8 +173,7 @@ TEST(TextOut, InkStaysInTheCellPlacedByTheAlignment)
     const int n = static_cast<int>(std::strlen(text));
     CCanvas c(200, 60);
     CSelected f(c.Dc(), Font("Arial", 14));
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(c.Dc());
     const SIZE size = Extent(c.Dc(), text);
     SetBkMode(c.Dc(), TRANSPARENT);
 
@@ -262,27 +273,18 @@ TEST(TextOut, UnderlinedFontsAddALineUnderTheBaseline)
     CSelected f2(lined.Dc(), u);
     TextOut(plain.Dc(), 2, 2, "oo", 2);
     TextOut(lined.Dc(), 2, 2, "oo", 2);
-    TEXTMETRIC tm{};
-    GetTextMetrics(lined.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(lined.Dc());
     EXPECT_EQ(tm.tmUnderlined, 1);
-    const SIZE size = Extent(lined.Dc(), "oo");
-    // Every added pixel is in one row just below the baseline, across the
-    // whole text.
-    int added = 0;
-    int row = -1;
-    for (int y = 0; y < 20; ++y) {
-        for (int x = 0; x < 80; ++x) {
-            if (plain.At(x, y) != lined.At(x, y)) {
-                ++added;
-                EXPECT_EQ(lined.At(x, y), kInk);
-                if (row < 0) row = y;
-                EXPECT_EQ(y, row);
-            }
-        }
-    }
-    EXPECT_EQ(added, size.cx);
-    EXPECT_GT(row, 2 + tm.tmAscent - 1);
-    EXPECT_LE(row, 2 + tm.tmHeight);
+    // The added pixels are one black row just below the baseline, across
+    // the whole text.
+    const Ink added = InkOf(lined, kPaper, &plain);
+    EXPECT_EQ(added.count, Extent(lined.Dc(), "oo").cx);
+    EXPECT_EQ(added.right - added.left, added.count);
+    EXPECT_EQ(added.bottom, added.top + 1);
+    EXPECT_EQ(lined.At(added.left, added.top), kInk);
+    EXPECT_EQ(lined.At(added.right - 1, added.top), kInk);
+    EXPECT_GT(added.top, 2 + tm.tmAscent - 1);
+    EXPECT_LE(added.top, 2 + tm.tmHeight);
 }
 
 TEST(TextOut, ExtTextOutFillsAndClipsToItsRectangle)
@@ -305,13 +307,11 @@ TEST(DrawText, AlignmentMovesTheSameLineByStatedAmounts)
     const char* text = "Correct Pitch";
     const RECT box{10, 5, 190, 45};
     auto draw = [&](UINT format) {
-        auto c = std::make_unique<CCanvas>(200, 50);
-        HFONT f = Font("Arial", kArial8);
-        SelectObject(c->Dc(), f);
-        RECT r = box;
-        const int h = DrawText(c->Dc(), text, -1, &r, format);
-        SelectObject(c->Dc(), GetStockObject(SYSTEM_FONT));
-        DeleteObject(f);
+        int h = 0;
+        auto c = DrawnWith(200, 50, Font("Arial", kArial8), [&](HDC dc) {
+            RECT r = box;
+            h = DrawText(dc, text, -1, &r, format);
+        });
         return std::make_pair(std::move(c), h);
     };
     CCanvas probe(2, 2);
@@ -340,8 +340,7 @@ TEST(DrawText, WordBreakWrapsInsideTheWidthAndCalcRectMeasures)
     const char* text = "Hold the <Ctrl> key while dragging the Scale Detune slider for fine tuning.";
     CCanvas c(260, 120);
     CSelected f(c.Dc(), Font("Arial", kArial8));
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(c.Dc());
     const SIZE whole = Extent(c.Dc(), text);
 
     RECT calc{0, 0, 220, 0};
@@ -377,36 +376,25 @@ TEST(DrawText, WordBreakWrapsInsideTheWidthAndCalcRectMeasures)
 
 TEST(DrawText, AmpersandUnderlinesTheNextLetterAndTwoMakeOne)
 {
-    auto draw = [&](const char* text, UINT extra) {
-        auto c = std::make_unique<CCanvas>(120, 24);
-        HFONT f = Font("Arial", kArial8);
-        SelectObject(c->Dc(), f);
-        RECT r{4, 4, 116, 20};
-        DrawText(c->Dc(), text, -1, &r, DT_SINGLELINE | extra);
-        SelectObject(c->Dc(), GetStockObject(SYSTEM_FONT));
-        DeleteObject(f);
-        return c;
+    auto draw = [](const char* text, UINT extra) {
+        return DrawnWith(120, 24, Font("Arial", kArial8), [&](HDC dc) {
+            RECT r{4, 4, 116, 20};
+            DrawText(dc, text, -1, &r, DT_SINGLELINE | extra);
+        });
     };
     const auto plain = draw("Edit Scale", 0);
     const auto marked = draw("&Edit Scale", 0);
     CCanvas probe(2, 2);
     CSelected pf(probe.Dc(), Font("Arial", kArial8));
-    TEXTMETRIC tm{};
-    GetTextMetrics(probe.Dc(), &tm);
+    const TEXTMETRIC tm = Metrics(probe.Dc());
     const int e = Extent(probe.Dc(), "E").cx;
-    int added = 0;
-    for (int y = 0; y < 24; ++y) {
-        for (int x = 0; x < 120; ++x) {
-            if (plain->At(x, y) != marked->At(x, y)) {
-                ++added;
-                EXPECT_GE(x, 4);
-                EXPECT_LT(x, 4 + e);
-                EXPECT_GT(y, 4 + tm.tmAscent - 1); // below the baseline
-                EXPECT_LE(y, 4 + tm.tmHeight);
-            }
-        }
-    }
-    EXPECT_EQ(added, e); // one row under the E
+    // One row under the E, below the baseline.
+    const Ink added = InkOf(*marked, kPaper, plain.get());
+    EXPECT_EQ(added.count, e);
+    EXPECT_GE(added.left, 4);
+    EXPECT_LE(added.right, 4 + e);
+    EXPECT_GT(added.top, 4 + tm.tmAscent - 1);
+    EXPECT_LE(added.bottom, 4 + tm.tmHeight + 1);
     // The mark can be hidden while the '&' is still taken out.
     EXPECT_TRUE(Shifted(*plain, *draw("&Edit Scale", DT_HIDEPREFIX), 0, 0));
     // "&&" is one visible ampersand, as is '&' without prefix processing.
@@ -416,39 +404,26 @@ TEST(DrawText, AmpersandUnderlinesTheNextLetterAndTwoMakeOne)
 
 TEST(DrawText, ClipsToItsRectangleUnlessToldNot)
 {
-    const char* text = "(No Vibrato) Sine Wave Square Sawtooth";
-    CCanvas clipped(200, 30);
-    CSelected f(clipped.Dc(), Font("Arial", kArial8));
-    RECT r{10, 5, 60, 25};
-    DrawText(clipped.Dc(), text, -1, &r, DT_SINGLELINE);
-    Ink ink = InkOf(clipped);
-    EXPECT_FALSE(ink.Empty());
-    EXPECT_LE(ink.right, 60);
-
-    CCanvas free(200, 30);
-    CSelected f2(free.Dc(), Font("Arial", kArial8));
-    DrawText(free.Dc(), text, -1, &r, DT_SINGLELINE | DT_NOCLIP);
-    EXPECT_GT(InkOf(free).right, 100);
-
+    auto ink = [](UINT format) {
+        return InkOf(*DrawnWith(200, 30, Font("Arial", kArial8), [&](HDC dc) {
+            RECT r{10, 5, 60, 25};
+            DrawText(dc, "(No Vibrato) Sine Wave Square Sawtooth", -1, &r, DT_SINGLELINE | format);
+        }));
+    };
+    const Ink clipped = ink(0);
+    EXPECT_FALSE(clipped.Empty());
+    EXPECT_LE(clipped.right, 60);
+    EXPECT_GT(ink(DT_NOCLIP).right, 100);
     // With an ellipsis the shortened line fits even unclipped.
-    CCanvas shortened(200, 30);
-    CSelected f3(shortened.Dc(), Font("Arial", kArial8));
-    DrawText(shortened.Dc(), text, -1, &r, DT_SINGLELINE | DT_NOCLIP | DT_END_ELLIPSIS);
-    ink = InkOf(shortened);
-    EXPECT_LE(ink.right, 60);
-    EXPECT_GT(ink.right, 40);
+    const Ink shortened = ink(DT_NOCLIP | DT_END_ELLIPSIS);
+    EXPECT_LE(shortened.right, 60);
+    EXPECT_GT(shortened.right, 40);
 }
 
 TEST(Typefaces, NamesMapToTheirFamiliesAndUnknownNamesToTheSansFace)
 {
     auto render = [](const char* face) {
-        auto c = std::make_unique<CCanvas>(120, 24);
-        HFONT f = Font(face, 16);
-        SelectObject(c->Dc(), f);
-        TextOut(c->Dc(), 2, 2, "Intonara tm", 11);
-        SelectObject(c->Dc(), GetStockObject(SYSTEM_FONT));
-        DeleteObject(f);
-        return c;
+        return DrawnWith(120, 24, Font(face, 16), [](HDC dc) { TextOut(dc, 2, 2, "Intonara tm", 11); });
     };
     const auto arial = render("Arial");
     EXPECT_TRUE(Shifted(*arial, *render("No Such Face"), 0, 0));
@@ -458,44 +433,23 @@ TEST(Typefaces, NamesMapToTheirFamiliesAndUnknownNamesToTheSansFace)
     EXPECT_FALSE(Shifted(*render("Times New Roman"), *render("Courier New"), 0, 0));
 }
 
-TEST(DialogUnits, TheSystemFontGivesTheClassicUnitsAtEachResolution)
+TEST(DialogUnits, EachFontGivesItsOwnUnitsAndTheSystemFontTheClassicOnes)
 {
-    // 8 x 16 at 96 pixels per inch and 10 x 20 at 120: what a page of
-    // 322 x 210 dialog units (644 x 420 pixels) and its large-font size of
-    // 250 x 170 were laid out for.
-    LONG units = GetDialogBaseUnits();
-    EXPECT_EQ(units & 0xFFFF, 8);
-    EXPECT_EQ((units >> 16) & 0xFFFF, 16);
-    CCanvas c(4, 4);
-    SelectObject(c.Dc(), GetStockObject(SYSTEM_FONT));
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
-    EXPECT_EQ(tm.tmHeight, 16);
-    // The horizontal unit is the letters' average width, rounded.
-    const SIZE letters = Extent(c.Dc(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    EXPECT_LE(std::abs(2 * 52 * 8 - 2 * letters.cx), 52);
-
-    platform::gdi::SetLogicalDpi(120);
-    units = GetDialogBaseUnits();
-    const SIZE gui = platform::gdi::GetFontBaseUnits(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
-    platform::gdi::SetLogicalDpi(96);
-    EXPECT_EQ(units & 0xFFFF, 10);
-    EXPECT_EQ((units >> 16) & 0xFFFF, 20);
-    EXPECT_GT(gui.cy, platform::gdi::GetFontBaseUnits(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))).cy);
-}
-
-TEST(DialogUnits, ADialogFontGivesItsOwnUnits)
-{
-    // Arial 8 of a dialog template, at 96 pixels per inch.
+    // For the system font and for Arial 8 of a dialog template: the vertical
+    // unit is the cell height, the horizontal one the letters' average width,
+    // rounded.
     HFONT arial8 = Font("Arial", kArial8);
+    for (HFONT font : {static_cast<HFONT>(GetStockObject(SYSTEM_FONT)), arial8}) {
+        const SIZE units = platform::gdi::GetFontBaseUnits(font);
+        CCanvas c(4, 4);
+        SelectObject(c.Dc(), font);
+        const TEXTMETRIC tm = Metrics(c.Dc());
+        EXPECT_EQ(units.cy, tm.tmHeight) << (font == arial8 ? "Arial" : "system");
+        const SIZE letters = Extent(c.Dc(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        EXPECT_LE(std::abs(2 * 52 * units.cx - 2 * letters.cx), 52) << (font == arial8 ? "Arial" : "system");
+        SelectObject(c.Dc(), GetStockObject(SYSTEM_FONT));
+    }
     const SIZE units = platform::gdi::GetFontBaseUnits(arial8);
-    CCanvas c(4, 4);
-    CSelected f(c.Dc(), arial8);
-    TEXTMETRIC tm{};
-    GetTextMetrics(c.Dc(), &tm);
-    EXPECT_EQ(units.cy, tm.tmHeight);
-    const SIZE letters = Extent(c.Dc(), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    EXPECT_LE(std::abs(2 * 52 * units.cx - 2 * letters.cx), 52);
     EXPECT_GE(units.cx, 5);
     EXPECT_LE(units.cx, 7);
     HFONT large = Font("Arial", 28);
@@ -503,7 +457,22 @@ TEST(DialogUnits, ADialogFontGivesItsOwnUnits)
     EXPECT_GT(bigger.cx, units.cx);
     EXPECT_GT(bigger.cy, units.cy);
     DeleteObject(large);
+    DeleteObject(arial8);
     EXPECT_EQ(platform::gdi::GetFontBaseUnits(nullptr).cx, 0);
+
+    // 8 x 16 at 96 pixels per inch and 10 x 20 at 120: what a page of
+    // 322 x 210 dialog units (644 x 420 pixels) and its large-font size of
+    // 250 x 170 were laid out for.
+    LONG classic = GetDialogBaseUnits();
+    EXPECT_EQ(classic & 0xFFFF, 8);
+    EXPECT_EQ((classic >> 16) & 0xFFFF, 16);
+    platform::gdi::SetLogicalDpi(120);
+    classic = GetDialogBaseUnits();
+    const SIZE gui = platform::gdi::GetFontBaseUnits(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    platform::gdi::SetLogicalDpi(96);
+    EXPECT_EQ(classic & 0xFFFF, 10);
+    EXPECT_EQ((classic >> 16) & 0xFFFF, 20);
+    EXPECT_GT(gui.cy, platform::gdi::GetFontBaseUnits(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))).cy);
 }
 
 } // namespace

@@ -9,8 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -18,8 +17,6 @@
 #include <vector>
 
 namespace {
-
-const std::string kModulePath = INTONARA_TEST_MODULE;
 
 std::string ProgramPath()
 {
@@ -51,46 +48,32 @@ std::string Text(const std::vector<BYTE>& block, const char* path)
     return text;
 }
 
-bool IsLoaded(const std::string& path)
+// The fixed part of a version block, its thirteen fields in order.
+std::array<DWORD, 13> FixedFields(const std::vector<BYTE>& block)
 {
-    void* library = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD);
-    if (library != nullptr) {
-        ::dlclose(library);
+    std::array<DWORD, 13> fields{};
+    void* value = nullptr;
+    UINT length = 0;
+    EXPECT_TRUE(VerQueryValueA(block.data(), "\\", &value, &length));
+    EXPECT_EQ(length, 52u);
+    if (length == sizeof fields) {
+        std::memcpy(fields.data(), value, sizeof fields);
     }
-    return library != nullptr;
+    return fields;
 }
 
 }  // namespace
 
-TEST(VersionInfo, FixedPartOfTheProgramFileHasTheScriptsNumbers)
+TEST(VersionInfo, TheProgramFileHasTheScriptsNumbersTranslationAndStrings)
 {
     const std::vector<BYTE> block = VersionBlock(ProgramPath());
     ASSERT_FALSE(block.empty());
-    void* value = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", &value, &length));
-    ASSERT_EQ(length, 52u);
-    VS_FIXEDFILEINFO fixed;
-    std::memcpy(&fixed, value, sizeof fixed);
-    EXPECT_EQ(fixed.dwSignature, VS_FFI_SIGNATURE);
-    EXPECT_EQ(fixed.dwStrucVersion, 0x00010000u);
-    EXPECT_EQ(fixed.dwFileVersionMS, (3u << 16) | 14u);  // FILEVERSION 3.14.15.9265
-    EXPECT_EQ(fixed.dwFileVersionLS, (15u << 16) | 9265u);
-    EXPECT_EQ(fixed.dwProductVersionMS, (2u << 16) | 71u);  // PRODUCTVERSION 2, 71
-    EXPECT_EQ(fixed.dwProductVersionLS, 0u);
-    EXPECT_EQ(fixed.dwFileFlagsMask, 0x3Fu);
-    EXPECT_EQ(fixed.dwFileFlags, 0x3u);
-    EXPECT_EQ(fixed.dwFileOS, 0x00040004u);
-    EXPECT_EQ(fixed.dwFileType, VFT_APP);
-    EXPECT_EQ(fixed.dwFileSubtype, 7u);
-    EXPECT_EQ(fixed.dwFileDateMS, 0u);
-    EXPECT_EQ(fixed.dwFileDateLS, 0u);
-}
+    // FILEVERSION 3.14.15.9265, PRODUCTVERSION 2, 71; flags mask 0x3F and
+    // flags 3, OS 0x00040004, an application of subtype 7, no date.
+    const std::array<DWORD, 13> fixed = {VS_FFI_SIGNATURE, 0x00010000u, (3u << 16) | 14u, (15u << 16) | 9265u,
+                                         (2u << 16) | 71u, 0u, 0x3Fu, 0x3u, 0x00040004u, VFT_APP, 7u, 0u, 0u};
+    EXPECT_EQ(FixedFields(block), fixed);
 
-TEST(VersionInfo, TranslationAndStringsByLanguageAndCodePage)
-{
-    const std::vector<BYTE> block = VersionBlock(ProgramPath());
-    ASSERT_FALSE(block.empty());
     void* value = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length));
@@ -166,13 +149,9 @@ TEST(ModuleResources, ALoadedModuleAnswersWithItsOwnResourcesAndName)
     // English, code page 1252.
     const std::vector<BYTE> block = VersionBlock(kModulePath);
     EXPECT_EQ(Text(block, "\\StringFileInfo\\040904E4\\OriginalFilename"), "Gadget.ax");
-    void* value = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", &value, &length));
-    VS_FIXEDFILEINFO fixed;
-    std::memcpy(&fixed, value, sizeof fixed);
-    EXPECT_EQ(fixed.dwFileVersionMS, 0x00010002u);
-    EXPECT_EQ(fixed.dwProductVersionLS, 0x00030004u) << "the product version defaults to the file version";
+    const std::array<DWORD, 13> fixed = FixedFields(block);
+    EXPECT_EQ(fixed[2], 0x00010002u) << "file version";
+    EXPECT_EQ(fixed[5], 0x00030004u) << "the product version defaults to the file version";
 
     ASSERT_TRUE(FreeLibrary(hModule));
     ASSERT_FALSE(IsLoaded(kModulePath));

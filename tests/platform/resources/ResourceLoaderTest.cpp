@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -46,24 +47,23 @@ TEST(StringResources, TextComesBackWithItsEscapesResolved)
     EXPECT_EQ(LoadString(200), "joined from two parts");
 }
 
-TEST(StringResources, MissingEmptyAndOutOfRangeIdsGiveNothing)
+TEST(StringResources, MissingIdsGiveNothingAndTextIsCutToTheBufferAndTerminated)
 {
-    char buffer[16] = "untouched";
-    EXPECT_EQ(LoadStringA(nullptr, 101, buffer, sizeof buffer), 0) << "defined but empty";
-    EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(LoadStringA(nullptr, 17, buffer, sizeof buffer), 0) << "absent from a block that exists";
-    EXPECT_EQ(LoadStringA(nullptr, 102, buffer, sizeof buffer), 0);
-    EXPECT_EQ(LoadStringA(nullptr, 3000, buffer, sizeof buffer), 0) << "no block at all";
-    EXPECT_EQ(LoadStringA(nullptr, 65536, buffer, sizeof buffer), 0);
+    const std::tuple<UINT, int, const char*, const char*> cases[] = {
+        {101, 16, "", "defined but empty"},
+        {17, 16, "", "absent from a block that exists"},
+        {102, 16, "", "absent"},
+        {3000, 16, "", "no block at all"},
+        {65536, 16, "", "beyond the last ID"},
+        {100, 8, "Retune ", "cut"},
+        {100, 13, "Retune Speed", "just fits"},
+        {100, 12, "Retune Spee", "one short"},
+        {100, 1, "", "room for the terminator only"},
+    };
+    for (const auto& [id, size, text, why] : cases) {
+        EXPECT_EQ(LoadString(id, size), text) << "string " << id << " in " << size << " bytes: " << why;
+    }
     EXPECT_EQ(LoadStringA(nullptr, 100, nullptr, 16), 0);
-}
-
-TEST(StringResources, TextIsCutToTheBufferAndTerminated)
-{
-    EXPECT_EQ(LoadString(100, 8), "Retune ");
-    EXPECT_EQ(LoadString(100, 13), "Retune Speed");
-    EXPECT_EQ(LoadString(100, 12), "Retune Spee");
-    EXPECT_EQ(LoadString(100, 1), "");
     char buffer[4] = "abc";
     EXPECT_EQ(LoadStringA(nullptr, 100, buffer, 0), 0);
     EXPECT_STREQ(buffer, "abc") << "no room: nothing written";
@@ -216,20 +216,12 @@ TEST(DialogTemplates, EveryFieldOfEveryItemComesBackAsWritten)
     ASSERT_TRUE(LoadDialogTemplate(nullptr, MAKEINTRESOURCE(105), &dialog));
     // DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, and DS_SETFONT for
     // the FONT line.
-    EXPECT_EQ(dialog.m_dwStyle, 0x80C800C0u);
-    EXPECT_EQ(dialog.m_dwExStyle, 0x00010000u);
-    EXPECT_EQ(dialog.m_x, 10);
-    EXPECT_EQ(dialog.m_y, 20);
-    EXPECT_EQ(dialog.m_cx, 299);
-    EXPECT_EQ(dialog.m_cy, 241);
-    EXPECT_EQ(dialog.m_strCaption, "Edit Scales");
-    EXPECT_EQ(dialog.m_strClass, "");
+    EXPECT_EQ(std::tuple(dialog.m_dwStyle, dialog.m_dwExStyle, dialog.m_x, dialog.m_y, dialog.m_cx, dialog.m_cy),
+              std::tuple(0x80C800C0u, 0x00010000u, 10, 20, 299, 241));
+    EXPECT_EQ(std::tuple(dialog.m_strCaption, dialog.m_strClass), std::tuple("Edit Scales", ""));
     EXPECT_TRUE(dialog.m_bHasFont);
-    EXPECT_EQ(dialog.m_nPointSize, 9);
-    EXPECT_EQ(dialog.m_strFont, "Arial");
-    EXPECT_EQ(dialog.m_nWeight, 700);
-    EXPECT_EQ(dialog.m_bItalic, 1);
-    EXPECT_EQ(dialog.m_nCharSet, 1);
+    EXPECT_EQ(std::tuple(dialog.m_nPointSize, dialog.m_strFont, dialog.m_nWeight, dialog.m_bItalic, dialog.m_nCharSet),
+              std::tuple(9, "Arial", 700, 1, 1));
 
     // Controls start from WS_CHILD | WS_VISIBLE (0x50000000).
     const ExpectedItem expected[] = {
@@ -248,16 +240,10 @@ TEST(DialogTemplates, EveryFieldOfEveryItemComesBackAsWritten)
         const DialogItemTemplate& item = dialog.m_items[i];
         const ExpectedItem& e = expected[i];
         SCOPED_TRACE("item " + std::to_string(i));
-        EXPECT_EQ(item.m_nId, e.m_nId);
-        EXPECT_EQ(item.m_strClass, e.m_pszClass);
-        EXPECT_EQ(item.m_strText, e.m_pszText);
-        EXPECT_EQ(item.m_dwStyle, e.m_dwStyle);
-        EXPECT_EQ(item.m_dwExStyle, e.m_dwExStyle);
-        EXPECT_EQ(item.m_dwHelpId, 0u);
-        EXPECT_EQ(item.m_x, e.m_x);
-        EXPECT_EQ(item.m_y, e.m_y);
-        EXPECT_EQ(item.m_cx, e.m_cx);
-        EXPECT_EQ(item.m_cy, e.m_cy);
+        EXPECT_EQ(std::tuple(item.m_nId, item.m_strClass, item.m_strText, item.m_dwStyle, item.m_dwExStyle),
+                  std::tuple(e.m_nId, e.m_pszClass, e.m_pszText, e.m_dwStyle, e.m_dwExStyle));
+        EXPECT_EQ(std::tuple(item.m_dwHelpId, item.m_x, item.m_y, item.m_cx, item.m_cy),
+                  std::tuple(0u, e.m_x, e.m_y, e.m_cx, e.m_cy));
     }
 }
 
