@@ -24,24 +24,21 @@ class CGuiSession {
 public:
     CGuiSession(const std::string& scratch, std::vector<std::string> args) : m_server(1024, 768)
     {
-        if (m_server.Display().empty()) {
+        if (m_server.Display().empty())
             return;
-        }
         m_strOut = scratch + "/gui-status.txt";
         m_strErr = scratch + "/gui-errors.txt";
         std::vector<std::string> argv = {INTONARA_GUI_PROGRAM, "--print-status"};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> raw;
-        for (std::string& a : argv) {
+        for (std::string& a : argv)
             raw.push_back(a.data());
-        }
         raw.push_back(nullptr);
         std::vector<std::string> env = {"DISPLAY=" + m_server.Display(), "SDL_AUDIODRIVER=dummy",
                                         "SDL_VIDEODRIVER=x11", "HOME=" + scratch};
         std::vector<char*> rawEnv;
-        for (std::string& e : env) {
+        for (std::string& e : env)
             rawEnv.push_back(e.data());
-        }
         if (const char* path = std::getenv("PATH")) {
             m_strPath = std::string("PATH=") + path;
             rawEnv.push_back(m_strPath.data());
@@ -52,9 +49,8 @@ public:
         posix_spawn_file_actions_addopen(&actions, 1, m_strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, m_strErr.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (posix_spawn(&m_pid, raw[0], &actions, nullptr, raw.data(), rawEnv.data()) != 0) {
+        if (posix_spawn(&m_pid, raw[0], &actions, nullptr, raw.data(), rawEnv.data()) != 0)
             m_pid = -1;
-        }
         posix_spawn_file_actions_destroy(&actions);
     }
 
@@ -97,9 +93,8 @@ public:
     {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (std::chrono::steady_clock::now() < end) {
-            if (Status().find(text) != std::string::npos) {
+            if (Status().find(text) != std::string::npos)
                 return true;
-            }
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return false;
