@@ -43,9 +43,8 @@ std::vector<short> ReadSamples(const std::string& path, int* rate = nullptr)
 {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (file == nullptr) {
+    if (file == nullptr)
         return {};
-    }
     std::vector<short> samples(static_cast<std::size_t>(info.frames * info.channels));
     sf_readf_short(file, samples.data(), info.frames);
     sf_close(file);
@@ -108,8 +107,7 @@ TEST_F(GuiEndToEnd, ExportInAutomaticModeEqualsTheToolsCorrection)
 {
     const std::string voice = Voice("voice.wav", 22050);
     CGuiSession app(dir.Path(), {voice});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened voice.wav.", 10000)) << app.Status();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened voice.wav.", 10000)) << app.Status();
     // The proposed name is the file's own with "-corrected".
     ASSERT_NO_FATAL_FAILURE(Export(app, "voice-corrected.wav"));
     // Progress on the way: a share strictly between 0 and 100.
@@ -142,8 +140,7 @@ TEST_F(GuiEndToEnd, PanelSettingsReachTheExportAsTheToolWouldApplyThem)
 {
     const std::string voice = Voice("phrase.wav", 22050);
     CGuiSession app(dir.Path(), {voice});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened phrase.wav.", 10000)) << app.Status();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened phrase.wav.", 10000)) << app.Status();
     // The window's client area starts at (80, 60) of the screen (no window
     // manager draws a frame), and the page sits in its corner.
     // Scale: "Equal Tempered Chrom." up two entries to "Major".
@@ -182,8 +179,7 @@ TEST_F(GuiEndToEnd, SpacePlaysTheFileToItsEndWithoutUnderruns)
 {
     const std::string shortVoice = Voice("short.wav", 16000, 1.5);
     CGuiSession app(dir.Path(), {"--buffer-ms", "10", shortVoice});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened short.wav.", 10000)) << app.Status();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened short.wav.", 10000)) << app.Status();
     ASSERT_TRUE(app.Xdo(kMiddle));
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(app.Xdo("key space"));
@@ -234,6 +230,17 @@ CInk CountInk(const platform::gdi::Surface& plot)
     return ink;
 }
 
+// What the tool makes of `voice` tracked into `session` (with `trackArgs`),
+// with one curve made over the passage, corrected into `out`.
+void ToolGraph(const std::string& voice, const std::string& session, const std::string& trackArgs,
+               const std::string& out)
+{
+    const std::string tool = INTONARA_CLI_PROGRAM;
+    ASSERT_EQ(Shell(tool + " graph track " + voice + " -o " + session + trackArgs), 0);
+    ASSERT_EQ(Shell(tool + " graph make-curve " + session), 0);
+    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " -o " + out), 0);
+}
+
 // Exports with Ctrl+E to the proposed name and compares the file with what
 // the tool makes of `voice` tracked, with one curve made over the passage.
 void ExpectExportAlongTheCurveAsTheTool(CGuiSession& app, const CScratch& dir, const std::string& voice,
@@ -241,11 +248,7 @@ void ExpectExportAlongTheCurveAsTheTool(CGuiSession& app, const CScratch& dir, c
 {
     ASSERT_NO_FATAL_FAILURE(Export(app, exportName));
 
-    const std::string tool = INTONARA_CLI_PROGRAM;
-    const std::string session = dir.File("tool.isn");
-    ASSERT_EQ(Shell(tool + " graph track " + voice + " -o " + session), 0);
-    ASSERT_EQ(Shell(tool + " graph make-curve " + session), 0);
-    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " -o " + dir.File("tool.wav")), 0);
+    ASSERT_NO_FATAL_FAILURE(ToolGraph(voice, dir.File("tool.isn"), "", dir.File("tool.wav")));
     const std::vector<short> exported = ReadSamples(dir.File(exportName));
     ASSERT_EQ(exported.size(), ReadSamples(voice).size());
     EXPECT_TRUE(exported == ReadSamples(dir.File("tool.wav"))) << "the export differs from intonara graph correct";
@@ -258,8 +261,7 @@ TEST_F(GuiEndToEnd, GraphicalModeTracksMakesACurveAndExportsAsTheToolDoes)
 {
     const std::string voice = Voice("sung.wav", 22050, 2.0);
     CGuiSession app(dir.Path(), {voice});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened sung.wav.", 10000)) << app.Status();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened sung.wav.", 10000)) << app.Status();
     const CInk empty = CountInk(app.Grab(kPlotX, kPlotY, kPlotW, kPlotH));
 
     ASSERT_TRUE(app.Xdo(kGraphicalButton));
@@ -297,8 +299,7 @@ TEST_F(GuiEndToEnd, TheFastPassTracksAndCorrectsTheWholeFileWithoutPlayingIt)
     // Longer than the test waits: only a pass that does not play ends in time.
     const std::string voice = Voice("take.wav", 22050);
     CGuiSession app(dir.Path(), {voice});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened take.wav.", 10000)) << app.Status();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened take.wav.", 10000)) << app.Status();
     // With nothing armed there is nothing to run.
     ASSERT_TRUE(app.Xdo(std::string(kMiddle) + " key F5"));
     ASSERT_TRUE(app.WaitFor("The fast pass runs an armed pass", 3000)) << app.Status();
@@ -332,16 +333,14 @@ TEST_F(GuiEndToEnd, ASessionFromTheCommandLineRestoresTrackCurvesAndSettings)
 {
     const std::string voice = Voice("line.wav", 22050, 2.0);
     // A slower retune than the default, which only a restored setting gives.
-    const std::string tool = INTONARA_CLI_PROGRAM;
     const std::string session = dir.File("line.isn");
-    ASSERT_EQ(Shell(tool + " graph track " + voice + " -o " + session + " --retune 120"), 0);
-    ASSERT_EQ(Shell(tool + " graph make-curve " + session), 0);
-    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " -o " + dir.File("tool.wav")), 0);
-    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " --retune 20 -o " + dir.File("fast.wav")), 0);
+    ASSERT_NO_FATAL_FAILURE(ToolGraph(voice, session, " --retune 120", dir.File("tool.wav")));
+    ASSERT_EQ(Shell(std::string(INTONARA_CLI_PROGRAM) + " graph correct " + voice + " " + session +
+                    " --retune 20 -o " + dir.File("fast.wav")),
+              0);
 
     CGuiSession app(dir.Path(), {session});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened the session line.isn.", 10000)) << app.Status() << app.Errors();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened the session line.isn.", 10000)) << app.Status() << app.Errors();
     ASSERT_TRUE(app.Xdo(std::string("sleep 0.5 ") + kMiddle));
     // The curve is in the main view with no pass run in the app (an empty
     // graph has no black or cyan in its plotting area).
