@@ -9,7 +9,8 @@
 
 TEST(PitchUnits, KnownPitchesRoundTripsAndDegeneratePeriods)
 {
-    EXPECT_NEAR(CentsToPeriod(900.0, 220.5f), 44100.0 / 440.0, 1e-4);
+    EXPECT_EQ(CentsToPeriod(900.0, 220.5f), static_cast<float>(44100.0 / 440.0));
+    EXPECT_EQ(PeriodToCents(static_cast<float>(44100.0 / 261.6256), 220.5f), 0);
     EXPECT_NEAR(CentsToPeriod(-1200.0, 240.0f), 48000.0 / 130.8128, 1e-3);
     EXPECT_EQ(PeriodToCents(static_cast<float>(48000.0 / 880.0), 240.0f), 2100);
     EXPECT_EQ(PeriodToCents(100.0f, 220.5f), 904);   // 441 Hz, 3.93 cents sharp of A4
@@ -18,7 +19,7 @@ TEST(PitchUnits, KnownPitchesRoundTripsAndDegeneratePeriods)
     auto period = [](double cents) { return static_cast<float>(44100.0 / (440.0 * std::exp2((cents - 900.0) / 1200.0))); };
     for (double c : {10.52, 10.48, -10.52, -10.48})
         EXPECT_EQ(PeriodToCents(period(c), 220.5f), std::lround(c)) << c;
-    for (const float frameRate : {220.5f, 240.0f, 160.0f})
+    for (const float frameRate : {220.5f, 240.0f, 160.0f, 40.0f, 960.0f})
         for (int cents = -3200; cents <= 3600; ++cents)
             ASSERT_EQ(PeriodToCents(CentsToPeriod(cents, frameRate), frameRate), cents) << cents;
     // No pitch at all must not overflow the integer result.

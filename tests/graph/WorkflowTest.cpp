@@ -207,7 +207,7 @@ TEST_F(Workflow, MakeCurveFollowsTheVoicedRunsLongerThanFourFrames)
     EXPECT_TRUE(Enabled(graph::kUndoButton));
 }
 
-TEST_F(Workflow, MakeCurveWithNothingLongEnoughBeepsAndChangesNothing)
+TEST_F(Workflow, MakeCurveWithNothingLongEnoughBeepsAndOtherwiseWorksOnTheSelection)
 {
     Track(Frames(4, Voiced(100)) + Frames(3, Silent()) + Frames(4, Voiced(300)));
     Main().IdleUpdate();
@@ -221,10 +221,8 @@ TEST_F(Workflow, MakeCurveWithNothingLongEnoughBeepsAndChangesNothing)
     Main().MakeCurveFromTrack();
     EXPECT_EQ(Beeps(), beeps + 2);
     EXPECT_EQ(Main().Curves(), nullptr);
-}
 
-TEST_F(Workflow, MakeCurveWorksOnTheSelectedTimeRange)
-{
+    // Over a selected time range it works on that range only.
     Track(Frames(60, Voiced(400)));
     Main().IdleUpdate();
     Main().SetTimeSelection(20, 30);
@@ -237,7 +235,7 @@ TEST_F(Workflow, MakeCurveWorksOnTheSelectedTimeRange)
     EXPECT_EQ(n[1].selected, 1);
 }
 
-TEST_F(Workflow, MakeAutoPullsToTheNoteAtTheRetuneSpeed)
+TEST_F(Workflow, MakeAutoPullsToTheNoteAtTheRetuneSpeedAndAddsTheVibrato)
 {
     Track(Frames(80, Voiced(930)));  // 30 cents sharp of A
     Main().IdleUpdate();
@@ -261,6 +259,20 @@ TEST_F(Workflow, MakeAutoPullsToTheNoteAtTheRetuneSpeed)
     EXPECT_NEAR(p[22], 915, 2);
     EXPECT_GT(p[10], 915);
     EXPECT_NEAR(p[79], 900, 3);
+
+    // Instant again, with a vibrato and no delay: it starts at full depth.
+    Main().SelectAll();
+    Main().Cut();
+    dsp.SetParameter(PARAM_RETUNE, 0);
+    dsp.SetParameter(PARAM_VIBRATO_TYPE, 1);  // sine
+    dsp.SetParameter(PARAM_VIBRATO_DEPTH, 50);
+    dsp.SetParameter(PARAM_VIBRATO_RATE, 55);  // 5.5 Hz: 40 frames a cycle
+    dsp.SetParameter(PARAM_VIBRATO_DELAY, 0);
+    Main().MakeAutoCurve();
+    p = CurvePitches();
+    EXPECT_NEAR(p[10], 950, 1) << "a quarter cycle in, at full depth";
+    EXPECT_NEAR(p[30], 850, 1);
+    EXPECT_NEAR(p[40], 900, 1);
 }
 
 TEST_F(Workflow, MakeAutoLeavesANoteThatIsNotTrackedWhereItWas)
@@ -277,23 +289,7 @@ TEST_F(Workflow, MakeAutoLeavesANoteThatIsNotTrackedWhereItWas)
         EXPECT_NEAR(pitch, 930, 1);
 }
 
-TEST_F(Workflow, MakeAutoWithoutDelayStartsTheVibratoAtFullDepth)
-{
-    Track(Frames(60, Voiced(900)));
-    Main().IdleUpdate();
-    dsp.SetParameter(PARAM_RETUNE, 0);
-    dsp.SetParameter(PARAM_VIBRATO_TYPE, 1);  // sine
-    dsp.SetParameter(PARAM_VIBRATO_DEPTH, 50);
-    dsp.SetParameter(PARAM_VIBRATO_RATE, 55);  // 5.5 Hz: 40 frames a cycle
-    dsp.SetParameter(PARAM_VIBRATO_DELAY, 0);
-    Main().MakeAutoCurve();
-    const std::vector<int> p = CurvePitches();
-    EXPECT_NEAR(p[10], 950, 1) << "a quarter cycle in, at full depth";
-    EXPECT_NEAR(p[30], 850, 1);
-    EXPECT_NEAR(p[40], 900, 1);
-}
-
-TEST_F(Workflow, TheReadoutNamesTheNoteUnderThePointer)
+TEST_F(Workflow, TheReadoutNamesTheNoteUnderThePointerAndLinesMarkTheScale)
 {
     Track(Frames(100, Voiced(900)));
     const int h = Main().Height();
@@ -320,6 +316,15 @@ TEST_F(Workflow, TheReadoutNamesTheNoteUnderThePointer)
     Main().IdleUpdate();
     EXPECT_EQ(Text(graph::kNoteReadout), "");
     EXPECT_EQ(Text(graph::kDeviationReadout), "-19");
+    // Its note lines: one every 50 cents.
+    Main().SetTimeAxis(1, Main().Width() / 2);
+    Main().SetPitchAxis(2, 600);
+    Main().Redraw(nullptr, nullptr);
+    for (int cents = 400; cents <= 800; cents += 50) {
+        const int y = Main().CentsToRow(cents);
+        EXPECT_EQ(Pixel(300, y), RGB(0xC0, 0xC0, 0xC0)) << cents;  // right of the labels, off the ruler's lines
+        EXPECT_EQ(Pixel(300, y + 12), RGB(255, 255, 255)) << cents;
+    }
     // Octaves count from C whatever the key.
     dsp.SetParameter(PARAM_SCALE, 2);
     dsp.SetParameter(PARAM_KEY, 9);
@@ -334,23 +339,6 @@ TEST_F(Workflow, TheReadoutNamesTheNoteUnderThePointer)
     Main().IdleUpdate();
     EXPECT_EQ(Text(graph::kNoteReadout), "");
     EXPECT_EQ(Text(graph::kDeviationReadout), "");
-}
-
-TEST_F(Workflow, NoteLinesFollowAMicrotonalScale)
-{
-    Track(Frames(100, Voiced(900)));
-    dsp.SetParameter(PARAM_SCALE, 21);  // 24 tones: a line every 50 cents
-    Main().SetTimeAxis(1, Main().Width() / 2);
-    Main().SetPitchAxis(2, 600);
-    Main().Redraw(nullptr, nullptr);
-    const int x = 300;  // right of the labels and off the ruler's lines
-    for (int cents = 400; cents <= 800; cents += 50) {
-        if (cents == 900)
-            continue;
-        const int y = Main().CentsToRow(cents);
-        EXPECT_EQ(Pixel(x, y), RGB(0xC0, 0xC0, 0xC0)) << cents;
-        EXPECT_EQ(Pixel(x, y + 12), RGB(255, 255, 255)) << cents;
-    }
 }
 
 TEST_F(Workflow, ResettingTheGraphKeepsOnlyTheClipboard)

@@ -20,9 +20,8 @@ protected:
         std::string pattern = (fs::temp_directory_path() / "intonara-chooser-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         m_dir = pattern;
-        for (const char* name : {"b.wav", "a.FLAC", "notes.txt", ".hidden.wav", "take.isn", "song.mp3"}) {
+        for (const char* name : {"b.wav", "a.FLAC", "notes.txt", ".hidden.wav", "take.isn", "song.mp3"})
             std::ofstream(m_dir + "/" + name) << "x";
-        }
         fs::create_directory(m_dir + "/zeta");
         fs::create_directory(m_dir + "/alpha");
         std::ofstream(m_dir + "/alpha/inner.aiff") << "x";
@@ -32,9 +31,8 @@ protected:
     // Runs the chooser modally; `steps` are what the user does meanwhile.
     INT_PTR Run(CFileChooser& chooser, std::initializer_list<std::function<void()>> steps)
     {
-        for (const auto& step : steps) {
+        for (const auto& step : steps)
             m_ui.Display().WhenIdle(step);
-        }
         return chooser.DoModal();
     }
     void Type(CFileChooser& chooser, const std::string& text)

@@ -19,9 +19,8 @@ public:
     CScratch()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "intonara-gui-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
+        if (::mkdtemp(pattern.data()) != nullptr)
             m_path = pattern;
-        }
     }
     ~CScratch()
     {
@@ -44,53 +43,77 @@ std::vector<short> ReadSamples(const std::string& path, int* rate = nullptr)
 {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (file == nullptr) {
+    if (file == nullptr)
         return {};
-    }
     std::vector<short> samples(static_cast<std::size_t>(info.frames * info.channels));
     sf_readf_short(file, samples.data(), info.frames);
     sf_close(file);
-    if (rate != nullptr) {
+    if (rate != nullptr)
         *rate = info.samplerate;
-    }
     return samples;
 }
 
-bool Available()
-{
-    return uitest::OnPath("Xvfb") && uitest::OnPath("xdotool");
-}
+// Each test in a scratch folder of its own, skipped without an X server to
+// run the app on.
+class GuiEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!uitest::OnPath("Xvfb") || !uitest::OnPath("xdotool"))
+            GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
+    }
+    // The voice generator's phrase at `rate` as `name`, cut to its first
+    // `seconds` where given.
+    std::string Voice(const std::string& name, int rate, double seconds = 0.0)
+    {
+        const std::string path = dir.File(name);
+        const std::string made = seconds > 0.0 ? dir.File("whole-" + name) : path;
+        EXPECT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r " + std::to_string(rate) + " " + made), 0);
+        if (seconds > 0.0) {
+            EXPECT_EQ(Shell("sox " + made + " " + path + " trim 0 " + std::to_string(seconds)), 0);
+        }
+        return path;
+    }
+    CScratch dir;
+};
 
 // Where the middle of the app's window is on the X screen: it opens at
 // (80, 60), and pop-ups centre on it, so the pointer there is over them too
 // (without a window manager the keyboard goes where the pointer is).
 constexpr const char* kMiddle = "mousemove 330 250";
 
+// Ctrl+E, and Return in the chooser takes the proposed name.
+void Export(CGuiSession& app, const std::string& name)
+{
+    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kMiddle + " key ctrl+e"));
+    ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
+    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
+    ASSERT_TRUE(app.WaitFor("Exported " + name + ".", 30000)) << app.Status();
+}
+
+// Quits with Ctrl+Q, answering "No" where unsaved curves make the app ask.
+void Quit(CGuiSession& app, bool asks = false)
+{
+    ASSERT_TRUE(app.Xdo("key ctrl+q"));
+    if (asks) {
+        ASSERT_TRUE(app.Xdo("sleep 0.5 key n"));
+    }
+    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+}
+
 } // namespace
 
-TEST(GuiEndToEnd, ExportInAutomaticModeEqualsTheToolsCorrection)
+TEST_F(GuiEndToEnd, ExportInAutomaticModeEqualsTheToolsCorrection)
 {
-    if (!Available()) {
-        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
-    }
-    CScratch dir;
-    const std::string voice = dir.File("voice.wav");
-    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + voice), 0);
+    const std::string voice = Voice("voice.wav", 22050);
     CGuiSession app(dir.Path(), {voice});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened voice.wav.", 10000)) << app.Status();
-
-    ASSERT_TRUE(app.Xdo(kMiddle));
-    ASSERT_TRUE(app.Xdo("key ctrl+e"));
-    ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened voice.wav.", 10000)) << app.Status();
     // The proposed name is the file's own with "-corrected".
-    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
-    ASSERT_TRUE(app.WaitFor("Exported voice-corrected.wav.", 30000)) << app.Status();
+    ASSERT_NO_FATAL_FAILURE(Export(app, "voice-corrected.wav"));
     // Progress on the way: a share strictly between 0 and 100.
     bool bMidway = false;
-    for (int percent = 1; percent < 100; ++percent) {
+    for (int percent = 1; percent < 100; ++percent)
         bMidway |= app.Status().find("voice-corrected.wav: " + std::to_string(percent) + "%") != std::string::npos;
-    }
     EXPECT_TRUE(bMidway) << app.Status();
 
     ASSERT_EQ(Shell(std::string(INTONARA_CLI_PROGRAM) + " correct " + voice + " -o " + dir.File("tool.wav")), 0);
@@ -103,8 +126,7 @@ TEST(GuiEndToEnd, ExportInAutomaticModeEqualsTheToolsCorrection)
     // The correction did something: the export is not the input.
     EXPECT_FALSE(exported == ReadSamples(voice));
 
-    ASSERT_TRUE(app.Xdo("key ctrl+q"));
-    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+    Quit(app);
 }
 
 // A number after `key=` in the app's report of an export's settings.
@@ -114,17 +136,11 @@ int Setting(const std::string& status, const std::string& key)
     return at == std::string::npos ? -1 : std::atoi(status.c_str() + at + key.size() + 2);
 }
 
-TEST(GuiEndToEnd, PanelSettingsReachTheExportAsTheToolWouldApplyThem)
+TEST_F(GuiEndToEnd, PanelSettingsReachTheExportAsTheToolWouldApplyThem)
 {
-    if (!Available()) {
-        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
-    }
-    CScratch dir;
-    const std::string voice = dir.File("phrase.wav");
-    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + voice), 0);
+    const std::string voice = Voice("phrase.wav", 22050);
     CGuiSession app(dir.Path(), {voice});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened phrase.wav.", 10000)) << app.Status();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened phrase.wav.", 10000)) << app.Status();
     // The window's client area starts at (80, 60) of the screen (no window
     // manager draws a frame), and the page sits in its corner.
     // Scale: "Equal Tempered Chrom." up two entries to "Major".
@@ -136,10 +152,7 @@ TEST(GuiEndToEnd, PanelSettingsReachTheExportAsTheToolWouldApplyThem)
     // The Retune fader's thumb dragged down towards "slow".
     ASSERT_TRUE(app.Xdo("sleep 0.3 mousemove 230 301 mousedown 1 sleep 0.1 mousemove 230 320 sleep 0.1 "
                         "mousemove 230 345 sleep 0.1 mouseup 1"));
-    ASSERT_TRUE(app.Xdo("sleep 0.3 " + std::string(kMiddle) + " key ctrl+e"));
-    ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
-    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
-    ASSERT_TRUE(app.WaitFor("Exported phrase-corrected.wav.", 30000)) << app.Status();
+    ASSERT_NO_FATAL_FAILURE(Export(app, "phrase-corrected.wav"));
 
     const std::string status = app.Status();
     EXPECT_EQ(Setting(status, "scale"), 0) << status;
@@ -159,23 +172,14 @@ TEST(GuiEndToEnd, PanelSettingsReachTheExportAsTheToolWouldApplyThem)
     // And the settings made a difference against the defaults.
     ASSERT_EQ(Shell(std::string(INTONARA_CLI_PROGRAM) + " correct " + voice + " -o " + dir.File("default.wav")), 0);
     EXPECT_FALSE(exported == ReadSamples(dir.File("default.wav")));
-    ASSERT_TRUE(app.Xdo("key ctrl+q"));
-    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+    Quit(app);
 }
 
-TEST(GuiEndToEnd, SpacePlaysTheFileToItsEndWithoutUnderruns)
+TEST_F(GuiEndToEnd, SpacePlaysTheFileToItsEndWithoutUnderruns)
 {
-    if (!Available()) {
-        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
-    }
-    CScratch dir;
-    const std::string voice = dir.File("long.wav");
-    const std::string shortVoice = dir.File("short.wav");
-    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 16000 " + voice), 0);
-    ASSERT_EQ(Shell("sox " + voice + " " + shortVoice + " trim 0 1.5"), 0);
+    const std::string shortVoice = Voice("short.wav", 16000, 1.5);
     CGuiSession app(dir.Path(), {"--buffer-ms", "10", shortVoice});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened short.wav.", 10000)) << app.Status();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened short.wav.", 10000)) << app.Status();
     ASSERT_TRUE(app.Xdo(kMiddle));
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(app.Xdo("key space"));
@@ -191,8 +195,7 @@ TEST(GuiEndToEnd, SpacePlaysTheFileToItsEndWithoutUnderruns)
     ASSERT_TRUE(app.WaitFor("Played to the end (0 underruns).\nPlaying.\nPlayed to the end (0 underruns).", 10000))
         << app.Status();
     EXPECT_GE(std::chrono::duration<double>(std::chrono::steady_clock::now() - again).count(), 1.4);
-    ASSERT_TRUE(app.Xdo("key ctrl+q"));
-    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+    Quit(app);
 }
 
 namespace {
@@ -227,21 +230,25 @@ CInk CountInk(const platform::gdi::Surface& plot)
     return ink;
 }
 
+// What the tool makes of `voice` tracked into `session` (with `trackArgs`),
+// with one curve made over the passage, corrected into `out`.
+void ToolGraph(const std::string& voice, const std::string& session, const std::string& trackArgs,
+               const std::string& out)
+{
+    const std::string tool = INTONARA_CLI_PROGRAM;
+    ASSERT_EQ(Shell(tool + " graph track " + voice + " -o " + session + trackArgs), 0);
+    ASSERT_EQ(Shell(tool + " graph make-curve " + session), 0);
+    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " -o " + out), 0);
+}
+
 // Exports with Ctrl+E to the proposed name and compares the file with what
 // the tool makes of `voice` tracked, with one curve made over the passage.
 void ExpectExportAlongTheCurveAsTheTool(CGuiSession& app, const CScratch& dir, const std::string& voice,
                                         const std::string& exportName)
 {
-    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kMiddle + " key ctrl+e"));
-    ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
-    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
-    ASSERT_TRUE(app.WaitFor("Exported " + exportName + ".", 30000)) << app.Status();
+    ASSERT_NO_FATAL_FAILURE(Export(app, exportName));
 
-    const std::string tool = INTONARA_CLI_PROGRAM;
-    const std::string session = dir.File("tool.isn");
-    ASSERT_EQ(Shell(tool + " graph track " + voice + " -o " + session), 0);
-    ASSERT_EQ(Shell(tool + " graph make-curve " + session), 0);
-    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " -o " + dir.File("tool.wav")), 0);
+    ASSERT_NO_FATAL_FAILURE(ToolGraph(voice, dir.File("tool.isn"), "", dir.File("tool.wav")));
     const std::vector<short> exported = ReadSamples(dir.File(exportName));
     ASSERT_EQ(exported.size(), ReadSamples(voice).size());
     EXPECT_TRUE(exported == ReadSamples(dir.File("tool.wav"))) << "the export differs from intonara graph correct";
@@ -250,19 +257,11 @@ void ExpectExportAlongTheCurveAsTheTool(CGuiSession& app, const CScratch& dir, c
 
 } // namespace
 
-TEST(GuiEndToEnd, GraphicalModeTracksMakesACurveAndExportsAsTheToolDoes)
+TEST_F(GuiEndToEnd, GraphicalModeTracksMakesACurveAndExportsAsTheToolDoes)
 {
-    if (!Available()) {
-        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
-    }
-    CScratch dir;
-    const std::string whole = dir.File("whole.wav");
-    const std::string voice = dir.File("sung.wav");
-    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + whole), 0);
-    ASSERT_EQ(Shell("sox " + whole + " " + voice + " trim 0 2"), 0);
+    const std::string voice = Voice("sung.wav", 22050, 2.0);
     CGuiSession app(dir.Path(), {voice});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened sung.wav.", 10000)) << app.Status();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened sung.wav.", 10000)) << app.Status();
     const CInk empty = CountInk(app.Grab(kPlotX, kPlotY, kPlotW, kPlotH));
 
     ASSERT_TRUE(app.Xdo(kGraphicalButton));
@@ -292,23 +291,15 @@ TEST(GuiEndToEnd, GraphicalModeTracksMakesACurveAndExportsAsTheToolDoes)
     ExpectExportAlongTheCurveAsTheTool(app, dir, voice, "sung-corrected.wav");
 
     // The curves are unsaved: quitting asks, and "No" quits.
-    ASSERT_TRUE(app.Xdo("key ctrl+q"));
-    ASSERT_TRUE(app.Xdo("sleep 0.5 key n"));
-    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+    Quit(app, true);
 }
 
-TEST(GuiEndToEnd, TheFastPassTracksAndCorrectsTheWholeFileWithoutPlayingIt)
+TEST_F(GuiEndToEnd, TheFastPassTracksAndCorrectsTheWholeFileWithoutPlayingIt)
 {
-    if (!Available()) {
-        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
-    }
-    CScratch dir;
-    const std::string voice = dir.File("take.wav");
     // Longer than the test waits: only a pass that does not play ends in time.
-    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + voice), 0);
+    const std::string voice = Voice("take.wav", 22050);
     CGuiSession app(dir.Path(), {voice});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened take.wav.", 10000)) << app.Status();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened take.wav.", 10000)) << app.Status();
     // With nothing armed there is nothing to run.
     ASSERT_TRUE(app.Xdo(std::string(kMiddle) + " key F5"));
     ASSERT_TRUE(app.WaitFor("The fast pass runs an armed pass", 3000)) << app.Status();
@@ -335,46 +326,31 @@ TEST(GuiEndToEnd, TheFastPassTracksAndCorrectsTheWholeFileWithoutPlayingIt)
     ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kMiddle + " key F5"));
     ASSERT_TRUE(app.WaitFor("Corrected the whole file", 3000)) << app.Status();
     ExpectExportAlongTheCurveAsTheTool(app, dir, voice, "take-corrected.wav");
-    ASSERT_TRUE(app.Xdo("key ctrl+q"));
-    ASSERT_TRUE(app.Xdo("sleep 0.5 key n"));
-    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+    Quit(app, true);
 }
 
-TEST(GuiEndToEnd, ASessionFromTheCommandLineRestoresTrackCurvesAndSettings)
+TEST_F(GuiEndToEnd, ASessionFromTheCommandLineRestoresTrackCurvesAndSettings)
 {
-    if (!Available()) {
-        GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/bootstrap installs both)";
-    }
-    CScratch dir;
-    const std::string whole = dir.File("whole.wav");
-    const std::string voice = dir.File("line.wav");
-    ASSERT_EQ(Shell(std::string(INTONARA_VOICE_PROGRAM) + " -r 22050 " + whole), 0);
-    ASSERT_EQ(Shell("sox " + whole + " " + voice + " trim 0 2"), 0);
+    const std::string voice = Voice("line.wav", 22050, 2.0);
     // A slower retune than the default, which only a restored setting gives.
-    const std::string tool = INTONARA_CLI_PROGRAM;
     const std::string session = dir.File("line.isn");
-    ASSERT_EQ(Shell(tool + " graph track " + voice + " -o " + session + " --retune 120"), 0);
-    ASSERT_EQ(Shell(tool + " graph make-curve " + session), 0);
-    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " -o " + dir.File("tool.wav")), 0);
-    ASSERT_EQ(Shell(tool + " graph correct " + voice + " " + session + " --retune 20 -o " + dir.File("fast.wav")), 0);
+    ASSERT_NO_FATAL_FAILURE(ToolGraph(voice, session, " --retune 120", dir.File("tool.wav")));
+    ASSERT_EQ(Shell(std::string(INTONARA_CLI_PROGRAM) + " graph correct " + voice + " " + session +
+                    " --retune 20 -o " + dir.File("fast.wav")),
+              0);
 
     CGuiSession app(dir.Path(), {session});
-    ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(app.WaitFor("Opened the session line.isn.", 10000)) << app.Status() << app.Errors();
+    ASSERT_TRUE(app.Started() && app.WaitFor("Opened the session line.isn.", 10000)) << app.Status() << app.Errors();
     ASSERT_TRUE(app.Xdo(std::string("sleep 0.5 ") + kMiddle));
     // The curve is in the main view with no pass run in the app (an empty
     // graph has no black or cyan in its plotting area).
     EXPECT_GT(CountInk(app.Grab(kPlotX, kPlotY, kPlotW, kPlotH)).curve, 150);
     ASSERT_TRUE(app.Xdo(kCorrectPitchButton));
-    ASSERT_TRUE(app.Xdo(std::string("sleep 0.3 ") + kMiddle + " key ctrl+e"));
-    ASSERT_TRUE(app.Xdo("search --sync --name \"Export the corrected file\"")) << app.Status();
-    ASSERT_TRUE(app.Xdo("sleep 0.3 key Return"));
-    ASSERT_TRUE(app.WaitFor("Exported line-corrected.wav.", 30000)) << app.Status();
+    ASSERT_NO_FATAL_FAILURE(Export(app, "line-corrected.wav"));
     const std::vector<short> exported = ReadSamples(dir.File("line-corrected.wav"));
     ASSERT_EQ(exported.size(), ReadSamples(voice).size());
     EXPECT_TRUE(exported == ReadSamples(dir.File("tool.wav")));
     EXPECT_FALSE(exported == ReadSamples(dir.File("fast.wav")));
     // Nothing changed since the session was read: quitting does not ask.
-    ASSERT_TRUE(app.Xdo("key ctrl+q"));
-    EXPECT_EQ(app.WaitForExit(10000), 0) << app.Errors() << app.Status();
+    Quit(app);
 }

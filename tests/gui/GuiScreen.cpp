@@ -12,16 +12,14 @@ platform::gdi::Surface GrabScreen(const std::string& name, int x, int y, int w, 
 {
     platform::gdi::Surface picture;
     Display* display = XOpenDisplay(name.c_str());
-    if (display == nullptr) {
+    if (display == nullptr)
         return picture;
-    }
     if (XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(w),
                                   static_cast<unsigned>(h), AllPlanes, ZPixmap)) {
         picture = platform::gdi::Surface(w, h);
         for (int row = 0; row < h; ++row) {
-            for (int column = 0; column < w; ++column) {
+            for (int column = 0; column < w; ++column)
                 picture.Row(row)[column] = static_cast<std::uint32_t>(XGetPixel(image, column, row)) & 0xFFFFFFu;
-            }
         }
         XDestroyImage(image);
     }

@@ -24,37 +24,28 @@ class CGuiSession {
 public:
     CGuiSession(const std::string& scratch, std::vector<std::string> args) : m_server(1024, 768)
     {
-        if (m_server.Display().empty()) {
+        if (m_server.Display().empty())
             return;
-        }
         m_strOut = scratch + "/gui-status.txt";
         m_strErr = scratch + "/gui-errors.txt";
         std::vector<std::string> argv = {INTONARA_GUI_PROGRAM, "--print-status"};
         argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char*> raw;
-        for (std::string& a : argv) {
-            raw.push_back(a.data());
-        }
-        raw.push_back(nullptr);
         std::vector<std::string> env = {"DISPLAY=" + m_server.Display(), "SDL_AUDIODRIVER=dummy",
                                         "SDL_VIDEODRIVER=x11", "HOME=" + scratch};
-        std::vector<char*> rawEnv;
-        for (std::string& e : env) {
-            rawEnv.push_back(e.data());
+        if (const char* path = std::getenv("PATH"))
+            env.push_back(std::string("PATH=") + path);
+        std::vector<char*> raw, rawEnv;
+        for (auto [from, to] : {std::pair{&argv, &raw}, {&env, &rawEnv}}) {
+            for (std::string& s : *from)
+                to->push_back(s.data());
+            to->push_back(nullptr);
         }
-        if (const char* path = std::getenv("PATH")) {
-            m_strPath = std::string("PATH=") + path;
-            rawEnv.push_back(m_strPath.data());
-        }
-        rawEnv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, m_strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, m_strErr.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (posix_spawn(&m_pid, raw[0], &actions, nullptr, raw.data(), rawEnv.data()) != 0) {
+        posix_spawn_file_actions_addopen(&actions, 2, m_strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (posix_spawn(&m_pid, raw[0], &actions, nullptr, raw.data(), rawEnv.data()) != 0)
             m_pid = -1;
-        }
         posix_spawn_file_actions_destroy(&actions);
     }
 
@@ -95,36 +86,34 @@ public:
     // Waits until a status message holds `text`.
     bool WaitFor(const std::string& text, int ms) const
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (std::chrono::steady_clock::now() < end) {
-            if (Status().find(text) != std::string::npos) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+        return Poll(ms, [&] { return Status().find(text) != std::string::npos; });
     }
 
     // Waits for the app to end; its exit status, or -1.
     int WaitForExit(int ms)
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (m_pid > 0 && std::chrono::steady_clock::now() < end) {
-            int status = 0;
-            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return -1;
+        int status = 0;
+        if (m_pid <= 0 || !Poll(ms, [&] { return waitpid(m_pid, &status, WNOHANG) == m_pid; }))
+            return -1;
+        m_pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
 private:
+    // Asks `done` every 50 ms until it says yes or `ms` have passed.
+    template <class Done>
+    static bool Poll(int ms, Done done)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        for (; std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(50)))
+            if (done())
+                return true;
+        return false;
+    }
+
     uitest::CXvfb m_server;
     std::string m_strOut;
     std::string m_strErr;
-    std::string m_strPath;
     pid_t m_pid = -1;
 };
 
