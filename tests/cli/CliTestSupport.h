@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ProgramRunner.h"
 #include "job/JobError.h"
 
 namespace clitest {
@@ -109,6 +110,48 @@ inline std::string ReadBytes(const std::string& path)
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
+
+inline long Lines(const std::string& text)
+{
+    return std::count(text.begin(), text.end(), '\n');
+}
+
+// The built tool, run in a scratch directory as a user runs it.
+class ToolTest : public ScratchTest
+{
+protected:
+    static std::string Tool() { return (OwnDirectory() / "intonara").string(); }
+    ProgramResult Run(const std::vector<std::string>& arguments, const std::string& directory = "")
+    {
+        return RunProgram(Tool(), arguments, directory);
+    }
+
+    // A refusal: the status, one line on stderr beginning "intonara: " that
+    // names every word given, nothing on stdout, no file left behind. An
+    // existing output named first holds a few words, which must survive.
+    void ExpectRefusal(const std::vector<std::string>& arguments, int status,
+                       const std::vector<std::string>& named = {}, const std::string& existing = "")
+    {
+        if (!existing.empty())
+            std::ofstream(existing) << "an earlier take";
+        const std::vector<std::string> before = Listing();
+        const ProgramResult r = Run(arguments);
+        std::string call;
+        for (const std::string& a : arguments)
+            call += " " + a;
+        EXPECT_EQ(r.nStatus, status) << call << "\n" << r.sErr;
+        EXPECT_EQ(r.sErr.rfind("intonara: ", 0), 0u) << call << "\n" << r.sErr;
+        EXPECT_EQ(Lines(r.sErr), 1) << call << "\n" << r.sErr;
+        for (const std::string& word : named) {
+            EXPECT_NE(r.sErr.find(word), std::string::npos) << "\"" << word << "\" not in: " << r.sErr;
+        }
+        EXPECT_EQ(r.sOut, "") << call;
+        EXPECT_EQ(Listing(), before) << call << ": a file was left behind";
+        if (!existing.empty()) {
+            EXPECT_EQ(ReadBytes(existing), "an earlier take") << call;
+        }
+    }
+};
 
 struct SoundData
 {

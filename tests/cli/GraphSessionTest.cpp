@@ -70,13 +70,9 @@ TEST(Sessions, EverythingComesBackBitForBit)
     const job::GraphSession s = Sample();
     const std::vector<uint8_t> bytes = job::EncodeSession(s);
     const job::GraphSession back = job::DecodeSession(bytes, "s.isn");
-    EXPECT_EQ(back.sSourcePath, s.sSourcePath);
-    EXPECT_EQ(back.nSourceFrames, s.nSourceFrames);
-    EXPECT_EQ(back.nSampleRate, s.nSampleRate);
-    EXPECT_EQ(back.nSourceBytes, s.nSourceBytes);
-    EXPECT_EQ(back.parameters, s.parameters);
-    EXPECT_EQ(back.records, s.records);
-    EXPECT_EQ(back.viewState, s.viewState);
+    EXPECT_EQ(std::tie(back.sSourcePath, back.nSourceFrames, back.nSampleRate, back.nSourceBytes),
+              std::tie(s.sSourcePath, s.nSourceFrames, s.nSampleRate, s.nSourceBytes));
+    EXPECT_EQ(std::tie(back.parameters, back.records, back.viewState), std::tie(s.parameters, s.records, s.viewState));
     EXPECT_EQ(job::EncodeSession(back), bytes);
     // The checksum is the standard CRC-32.
     const uint8_t check[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
