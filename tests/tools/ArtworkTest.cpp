@@ -33,28 +33,22 @@ std::string ReadWhole(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(Artwork, TheCommittedFilesAreWhatTheGeneratorDraws)
+// ... and every picture the resource script names is one of them.
+TEST(Artwork, TheCommittedFilesAreWhatTheGeneratorDrawsAndWhatTheScriptNames)
 {
     const auto files = artwork::DrawArtwork();
     ASSERT_EQ(files.size(), 25u) << "21 bitmaps and 4 cursors";
+    std::set<std::string> generated;
     for (const artwork::ArtworkFile& file : files) {
         const fs::path path = ResourcesDir() / file.m_strPath;
         ASSERT_TRUE(fs::exists(path)) << path;
         EXPECT_TRUE(ReadWhole(path) == file.m_strBytes)
             << path << " differs: run build/bin/intonara-artwork -o resources and commit the result";
-    }
-}
-
-TEST(Artwork, EveryPictureTheScriptNamesIsGenerated)
-{
-    std::set<std::string> generated;
-    for (const artwork::ArtworkFile& file : artwork::DrawArtwork()) {
         generated.insert(file.m_strPath);
     }
-    const std::string script = ReadWhole(ResourcesDir() / "intonara.rc");
     // Lines of the form: BITMAP|CURSOR <number> "<file>"
     std::set<std::string> referenced;
-    std::istringstream lines(script);
+    std::istringstream lines(ReadWhole(ResourcesDir() / "intonara.rc"));
     for (std::string line; std::getline(lines, line);) {
         std::istringstream words(line);
         std::string kind, name;
@@ -62,7 +56,6 @@ TEST(Artwork, EveryPictureTheScriptNamesIsGenerated)
         if ((words >> kind) && (kind == "BITMAP" || kind == "CURSOR") && (words >> number >> std::quoted(name)))
             referenced.insert(name);
     }
-    EXPECT_EQ(referenced.size(), 25u);
     EXPECT_EQ(referenced, generated);
 }
 
