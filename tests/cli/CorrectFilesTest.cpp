@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <initializer_list>
 #include <sstream>
 
 namespace {
@@ -37,20 +36,15 @@ std::vector<float> Channel(const clitest::SoundData& data, int channel)
     return out;
 }
 
-// A shell command from words, each quoted.
-std::string Shell(std::initializer_list<std::string> words)
-{
-    std::string command;
-    for (const std::string& word : words) {
-        const bool plain = word == "|" || word == "<" || word == ">";
-        command.append(command.empty() ? "" : " ").append(plain ? "" : "'").append(word).append(plain ? "" : "'");
-    }
-    return command;
-}
-
 class CorrectFiles : public clitest::ToolTest
 {
 protected:
+    // A shell command line run with the tool as $0 and the files as $1, $2.
+    clitest::ProgramResult Shell(const std::string& line, const std::string& in, const std::string& out)
+    {
+        return clitest::RunProgram("/bin/sh", {"-c", line, Tool(), in, out});
+    }
+
     // A mono 16-bit file of a tone 30 cents sharp of A3.
     std::string Pcm16(const std::string& name, int rate = 44100, double seconds = 0.3)
     {
@@ -188,22 +182,20 @@ TEST_F(CorrectFiles, StandardInputToStandardOutputThroughAPipe)
 {
     const std::string in = Pcm16("in.wav");
     ASSERT_EQ(Run({"correct", in, "-o", Path("file.wav"), "--quiet"}).nStatus, 0);
-    const clitest::ProgramResult piped = clitest::RunProgram(
-        "/bin/sh", {"-c", Shell({"cat", in, "|", Tool(), "correct", "-", "-o", "-", ">", Path("piped.wav")})});
+    const clitest::ProgramResult piped = Shell("cat \"$1\" | \"$0\" correct - -o - > \"$2\"", in, Path("piped.wav"));
     ASSERT_EQ(piped.nStatus, 0) << piped.sErr;
     // Standard output carries the sound alone; the summary went to standard error.
     EXPECT_NE(piped.sErr.find("corrected standard input into standard output"), std::string::npos) << piped.sErr;
     EXPECT_EQ(ReadBytes(Path("piped.wav")), ReadBytes(Path("file.wav")));
 
-    const clitest::ProgramResult flac = clitest::RunProgram(
-        "/bin/sh", {"-c", Shell({Tool(), "correct", "-", "-o", "-", "--format", "flac", "--quiet", "<", in, ">",
-                                 Path("piped.flac")})});
+    const clitest::ProgramResult flac =
+        Shell("\"$0\" correct - -o - --format flac --quiet < \"$1\" > \"$2\"", in, Path("piped.flac"));
     ASSERT_EQ(flac.nStatus, 0) << flac.sErr;
     EXPECT_EQ(ReadBytes(Path("piped.flac")).substr(0, 4), "fLaC");
 
     // A failure writes nothing to standard output.
-    const clitest::ProgramResult bad = clitest::RunProgram(
-        "/bin/sh", {"-c", Shell({"echo", "not sound", "|", Tool(), "correct", "-", "-o", "-", ">", Path("none.wav")})});
+    const clitest::ProgramResult bad =
+        Shell("echo \"$1\" | \"$0\" correct - -o - > \"$2\"", "not sound", Path("none.wav"));
     EXPECT_EQ(bad.nStatus, 1);
     EXPECT_NE(bad.sErr.find("standard input"), std::string::npos) << bad.sErr;
     EXPECT_EQ(ReadBytes(Path("none.wav")), "");

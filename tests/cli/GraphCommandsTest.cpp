@@ -2,12 +2,9 @@
 // reads the file, runs the view's command and writes the file back; a
 // command with nothing to do fails and leaves the file as it was.
 
-#include <gtest/gtest.h>
+#include "CliTestSupport.h"
 
 #include <bit>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "graph/GraphHost.h"
 #include "job/GraphCommands.h"
@@ -19,16 +16,13 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class Commands : public ::testing::Test
+class Commands : public clitest::ScratchTest
 {
 protected:
     void SetUp() override
     {
-        m_Dir = fs::temp_directory_path() / ("intonara-graph-commands-" + std::to_string(::getpid()));
-        fs::create_directories(m_Dir);
-        m_sPath = (m_Dir / "take.isn").string();
+        ScratchTest::SetUp();
+        m_sPath = Path("take.isn");
         // Two seconds tracked: a second at A (900 cents), a breath, then
         // half a second at C#4 (1300), then silence.
         job::CGraphWorkspace w;
@@ -47,28 +41,20 @@ protected:
         s.nSourceFrames = 88200;
         job::WriteSession(s, m_sPath);
     }
-    void TearDown() override { fs::remove_all(m_Dir); }
-
-    std::vector<uint8_t> Bytes() const
-    {
-        std::ifstream f(m_sPath, std::ios::binary);
-        return std::vector<uint8_t>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    }
     template <class F>
     std::string Failure(F&& f)
     {
-        const std::vector<uint8_t> before = Bytes();
+        const std::string before = clitest::ReadBytes(m_sPath);
         try {
             f();
         } catch (const job::CJobError& e) {
-            EXPECT_EQ(Bytes(), before) << "a failed command leaves the file as it was";
+            EXPECT_EQ(clitest::ReadBytes(m_sPath), before) << "a failed command leaves the file as it was";
             return e.what();
         }
         ADD_FAILURE() << "succeeded";
         return "";
     }
 
-    fs::path m_Dir;
     std::string m_sPath;
 };
 
@@ -131,7 +117,7 @@ TEST_F(Commands, MakeAutoKeepsTheSettingsItWasGiven)
 TEST_F(Commands, ThePictureShowsBothViews)
 {
     job::MakeSessionCurves(m_sPath, std::nullopt, std::nullopt, false, {});
-    const std::string png = (m_Dir / "take.png").string();
+    const std::string png = Path("take.png");
     job::DrawSessionPicture(m_sPath, png, 500, 300);
     platform::gdi::Surface picture;
     ASSERT_TRUE(platform::gdi::LoadPng(png.c_str(), picture));
