@@ -2,7 +2,6 @@
 // each was sung off pitch are known from the voice that sang them.
 
 #include "CliTestSupport.h"
-#include "ProgramRunner.h"
 
 #include <png.h>
 

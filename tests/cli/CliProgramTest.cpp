@@ -1,7 +1,6 @@
 // The built tool, run as a user would run it.
 
 #include "CliTestSupport.h"
-#include "ProgramRunner.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,19 +10,8 @@
 
 namespace {
 
+using clitest::FadedTone;
 using clitest::Lines;
-
-// A steady tone with a few harmonics.
-std::vector<float> Tone(int rate, double hz = 220.0, double seconds = 0.5)
-{
-    std::vector<float> samples(static_cast<size_t>(rate * seconds));
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const double t = static_cast<double>(i) / rate;
-        samples[i] = static_cast<float>(0.3 * std::sin(2 * M_PI * hz * t) + 0.1 * std::sin(4 * M_PI * hz * t) +
-                                        0.05 * std::sin(6 * M_PI * hz * t));
-    }
-    return samples;
-}
 
 class CliProgram : public clitest::ToolTest
 {
@@ -33,12 +21,8 @@ class CliProgram : public clitest::ToolTest
 
 TEST_F(CliProgram, CorrectsSixteenBitAndFloatFiles)
 {
-    const std::vector<float> tone = Tone(44100);
-    std::vector<int16_t> pcm(tone.size());
-    for (size_t i = 0; i < tone.size(); ++i)
-        pcm[i] = static_cast<int16_t>(std::lround(tone[i] * 30000.0f));
-    clitest::WriteShorts(Path("pcm.wav"), 44100, pcm);
-    clitest::WriteFloats(Path("float.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 48000, Tone(48000));
+    clitest::WriteFloats(Path("pcm.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, FadedTone(44100, 220.0, 0.5));
+    clitest::WriteFloats(Path("float.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 48000, FadedTone(48000, 220.0, 0.5));
 
     for (const char* name : {"pcm", "float"}) {
         const std::string in = Path(std::string(name) + ".wav"), out = Path(std::string(name) + "-out.wav");
@@ -76,7 +60,7 @@ TEST_F(CliProgram, CorrectsSixteenBitAndFloatFiles)
 TEST_F(CliProgram, BadInputGivesOneLineAndNoOutput)
 {
     const std::string good = Path("good.wav"), out = Path("out.wav");
-    clitest::WriteFloats(good, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
+    clitest::WriteFloats(good, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, FadedTone(44100, 220.0, 0.1));
     { std::ofstream(Path("empty.wav")); }
     { std::ofstream(Path("text.wav")) << "not a sound file, only text\n"; }
     clitest::fs::create_directory(Path("folder.wav"));
@@ -160,7 +144,7 @@ TEST_F(CliProgram, ListsScalesAndNotes)
 TEST_F(CliProgram, TyposAreNamedWithTheNearestChoice)
 {
     const std::string in = Path("in.wav"), out = Path("out.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, FadedTone(44100, 220.0, 0.1));
     ExpectRefusal({"corect", in, "-o", out}, 2, {"unknown subcommand \"corect\"; did you mean \"correct\"?"});
     ExpectRefusal({"nots"}, 2, {"\"notes\""});
     ExpectRefusal({"xyzzy"}, 2, {"correct, analyze, scales, notes"});
@@ -177,7 +161,7 @@ TEST_F(CliProgram, TyposAreNamedWithTheNearestChoice)
 TEST_F(CliProgram, AliasesGiveTheSameOutputAsTheNamesTheyStandFor)
 {
     const std::string in = Path("in.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 452.0, 0.3));
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, FadedTone(44100, 452.0, 0.3));
     const clitest::ProgramResult alias = Run({"correct", in, "-o", Path("alias.wav"), "--key", "Am", "--a4", "442"});
     ASSERT_EQ(alias.nStatus, 0) << alias.sErr;
     EXPECT_NE(alias.sOut.find("scale \"Minor\", key A, detune +8 cents (for A4 = 442 Hz)"), std::string::npos)
@@ -218,7 +202,7 @@ TEST_F(CliProgram, FloatWaveOutputReadsCleanlyInSox)
     const std::string sox = clitest::FindProgram("sox");
     ASSERT_FALSE(sox.empty()) << "sox is not installed";
     const std::string in = Path("in.wav"), out = Path("out.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, FadedTone(44100, 220.0, 0.1));
     ASSERT_EQ(Run({"correct", in, "-o", out, "--quiet"}).nStatus, 0);
     const clitest::ProgramResult stat = clitest::RunProgram(sox, {out, "-n", "stat"});
     EXPECT_EQ(stat.nStatus, 0);

@@ -78,19 +78,6 @@ inline void WriteFloats(const std::string& path, int format, int channels, int r
     sf_close(file);
 }
 
-inline void WriteShorts(const std::string& path, int rate, const std::vector<int16_t>& data)
-{
-    SF_INFO info{};
-    info.channels = 1;
-    info.samplerate = rate;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    EXPECT_EQ(sf_write_short(file, data.data(), static_cast<sf_count_t>(data.size())),
-              static_cast<sf_count_t>(data.size()));
-    sf_close(file);
-}
-
 // A tone with its octave above, fading in over 20 ms: something the
 // detector locks on to.
 inline std::vector<float> FadedTone(int rate, double hz, double seconds, double level = 0.3)

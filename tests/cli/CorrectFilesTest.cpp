@@ -4,7 +4,6 @@
 // folder of files with a bad one among them, the summary and the log.
 
 #include "CliTestSupport.h"
-#include "ProgramRunner.h"
 
 #include <algorithm>
 #include <cmath>

@@ -28,6 +28,15 @@ job::AutomaticRanges TableRanges()
 
 using clitest::UsageMessage;
 
+// The settings from the texts a call gives.
+template <class F>
+job::CorrectionSettings Parse(F give)
+{
+    job::CorrectOptionTexts texts;
+    give(texts);
+    return job::ParseCorrectionOptions(texts, TableRanges());
+}
+
 } // namespace
 
 TEST(OptionParsing, ScalesByNameIndexAliasOrBeginning)
@@ -154,38 +163,22 @@ TEST(OptionParsing, ReferencePitchBecomesWholeCentsOfDetune)
 
 TEST(OptionParsing, KeyModeAndReferencePitchInTheSettings)
 {
-    job::CorrectOptionTexts texts;
-    texts.key = "Am";
-    texts.a4 = "442";
-    const job::CorrectionSettings minor = job::ParseCorrectionOptions(texts, TableRanges());
-    EXPECT_EQ(minor.nKey, 9);
-    EXPECT_EQ(minor.nScale, 1);
-    EXPECT_EQ(minor.nDetune, 108);
+    const job::CorrectionSettings minor = Parse([](auto& t) { t.key = "Am"; t.a4 = "442"; });
+    EXPECT_EQ(std::tie(minor.nKey, minor.nScale, minor.nDetune), std::tuple(9, 1, 108));
     EXPECT_EQ(minor.dA4Hz, 442.0);
-
     // A scale given outright wins over the key's mode.
-    texts.scale = "chromatic";
-    EXPECT_EQ(job::ParseCorrectionOptions(texts, TableRanges()).nScale, 2);
-
-    texts.detune = "5";
-    EXPECT_NE(UsageMessage([&] { job::ParseCorrectionOptions(texts, TableRanges()); }).find("--a4"),
-              std::string::npos);
+    EXPECT_EQ(Parse([](auto& t) { t.scale = "chromatic"; t.key = "Am"; t.a4 = "442"; }).nScale, 2);
+    const auto both = [] { Parse([](auto& t) { t.detune = "5"; t.a4 = "442"; }); };
+    EXPECT_NE(UsageMessage(both).find("--a4"), std::string::npos);
 }
 
 TEST(OptionParsing, SettingsArriveInTheControlPanelsUnits)
 {
-    job::CorrectOptionTexts texts;
-    texts.scale = "Major";
-    texts.key = "Eb";
-    texts.detune = "-20";
-    texts.retuneMs = "100";
-    texts.threshold = "40";
-    texts.vibrato = "square";
-    texts.depth = "100";
-    texts.rate = "5.5";
-    texts.delay = "0";
-    texts.bBypass = true;
-    const job::CorrectionSettings s = job::ParseCorrectionOptions(texts, TableRanges());
+    const job::CorrectionSettings s =
+        Parse([](auto& t) {
+            t.scale = "Major", t.key = "Eb", t.detune = "-20", t.retuneMs = "100", t.threshold = "40";
+            t.vibrato = "square", t.depth = "100", t.rate = "5.5", t.delay = "0", t.bBypass = true;
+        });
     // 100 ms lies at index 264 of the retune taper through 0, 50 and 400 ms.
     using Values = std::vector<std::optional<int>>;
     EXPECT_EQ((Values{s.nScale, s.nKey, s.nDetune, s.nRetuneIndex, s.nThreshold, s.nVibratoType, s.nVibratoDepth,
@@ -194,19 +187,12 @@ TEST(OptionParsing, SettingsArriveInTheControlPanelsUnits)
     EXPECT_TRUE(s.bBypass);
 
     // What is not given stays unset, so the preset's default stands.
-    const job::CorrectionSettings none = job::ParseCorrectionOptions({}, TableRanges());
+    const job::CorrectionSettings none = Parse([](auto&) {});
     EXPECT_FALSE(none.nScale || none.nKey || none.nDetune || none.nRetuneIndex || none.nThreshold ||
                  none.nVibratoType || none.nVibratoDepth || none.nVibratoRate || none.nVibratoDelay);
 
-    job::CorrectOptionTexts index;
-    index.retuneIndex = "300";
-    EXPECT_EQ(job::ParseCorrectionOptions(index, TableRanges()).nRetuneIndex, 300);
-    index.retuneMs = "20";
-    EXPECT_NE(UsageMessage([&] { job::ParseCorrectionOptions(index, TableRanges()); }).find("--retune-index"),
-              std::string::npos);
-
-    job::CorrectOptionTexts far;
-    far.retuneMs = "401";
-    EXPECT_NE(UsageMessage([&] { job::ParseCorrectionOptions(far, TableRanges()); }).find("0 to 400 ms"),
-              std::string::npos);
+    EXPECT_EQ(Parse([](auto& t) { t.retuneIndex = "300"; }).nRetuneIndex, 300);
+    const auto twice = [] { Parse([](auto& t) { t.retuneMs = "20", t.retuneIndex = "300"; }); };
+    EXPECT_NE(UsageMessage(twice).find("--retune-index"), std::string::npos);
+    EXPECT_NE(UsageMessage([] { Parse([](auto& t) { t.retuneMs = "401"; }); }).find("0 to 400 ms"), std::string::npos);
 }
