@@ -76,22 +76,18 @@ TEST_F(BadInput, DamagedFilesAreRefusedByNameAndOddEncodingsKept)
 TEST_F(BadInput, SampleRatesOutsideTheCorrectableRangeAreRefused)
 {
     const std::string out = Path("out.wav");
-    for (uint32_t rate : {1u, 7999u, 192001u, 768000u}) {
+    for (int rate : {1, 7999, 8000, 192000, 192001, 768000}) {
         SCOPED_TRACE(rate);
-        const std::string name = "at-" + std::to_string(rate) + ".wav";
-        Wave(name, static_cast<int>(rate), 3000);
-        ExpectRefusal({"correct", Path(name), "-o", out}, 1, {name, std::to_string(rate) + " Hz", "8000 to 192000 Hz"},
-                      out);
-    }
-    // The ends of the range are corrected, at their own rate.
-    for (uint32_t rate : {8000u, 192000u}) {
-        SCOPED_TRACE(rate);
-        const std::string name = "edge-" + std::to_string(rate) + ".wav";
-        Wave(name, static_cast<int>(rate), 3000);
-        const clitest::ProgramResult r = Run({"correct", Path(name), "-o", out, "--quiet"});
+        const std::string in = Wave("at-" + std::to_string(rate) + ".wav", rate, 3000);
+        if (rate < 8000 || rate > 192000) {
+            ExpectRefusal({"correct", in, "-o", out}, 1, {in, std::to_string(rate) + " Hz", "8000 to 192000 Hz"}, out);
+            continue;
+        }
+        // The ends of the range are corrected, at their own rate.
+        const clitest::ProgramResult r = Run({"correct", in, "-o", out, "--quiet"});
         ASSERT_EQ(r.nStatus, 0) << r.sErr;
         const clitest::SoundData sound = clitest::ReadSound(out);
-        EXPECT_EQ(sound.info.samplerate, static_cast<int>(rate));
+        EXPECT_EQ(sound.info.samplerate, rate);
         EXPECT_EQ(sound.info.frames, 3000);
     }
 }

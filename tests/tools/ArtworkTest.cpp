@@ -3,6 +3,7 @@
 // script names must come from it.
 
 #include "artwork/Artwork.h"
+#include "cli/CliTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -11,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <iomanip>
 #include <sstream>
 #include <set>
@@ -27,13 +27,8 @@ fs::path ResourcesDir()
     return fs::path(source != nullptr ? source : ".") / "resources";
 }
 
-std::string ReadWhole(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using clitest::ReadBytes;
 
-// ... and every picture the resource script names is one of them.
 TEST(Artwork, TheCommittedFilesAreWhatTheGeneratorDrawsAndWhatTheScriptNames)
 {
     const auto files = artwork::DrawArtwork();
@@ -42,13 +37,13 @@ TEST(Artwork, TheCommittedFilesAreWhatTheGeneratorDrawsAndWhatTheScriptNames)
     for (const artwork::ArtworkFile& file : files) {
         const fs::path path = ResourcesDir() / file.m_strPath;
         ASSERT_TRUE(fs::exists(path)) << path;
-        EXPECT_TRUE(ReadWhole(path) == file.m_strBytes)
+        EXPECT_TRUE(ReadBytes(path) == file.m_strBytes)
             << path << " differs: run build/bin/intonara-artwork -o resources and commit the result";
         generated.insert(file.m_strPath);
     }
     // Lines of the form: BITMAP|CURSOR <number> "<file>"
     std::set<std::string> referenced;
-    std::istringstream lines(ReadWhole(ResourcesDir() / "intonara.rc"));
+    std::istringstream lines(ReadBytes(ResourcesDir() / "intonara.rc"));
     for (std::string line; std::getline(lines, line);) {
         std::istringstream words(line);
         std::string kind, name;
