@@ -60,7 +60,7 @@ protected:
 
 } // namespace
 
-TEST_F(Commands, MakeCurveThenALineThenCutAndUndo)
+TEST_F(Commands, MakeCurveAndItsPictureThenALineThenCutAndUndo)
 {
     job::MakeSessionCurves(m_sPath, std::nullopt, std::nullopt, false, {});
     job::GraphInfo info = job::DescribeSession(m_sPath);
@@ -68,6 +68,23 @@ TEST_F(Commands, MakeCurveThenALineThenCutAndUndo)
     EXPECT_NEAR(info.curves[0].dStart, 0.0, 0.01);
     EXPECT_NEAR(info.curves[0].dEnd, 219 / 220.5, 0.01);
     EXPECT_NEAR(info.curves[1].dStart, 240 / 220.5, 0.01);
+    // The picture shows both views: the tracked pitch and the curves over it.
+    const std::string png = Path("take.png");
+    job::DrawSessionPicture(m_sPath, png, 500, 300);
+    platform::gdi::Surface picture;
+    ASSERT_TRUE(platform::gdi::LoadPng(png.c_str(), picture));
+    EXPECT_EQ(picture.Width(), 500);
+    EXPECT_EQ(picture.Height(), 300 + (300 * 66 + 115) / 230);
+    int red = 0, black = 0;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 500; ++x) {
+            const COLORREF c = platform::gdi::ToColorRef(picture.Pixel(x, y));
+            red += c == RGB(255, 0, 0) ? 1 : 0;
+            black += c == RGB(0, 0, 0) ? 1 : 0;
+        }
+    EXPECT_GT(red, 0) << "the tracked pitch";
+    EXPECT_GT(black, 200) << "the curves over it";
+    EXPECT_THROW(job::DrawSessionPicture(m_sPath, png, 50, 300), job::CJobError);
 
     // A line over the first note, a quarter tone up.
     job::AddSessionLine(m_sPath, {{0.2, 950}, {0.8, 950}});
@@ -112,25 +129,4 @@ TEST_F(Commands, MakeAutoKeepsTheSettingsItWasGiven)
     const std::string json = job::FormatGraphInfo(info, true);
     EXPECT_NE(json.find("\"voiced_share\": 0.7483"), std::string::npos) << json;
     EXPECT_NE(json.find("\"key\": \"D\""), std::string::npos);
-}
-
-TEST_F(Commands, ThePictureShowsBothViews)
-{
-    job::MakeSessionCurves(m_sPath, std::nullopt, std::nullopt, false, {});
-    const std::string png = Path("take.png");
-    job::DrawSessionPicture(m_sPath, png, 500, 300);
-    platform::gdi::Surface picture;
-    ASSERT_TRUE(platform::gdi::LoadPng(png.c_str(), picture));
-    EXPECT_EQ(picture.Width(), 500);
-    EXPECT_EQ(picture.Height(), 300 + (300 * 66 + 115) / 230);
-    int red = 0, black = 0;
-    for (int y = 0; y < 300; ++y)
-        for (int x = 0; x < 500; ++x) {
-            const COLORREF c = platform::gdi::ToColorRef(picture.Pixel(x, y));
-            red += c == RGB(255, 0, 0) ? 1 : 0;
-            black += c == RGB(0, 0, 0) ? 1 : 0;
-        }
-    EXPECT_GT(red, 0) << "the tracked pitch";
-    EXPECT_GT(black, 200) << "the curves over it";
-    EXPECT_THROW(job::DrawSessionPicture(m_sPath, png, 50, 300), job::CJobError);
 }
