@@ -1,5 +1,5 @@
 #pragma once
-// Scratch directories and small sound files for the tool's tests.
+// Scratch directories, small sound files and the built tool, for the tool's tests.
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
