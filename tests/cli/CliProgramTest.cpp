@@ -1,7 +1,6 @@
 // The built tool, run as a user would run it.
 
 #include "CliTestSupport.h"
-#include "ProgramRunner.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,61 +10,19 @@
 
 namespace {
 
-long Lines(const std::string& text)
-{
-    return std::count(text.begin(), text.end(), '\n');
-}
+using clitest::FadedTone;
+using clitest::Lines;
 
-// A steady 220 Hz tone with a few harmonics, half a second.
-std::vector<float> Tone(int rate, double hz = 220.0, double seconds = 0.5)
+class CliProgram : public clitest::ToolTest
 {
-    std::vector<float> samples(static_cast<size_t>(rate * seconds));
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const double t = static_cast<double>(i) / rate;
-        samples[i] = static_cast<float>(0.3 * std::sin(2 * M_PI * hz * t) + 0.1 * std::sin(4 * M_PI * hz * t) +
-                                        0.05 * std::sin(6 * M_PI * hz * t));
-    }
-    return samples;
-}
-
-class CliProgram : public clitest::ScratchTest
-{
-protected:
-    clitest::ProgramResult Run(const std::vector<std::string>& arguments)
-    {
-        return clitest::RunProgram((clitest::OwnDirectory() / "intonara").string(), arguments);
-    }
-
-    // One line on stderr beginning "intonara: ", nothing on stdout, the
-    // given status, and nothing new in the directory.
-    void ExpectRefusal(const std::vector<std::string>& arguments, int status, const std::string& mention = "")
-    {
-        const std::vector<std::string> before = Listing();
-        const clitest::ProgramResult r = Run(arguments);
-        std::string call;
-        for (const std::string& a : arguments)
-            call += " " + a;
-        EXPECT_EQ(r.nStatus, status) << call << "\n" << r.sErr;
-        EXPECT_EQ(r.sErr.rfind("intonara: ", 0), 0u) << call << "\n" << r.sErr;
-        EXPECT_EQ(Lines(r.sErr), 1) << call << "\n" << r.sErr;
-        EXPECT_EQ(r.sOut, "") << call;
-        if (!mention.empty()) {
-            EXPECT_NE(r.sErr.find(mention), std::string::npos) << call << "\n" << r.sErr;
-        }
-        EXPECT_EQ(Listing(), before) << call;
-    }
 };
 
 } // namespace
 
 TEST_F(CliProgram, CorrectsSixteenBitAndFloatFiles)
 {
-    const std::vector<float> tone = Tone(44100);
-    std::vector<int16_t> pcm(tone.size());
-    for (size_t i = 0; i < tone.size(); ++i)
-        pcm[i] = static_cast<int16_t>(std::lround(tone[i] * 30000.0f));
-    clitest::WriteShorts(Path("pcm.wav"), 44100, pcm);
-    clitest::WriteFloats(Path("float.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 48000, Tone(48000));
+    clitest::WriteFloats(Path("pcm.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, FadedTone(44100, 220.0, 0.5));
+    clitest::WriteFloats(Path("float.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 48000, FadedTone(48000, 220.0, 0.5));
 
     for (const char* name : {"pcm", "float"}) {
         const std::string in = Path(std::string(name) + ".wav"), out = Path(std::string(name) + "-out.wav");
@@ -103,73 +60,58 @@ TEST_F(CliProgram, CorrectsSixteenBitAndFloatFiles)
 TEST_F(CliProgram, BadInputGivesOneLineAndNoOutput)
 {
     const std::string good = Path("good.wav"), out = Path("out.wav");
-    clitest::WriteFloats(good, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
+    clitest::WriteFloats(good, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, FadedTone(44100, 220.0, 0.1));
     { std::ofstream(Path("empty.wav")); }
     { std::ofstream(Path("text.wav")) << "not a sound file, only text\n"; }
     clitest::fs::create_directory(Path("folder.wav"));
 
-    ExpectRefusal({"correct", Path("missing.wav"), "-o", out}, 1, "missing.wav");
-    ExpectRefusal({"correct", Path("folder.wav"), "-o", out}, 1, "directory");
-    ExpectRefusal({"correct", Path("empty.wav"), "-o", out}, 1, "empty.wav");
-    ExpectRefusal({"correct", Path("text.wav"), "-o", out}, 1, "text.wav");
+    ExpectRefusal({"correct", Path("missing.wav"), "-o", out}, 1, {"missing.wav"});
+    ExpectRefusal({"correct", Path("folder.wav"), "-o", out}, 1, {"directory"});
+    ExpectRefusal({"correct", Path("empty.wav"), "-o", out}, 1, {"empty.wav"});
+    // A failed run leaves an existing output as it was.
+    ExpectRefusal({"correct", Path("text.wav"), "-o", out}, 1, {"text.wav"}, out);
 
-    ExpectRefusal({"correct", good, "-o", out, "--scale", "Lydian"}, 2, "--scale");
-    ExpectRefusal({"correct", good, "-o", out, "--scale", "29"}, 2, "0 to 28");
-    ExpectRefusal({"correct", good, "-o", out, "--key", "H"}, 2, "--key");
-    ExpectRefusal({"correct", good, "-o", out, "--detune", "101"}, 2, "-100 to 100");
-    ExpectRefusal({"correct", good, "-o", out, "--detune=-101"}, 2, "--detune");
-    ExpectRefusal({"correct", good, "-o", out, "--retune", "401"}, 2, "0 to 400");
-    ExpectRefusal({"correct", good, "-o", out, "--retune-index", "-1"}, 2, "--retune-index");
-    ExpectRefusal({"correct", good, "-o", out, "--retune", "20", "--retune-index", "126"}, 2, "--retune");
-    ExpectRefusal({"correct", good, "-o", out, "--threshold", "101"}, 2, "--threshold");
-    ExpectRefusal({"correct", good, "-o", out, "--vibrato", "wobble"}, 2, "--vibrato");
-    ExpectRefusal({"correct", good, "-o", out, "--depth", "-1"}, 2, "--depth");
-    ExpectRefusal({"correct", good, "-o", out, "--rate", "0"}, 2, "0.1 to 10.0 Hz");
-    ExpectRefusal({"correct", good, "-o", out, "--delay", "3001"}, 2, "--delay");
-    ExpectRefusal({"correct", good, "-o", out, "--frobnicate"}, 2, "--frobnicate");
-    ExpectRefusal({"correct", good}, 2, "--output");
-    ExpectRefusal({"correct", good, "-o", good}, 2, "input");
-    ExpectRefusal({"notes", "--sample-rate", "12"}, 2, "--sample-rate");
+    // Each bad option value, and the message naming it or its range.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> options = {
+        {{"--scale", "Lydian"}, "--scale"},         {{"--scale", "29"}, "0 to 28"},
+        {{"--key", "H"}, "--key"},                  {{"--detune", "101"}, "-100 to 100"},
+        {{"--detune=-101"}, "--detune"},            {{"--retune", "401"}, "0 to 400"},
+        {{"--retune-index", "-1"}, "--retune-index"}, {{"--retune", "20", "--retune-index", "126"}, "--retune"},
+        {{"--threshold", "101"}, "--threshold"},    {{"--vibrato", "wobble"}, "--vibrato"},
+        {{"--depth", "-1"}, "--depth"},             {{"--rate", "0"}, "0.1 to 10.0 Hz"},
+        {{"--delay", "3001"}, "--delay"},           {{"--frobnicate"}, "--frobnicate"}};
+    for (const auto& [option, mention] : options) {
+        std::vector<std::string> call = {"correct", good, "-o", out};
+        call.insert(call.end(), option.begin(), option.end());
+        ExpectRefusal(call, 2, {mention}, out);
+    }
+    ExpectRefusal({"correct", good}, 2, {"--output"});
+    ExpectRefusal({"correct", good, "-o", good}, 2, {"input"});
+    ExpectRefusal({"notes", "--sample-rate", "12"}, 2, {"--sample-rate"});
     ExpectRefusal({}, 2);
     ExpectRefusal({"transmogrify"}, 2);
-
-    // A failed run leaves an existing output as it was.
-    { std::ofstream(out) << "precious"; }
-    ExpectRefusal({"correct", Path("text.wav"), "-o", out}, 1);
-    ExpectRefusal({"correct", good, "-o", out, "--key", "X"}, 2);
-    std::ifstream kept(out);
-    std::stringstream text;
-    text << kept.rdbuf();
-    EXPECT_EQ(text.str(), "precious");
 }
 
 TEST_F(CliProgram, HelpExplainsEveryOption)
 {
-    const clitest::ProgramResult top = Run({"--help"});
-    EXPECT_EQ(top.nStatus, 0);
-    for (const char* word :
-         {"correct", "analyze", "scales", "notes", "register", "unregister", "filters", "--version", "--help"})
-        EXPECT_NE(top.sOut.find(word), std::string::npos) << word;
-
-    const clitest::ProgramResult correct = Run({"correct", "--help"});
-    EXPECT_EQ(correct.nStatus, 0);
-    for (const char* option : {"IN", "--output", "--scale", "--key", "--detune", "--retune ", "--retune-index",
-                               "--threshold", "--vibrato", "--depth", "--rate", "--delay", "--bypass",
-                               "--mixdown", "--quiet", "--preset", "--save-preset", "--log", "Default: 2",
-                               "Default: 20", "Default: 5.5", "cents", "ms", "temporary", "--a4", "--format",
-                               "--bits", "--keep-latency", "--channel", "--output-dir", "standard input",
-                               "30 samples", ".opus"})
-        EXPECT_NE(correct.sOut.find(option), std::string::npos) << option;
-
-    const clitest::ProgramResult notes = Run({"notes", "--help"});
-    for (const char* option : {"--scale", "--key", "--sample-rate", "Default: 44100"})
-        EXPECT_NE(notes.sOut.find(option), std::string::npos) << option;
-    EXPECT_EQ(Run({"scales", "--help"}).nStatus, 0);
-    const clitest::ProgramResult analyze = Run({"analyze", "--help"});
-    for (const char* option : {"IN", "--png", "--json", "--scale", "--key", "--a4", "--threshold", "--channel",
-                               "--mixdown", "200-sample frame", "60 ms"})
-        EXPECT_NE(analyze.sOut.find(option), std::string::npos) << option;
-
+    const std::pair<std::vector<std::string>, std::vector<std::string>> pages[] = {
+        {{"--help"}, {"correct", "analyze", "scales", "notes", "register", "unregister", "filters", "--version",
+                      "--help"}},
+        {{"correct", "--help"},
+         {"IN", "--output", "--scale", "--key", "--detune", "--retune ", "--retune-index", "--threshold", "--vibrato",
+          "--depth", "--rate", "--delay", "--bypass", "--mixdown", "--quiet", "--preset", "--save-preset", "--log",
+          "Default: 2", "Default: 20", "Default: 5.5", "cents", "ms", "temporary", "--a4", "--format", "--bits",
+          "--keep-latency", "--channel", "--output-dir", "standard input", "30 samples", ".opus"}},
+        {{"notes", "--help"}, {"--scale", "--key", "--sample-rate", "Default: 44100"}},
+        {{"scales", "--help"}, {}},
+        {{"analyze", "--help"}, {"IN", "--png", "--json", "--scale", "--key", "--a4", "--threshold", "--channel",
+                                 "--mixdown", "200-sample frame", "60 ms"}}};
+    for (const auto& [call, words] : pages) {
+        const clitest::ProgramResult r = Run(call);
+        EXPECT_EQ(r.nStatus, 0) << call[0];
+        for (const std::string& word : words)
+            EXPECT_NE(r.sOut.find(word), std::string::npos) << call[0] << ": " << word;
+    }
     const clitest::ProgramResult version = Run({"--version"});
     EXPECT_EQ(version.nStatus, 0);
     EXPECT_EQ(version.sOut.rfind("intonara ", 0), 0u) << version.sOut;
@@ -202,16 +144,16 @@ TEST_F(CliProgram, ListsScalesAndNotes)
 TEST_F(CliProgram, TyposAreNamedWithTheNearestChoice)
 {
     const std::string in = Path("in.wav"), out = Path("out.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
-    ExpectRefusal({"corect", in, "-o", out}, 2, "unknown subcommand \"corect\"; did you mean \"correct\"?");
-    ExpectRefusal({"nots"}, 2, "\"notes\"");
-    ExpectRefusal({"xyzzy"}, 2, "correct, analyze, scales, notes");
-    ExpectRefusal({"correct", in, "-o", out, "--scael", "Major"}, 2, "no option --scael; did you mean \"--scale\"?");
-    ExpectRefusal({"correct", "--vibrto=sine", in, "-o", out}, 2, "\"--vibrato\"");
-    ExpectRefusal({"notes", "--vibrato", "sine"}, 2, "--vibrato is an option of correct");
-    ExpectRefusal({"--scale", "major", "notes"}, 2, "before the subcommand");
-    ExpectRefusal({"correct", in, "-o", out, "--scale", "Majr"}, 2, "did you mean \"Major\"?");
-    ExpectRefusal({"correct", in, "-o", out, "--scale", "greek"}, 2, "Greek Enharmonic Genus");
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, FadedTone(44100, 220.0, 0.1));
+    ExpectRefusal({"corect", in, "-o", out}, 2, {"unknown subcommand \"corect\"; did you mean \"correct\"?"});
+    ExpectRefusal({"nots"}, 2, {"\"notes\""});
+    ExpectRefusal({"xyzzy"}, 2, {"correct, analyze, scales, notes"});
+    ExpectRefusal({"correct", in, "-o", out, "--scael", "Major"}, 2, {"no option --scael; did you mean \"--scale\"?"});
+    ExpectRefusal({"correct", "--vibrto=sine", in, "-o", out}, 2, {"\"--vibrato\""});
+    ExpectRefusal({"notes", "--vibrato", "sine"}, 2, {"--vibrato is an option of correct"});
+    ExpectRefusal({"--scale", "major", "notes"}, 2, {"before the subcommand"});
+    ExpectRefusal({"correct", in, "-o", out, "--scale", "Majr"}, 2, {"did you mean \"Major\"?"});
+    ExpectRefusal({"correct", in, "-o", out, "--scale", "greek"}, 2, {"Greek Enharmonic Genus"});
     // Values that look like options are still values.
     EXPECT_EQ(Run({"correct", in, "-o", out, "--detune", "-5", "--quiet"}).nStatus, 0);
 }
@@ -219,7 +161,7 @@ TEST_F(CliProgram, TyposAreNamedWithTheNearestChoice)
 TEST_F(CliProgram, AliasesGiveTheSameOutputAsTheNamesTheyStandFor)
 {
     const std::string in = Path("in.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 452.0, 0.3));
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, FadedTone(44100, 452.0, 0.3));
     const clitest::ProgramResult alias = Run({"correct", in, "-o", Path("alias.wav"), "--key", "Am", "--a4", "442"});
     ASSERT_EQ(alias.nStatus, 0) << alias.sErr;
     EXPECT_NE(alias.sOut.find("scale \"Minor\", key A, detune +8 cents (for A4 = 442 Hz)"), std::string::npos)
@@ -260,7 +202,7 @@ TEST_F(CliProgram, FloatWaveOutputReadsCleanlyInSox)
     const std::string sox = clitest::FindProgram("sox");
     ASSERT_FALSE(sox.empty()) << "sox is not installed";
     const std::string in = Path("in.wav"), out = Path("out.wav");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, Tone(44100, 220.0, 0.1));
+    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100, FadedTone(44100, 220.0, 0.1));
     ASSERT_EQ(Run({"correct", in, "-o", out, "--quiet"}).nStatus, 0);
     const clitest::ProgramResult stat = clitest::RunProgram(sox, {out, "-n", "stat"});
     EXPECT_EQ(stat.nStatus, 0);

@@ -1,5 +1,5 @@
 #pragma once
-// Scratch directories and small sound files for the tool's tests.
+// Scratch directories, small sound files and the built tool, for the tool's tests.
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ProgramRunner.h"
 #include "job/JobError.h"
 
 namespace clitest {
@@ -77,19 +78,6 @@ inline void WriteFloats(const std::string& path, int format, int channels, int r
     sf_close(file);
 }
 
-inline void WriteShorts(const std::string& path, int rate, const std::vector<int16_t>& data)
-{
-    SF_INFO info{};
-    info.channels = 1;
-    info.samplerate = rate;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    EXPECT_EQ(sf_write_short(file, data.data(), static_cast<sf_count_t>(data.size())),
-              static_cast<sf_count_t>(data.size()));
-    sf_close(file);
-}
-
 // A tone with its octave above, fading in over 20 ms: something the
 // detector locks on to.
 inline std::vector<float> FadedTone(int rate, double hz, double seconds, double level = 0.3)
@@ -109,6 +97,48 @@ inline std::string ReadBytes(const std::string& path)
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
+
+inline long Lines(const std::string& text)
+{
+    return std::count(text.begin(), text.end(), '\n');
+}
+
+// The built tool, run in a scratch directory as a user runs it.
+class ToolTest : public ScratchTest
+{
+protected:
+    static std::string Tool() { return (OwnDirectory() / "intonara").string(); }
+    ProgramResult Run(const std::vector<std::string>& arguments, const std::string& directory = "")
+    {
+        return RunProgram(Tool(), arguments, directory);
+    }
+
+    // A refusal: the status, one line on stderr beginning "intonara: " that
+    // names every word given, nothing on stdout, no file left behind. An
+    // existing output named first holds a few words, which must survive.
+    void ExpectRefusal(const std::vector<std::string>& arguments, int status,
+                       const std::vector<std::string>& named = {}, const std::string& existing = "")
+    {
+        if (!existing.empty())
+            std::ofstream(existing) << "an earlier take";
+        const std::vector<std::string> before = Listing();
+        const ProgramResult r = Run(arguments);
+        std::string call;
+        for (const std::string& a : arguments)
+            call += " " + a;
+        EXPECT_EQ(r.nStatus, status) << call << "\n" << r.sErr;
+        EXPECT_EQ(r.sErr.rfind("intonara: ", 0), 0u) << call << "\n" << r.sErr;
+        EXPECT_EQ(Lines(r.sErr), 1) << call << "\n" << r.sErr;
+        for (const std::string& word : named) {
+            EXPECT_NE(r.sErr.find(word), std::string::npos) << "\"" << word << "\" not in: " << r.sErr;
+        }
+        EXPECT_EQ(r.sOut, "") << call;
+        EXPECT_EQ(Listing(), before) << call << ": a file was left behind";
+        if (!existing.empty()) {
+            EXPECT_EQ(ReadBytes(existing), "an earlier take") << call;
+        }
+    }
+};
 
 struct SoundData
 {

@@ -4,12 +4,10 @@
 // folder of files with a bad one among them, the summary and the log.
 
 #include "CliTestSupport.h"
-#include "ProgramRunner.h"
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <initializer_list>
 #include <sstream>
 
 namespace {
@@ -37,39 +35,14 @@ std::vector<float> Channel(const clitest::SoundData& data, int channel)
     return out;
 }
 
-// 24-bit samples exactly, as 32-bit integers from libsndfile.
-std::vector<int32_t> ReadInts(const std::string& path)
-{
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    EXPECT_NE(file, nullptr) << path;
-    if (file == nullptr)
-        return {};
-    std::vector<int32_t> samples(static_cast<size_t>(info.frames * info.channels));
-    sf_readf_int(file, samples.data(), info.frames);
-    sf_close(file);
-    return samples;
-}
-
-// A shell command from words, each quoted.
-std::string Shell(std::initializer_list<std::string> words)
-{
-    std::string command;
-    for (const std::string& word : words) {
-        const bool plain = word == "|" || word == "<" || word == ">";
-        command.append(command.empty() ? "" : " ").append(plain ? "" : "'").append(word).append(plain ? "" : "'");
-    }
-    return command;
-}
-
-class CorrectFiles : public clitest::ScratchTest
+class CorrectFiles : public clitest::ToolTest
 {
 protected:
-    clitest::ProgramResult Run(const std::vector<std::string>& arguments, const std::string& directory = "")
+    // A shell command line run with the tool as $0 and the files as $1, $2.
+    clitest::ProgramResult Shell(const std::string& line, const std::string& in, const std::string& out)
     {
-        return clitest::RunProgram(Tool(), arguments, directory);
+        return clitest::RunProgram("/bin/sh", {"-c", line, Tool(), in, out});
     }
-    static std::string Tool() { return (clitest::OwnDirectory() / "intonara").string(); }
 
     // A mono 16-bit file of a tone 30 cents sharp of A3.
     std::string Pcm16(const std::string& name, int rate = 44100, double seconds = 0.3)
@@ -116,20 +89,11 @@ TEST_F(CorrectFiles, OutputFormatFollowsTheExtensionOrFormat)
 TEST_F(CorrectFiles, UnknownExtensionsAreRefusedBeforeTheInputIsRead)
 {
     // The input does not even exist: the output's name is refused first.
-    for (const char* name : {"o.raw", "o.xyz"}) {
-        const clitest::ProgramResult r = Run({"correct", Path("missing.wav"), "-o", Path(name)});
-        EXPECT_EQ(r.nStatus, 2) << name;
-        EXPECT_NE(r.sErr.find(name), std::string::npos) << r.sErr;
-        EXPECT_NE(r.sErr.find("--format"), std::string::npos) << r.sErr;
-        EXPECT_EQ(std::count(r.sErr.begin(), r.sErr.end(), '\n'), 1) << r.sErr;
-    }
+    for (const char* name : {"o.raw", "o.xyz"})
+        ExpectRefusal({"correct", Path("missing.wav"), "-o", Path(name)}, 2, {name, "--format"});
     const std::string in = Pcm16("in.wav");
-    const clitest::ProgramResult bits = Run({"correct", in, "-o", Path("o.flac"), "--bits", "32"});
-    EXPECT_EQ(bits.nStatus, 2);
-    EXPECT_NE(bits.sErr.find("--bits 8, 16, 24"), std::string::npos) << bits.sErr;
-    const clitest::ProgramResult opus = Run({"correct", in, "-o", Path("o.opus")});
-    EXPECT_EQ(opus.nStatus, 2);
-    EXPECT_NE(opus.sErr.find("48000"), std::string::npos) << opus.sErr;
+    ExpectRefusal({"correct", in, "-o", Path("o.flac"), "--bits", "32"}, 2, {"--bits 8, 16, 24"});
+    ExpectRefusal({"correct", in, "-o", Path("o.opus")}, 2, {"48000"});
     EXPECT_EQ(Listing(), std::vector<std::string>{"in.wav"});
 }
 
@@ -143,12 +107,13 @@ TEST_F(CorrectFiles, TwentyFourBitInTwentyFourBitOut)
     const clitest::SoundData out = clitest::ReadSound(Path("out.wav"));
     EXPECT_EQ(out.info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_24);
     EXPECT_EQ(out.info.frames, 44100 * 3 / 10);
-    EXPECT_NE(ReadInts(Path("out.wav")), ReadInts(in)); // corrected
+    EXPECT_NE(out.floats, clitest::ReadSound(in).floats); // corrected
 
-    // Bypassed, every 24-bit sample comes back exactly.
+    // Bypassed, every 24-bit sample comes back exactly (a float holds 24 bits).
     ASSERT_EQ(Run({"correct", in, "-o", Path("same.flac"), "--bypass", "--quiet"}).nStatus, 0);
-    EXPECT_EQ(clitest::ReadSound(Path("same.flac")).info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
-    EXPECT_EQ(ReadInts(Path("same.flac")), ReadInts(in));
+    const clitest::SoundData same = clitest::ReadSound(Path("same.flac"));
+    EXPECT_EQ(same.info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    EXPECT_EQ(same.floats, clitest::ReadSound(in).floats);
 }
 
 TEST_F(CorrectFiles, EachChannelKeptAndCorrectedOnItsOwn)
@@ -216,22 +181,20 @@ TEST_F(CorrectFiles, StandardInputToStandardOutputThroughAPipe)
 {
     const std::string in = Pcm16("in.wav");
     ASSERT_EQ(Run({"correct", in, "-o", Path("file.wav"), "--quiet"}).nStatus, 0);
-    const clitest::ProgramResult piped = clitest::RunProgram(
-        "/bin/sh", {"-c", Shell({"cat", in, "|", Tool(), "correct", "-", "-o", "-", ">", Path("piped.wav")})});
+    const clitest::ProgramResult piped = Shell("cat \"$1\" | \"$0\" correct - -o - > \"$2\"", in, Path("piped.wav"));
     ASSERT_EQ(piped.nStatus, 0) << piped.sErr;
     // Standard output carries the sound alone; the summary went to standard error.
     EXPECT_NE(piped.sErr.find("corrected standard input into standard output"), std::string::npos) << piped.sErr;
     EXPECT_EQ(ReadBytes(Path("piped.wav")), ReadBytes(Path("file.wav")));
 
-    const clitest::ProgramResult flac = clitest::RunProgram(
-        "/bin/sh", {"-c", Shell({Tool(), "correct", "-", "-o", "-", "--format", "flac", "--quiet", "<", in, ">",
-                                 Path("piped.flac")})});
+    const clitest::ProgramResult flac =
+        Shell("\"$0\" correct - -o - --format flac --quiet < \"$1\" > \"$2\"", in, Path("piped.flac"));
     ASSERT_EQ(flac.nStatus, 0) << flac.sErr;
     EXPECT_EQ(ReadBytes(Path("piped.flac")).substr(0, 4), "fLaC");
 
     // A failure writes nothing to standard output.
-    const clitest::ProgramResult bad = clitest::RunProgram(
-        "/bin/sh", {"-c", Shell({"echo", "not sound", "|", Tool(), "correct", "-", "-o", "-", ">", Path("none.wav")})});
+    const clitest::ProgramResult bad =
+        Shell("echo \"$1\" | \"$0\" correct - -o - > \"$2\"", "not sound", Path("none.wav"));
     EXPECT_EQ(bad.nStatus, 1);
     EXPECT_NE(bad.sErr.find("standard input"), std::string::npos) << bad.sErr;
     EXPECT_EQ(ReadBytes(Path("none.wav")), "");
@@ -247,7 +210,7 @@ TEST_F(CorrectFiles, AFolderOfFilesWithABadOneAmongThem)
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_NE(r.sErr.find("bad.wav"), std::string::npos) << r.sErr;
     EXPECT_NE(r.sErr.find("2 of 3 files corrected"), std::string::npos) << r.sErr;
-    EXPECT_EQ(std::count(r.sOut.begin(), r.sOut.end(), '\n'), 2) << r.sOut;
+    EXPECT_EQ(clitest::Lines(r.sOut), 2) << r.sOut;
     std::vector<std::string> written;
     for (const auto& entry : clitest::fs::directory_iterator(Path("out")))
         written.push_back(entry.path().filename().string());

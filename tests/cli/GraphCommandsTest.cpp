@@ -2,12 +2,9 @@
 // reads the file, runs the view's command and writes the file back; a
 // command with nothing to do fails and leaves the file as it was.
 
-#include <gtest/gtest.h>
+#include "CliTestSupport.h"
 
 #include <bit>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "graph/GraphHost.h"
 #include "job/GraphCommands.h"
@@ -19,16 +16,13 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class Commands : public ::testing::Test
+class Commands : public clitest::ScratchTest
 {
 protected:
     void SetUp() override
     {
-        m_Dir = fs::temp_directory_path() / ("intonara-graph-commands-" + std::to_string(::getpid()));
-        fs::create_directories(m_Dir);
-        m_sPath = (m_Dir / "take.isn").string();
+        ScratchTest::SetUp();
+        m_sPath = Path("take.isn");
         // Two seconds tracked: a second at A (900 cents), a breath, then
         // half a second at C#4 (1300), then silence.
         job::CGraphWorkspace w;
@@ -47,34 +41,26 @@ protected:
         s.nSourceFrames = 88200;
         job::WriteSession(s, m_sPath);
     }
-    void TearDown() override { fs::remove_all(m_Dir); }
-
-    std::vector<uint8_t> Bytes() const
-    {
-        std::ifstream f(m_sPath, std::ios::binary);
-        return std::vector<uint8_t>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    }
     template <class F>
     std::string Failure(F&& f)
     {
-        const std::vector<uint8_t> before = Bytes();
+        const std::string before = clitest::ReadBytes(m_sPath);
         try {
             f();
         } catch (const job::CJobError& e) {
-            EXPECT_EQ(Bytes(), before) << "a failed command leaves the file as it was";
+            EXPECT_EQ(clitest::ReadBytes(m_sPath), before) << "a failed command leaves the file as it was";
             return e.what();
         }
         ADD_FAILURE() << "succeeded";
         return "";
     }
 
-    fs::path m_Dir;
     std::string m_sPath;
 };
 
 } // namespace
 
-TEST_F(Commands, MakeCurveThenALineThenCutAndUndo)
+TEST_F(Commands, MakeCurveAndItsPictureThenALineThenCutAndUndo)
 {
     job::MakeSessionCurves(m_sPath, std::nullopt, std::nullopt, false, {});
     job::GraphInfo info = job::DescribeSession(m_sPath);
@@ -82,6 +68,23 @@ TEST_F(Commands, MakeCurveThenALineThenCutAndUndo)
     EXPECT_NEAR(info.curves[0].dStart, 0.0, 0.01);
     EXPECT_NEAR(info.curves[0].dEnd, 219 / 220.5, 0.01);
     EXPECT_NEAR(info.curves[1].dStart, 240 / 220.5, 0.01);
+    // The picture shows both views: the tracked pitch and the curves over it.
+    const std::string png = Path("take.png");
+    job::DrawSessionPicture(m_sPath, png, 500, 300);
+    platform::gdi::Surface picture;
+    ASSERT_TRUE(platform::gdi::LoadPng(png.c_str(), picture));
+    EXPECT_EQ(picture.Width(), 500);
+    EXPECT_EQ(picture.Height(), 300 + (300 * 66 + 115) / 230);
+    int red = 0, black = 0;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 500; ++x) {
+            const COLORREF c = platform::gdi::ToColorRef(picture.Pixel(x, y));
+            red += c == RGB(255, 0, 0) ? 1 : 0;
+            black += c == RGB(0, 0, 0) ? 1 : 0;
+        }
+    EXPECT_GT(red, 0) << "the tracked pitch";
+    EXPECT_GT(black, 200) << "the curves over it";
+    EXPECT_THROW(job::DrawSessionPicture(m_sPath, png, 50, 300), job::CJobError);
 
     // A line over the first note, a quarter tone up.
     job::AddSessionLine(m_sPath, {{0.2, 950}, {0.8, 950}});
@@ -126,25 +129,4 @@ TEST_F(Commands, MakeAutoKeepsTheSettingsItWasGiven)
     const std::string json = job::FormatGraphInfo(info, true);
     EXPECT_NE(json.find("\"voiced_share\": 0.7483"), std::string::npos) << json;
     EXPECT_NE(json.find("\"key\": \"D\""), std::string::npos);
-}
-
-TEST_F(Commands, ThePictureShowsBothViews)
-{
-    job::MakeSessionCurves(m_sPath, std::nullopt, std::nullopt, false, {});
-    const std::string png = (m_Dir / "take.png").string();
-    job::DrawSessionPicture(m_sPath, png, 500, 300);
-    platform::gdi::Surface picture;
-    ASSERT_TRUE(platform::gdi::LoadPng(png.c_str(), picture));
-    EXPECT_EQ(picture.Width(), 500);
-    EXPECT_EQ(picture.Height(), 300 + (300 * 66 + 115) / 230);
-    int red = 0, black = 0;
-    for (int y = 0; y < 300; ++y)
-        for (int x = 0; x < 500; ++x) {
-            const COLORREF c = platform::gdi::ToColorRef(picture.Pixel(x, y));
-            red += c == RGB(255, 0, 0) ? 1 : 0;
-            black += c == RGB(0, 0, 0) ? 1 : 0;
-        }
-    EXPECT_GT(red, 0) << "the tracked pitch";
-    EXPECT_GT(black, 200) << "the curves over it";
-    EXPECT_THROW(job::DrawSessionPicture(m_sPath, png, 50, 300), job::CJobError);
 }

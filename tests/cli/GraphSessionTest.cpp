@@ -2,13 +2,10 @@
 // written again is the same file, and a file that is not a whole session
 // of ours is refused with one line that names it.
 
-#include <gtest/gtest.h>
+#include "CliTestSupport.h"
 
 #include <bit>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "graph/BlockTable.h"
 #include "graph/GraphHost.h"
@@ -21,8 +18,6 @@
 #include "support/ui/UiTestSupport.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 job::GraphSession Sample()
 {
@@ -70,13 +65,9 @@ TEST(Sessions, EverythingComesBackBitForBit)
     const job::GraphSession s = Sample();
     const std::vector<uint8_t> bytes = job::EncodeSession(s);
     const job::GraphSession back = job::DecodeSession(bytes, "s.isn");
-    EXPECT_EQ(back.sSourcePath, s.sSourcePath);
-    EXPECT_EQ(back.nSourceFrames, s.nSourceFrames);
-    EXPECT_EQ(back.nSampleRate, s.nSampleRate);
-    EXPECT_EQ(back.nSourceBytes, s.nSourceBytes);
-    EXPECT_EQ(back.parameters, s.parameters);
-    EXPECT_EQ(back.records, s.records);
-    EXPECT_EQ(back.viewState, s.viewState);
+    EXPECT_EQ(std::tie(back.sSourcePath, back.nSourceFrames, back.nSampleRate, back.nSourceBytes),
+              std::tie(s.sSourcePath, s.nSourceFrames, s.nSampleRate, s.nSourceBytes));
+    EXPECT_EQ(std::tie(back.parameters, back.records, back.viewState), std::tie(s.parameters, s.records, s.viewState));
     EXPECT_EQ(job::EncodeSession(back), bytes);
     // The checksum is the standard CRC-32.
     const uint8_t check[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
@@ -117,21 +108,19 @@ TEST(Sessions, ForeignTruncatedDamagedAndNewerFilesAreRefused)
     EXPECT_EQ(Refusal(inconsistent), "s.isn is damaged: it counts more tracked frames than it holds records");
 }
 
-TEST(Sessions, WritingReplacesTheFileWholeAndLeavesNothingElse)
+class SessionFiles : public clitest::ScratchTest
 {
-    const fs::path dir = fs::temp_directory_path() / ("intonara-session-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string path = (dir / "take.isn").string();
-    {
-        std::ofstream old(path);
-        old << "an older file";
-    }
+};
+
+TEST_F(SessionFiles, WritingReplacesTheFileWholeAndLeavesNothingElse)
+{
+    const std::string path = Path("take.isn");
+    std::ofstream(path) << "an older file";
     job::WriteSession(Sample(), path);
     EXPECT_EQ(job::ReadSession(path).sSourcePath, Sample().sSourcePath);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
-    EXPECT_THROW(job::WriteSession(Sample(), (dir / "missing" / "x.isn").string()), job::CJobError);
-    EXPECT_THROW(job::ReadSession((dir / "none.isn").string()), job::CJobError);
-    fs::remove_all(dir);
+    EXPECT_EQ(Listing(), std::vector<std::string>{"take.isn"});
+    EXPECT_THROW(job::WriteSession(Sample(), Path("missing/x.isn")), job::CJobError);
+    EXPECT_THROW(job::ReadSession(Path("none.isn")), job::CJobError);
 }
 
 class Workspace : public ::testing::Test

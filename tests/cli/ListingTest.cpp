@@ -127,11 +127,5 @@ TEST(Listing, CaptureRangesInHertzMeetBetweenNeighbours)
     }
     EXPECT_DOUBLE_EQ(list.rows[6].dCaptureToHz, 2.0 * list.rows[0].dCaptureFromHz);
 
-    const std::string text = job::FormatNoteList(list);
-    EXPECT_NE(text.find("A4 = 442.04 Hz"), std::string::npos) << text;
-    EXPECT_NE(text.find("442.04"), std::string::npos);
-    EXPECT_EQ(text.find("1/4096"), std::string::npos);
-    const std::string raw = job::FormatNoteList(list, true);
-    EXPECT_NE(raw.find("in 1/4096 sample"), std::string::npos) << raw;
-    EXPECT_NE(raw.find(std::to_string(list.rows[3].nPeriod)), std::string::npos);
+    // (How "intonara notes" prints these, in Hz or raw, CliProgramTest checks.)
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 
 #include "CliTestSupport.h"
@@ -29,35 +28,18 @@ job::AutomaticRanges TableRanges()
 
 using clitest::UsageMessage;
 
-// The retune taper's inverse: index of a time on the exponential curve
-// through 0, 50 and 400 ms over 401 steps.
-int TaperIndex(double ms)
+// The settings from the texts a call gives.
+template <class F>
+job::CorrectionSettings Parse(F give)
 {
-    const double k = 2.0 * std::log(7.0);
-    const double g = 400.0 / (std::exp(k) - 1.0);
-    return static_cast<int>(400.0 * std::log(ms / g + 1.0) / k + 0.5);
+    job::CorrectOptionTexts texts;
+    give(texts);
+    return job::ParseCorrectionOptions(texts, TableRanges());
 }
 
 } // namespace
 
-TEST(OptionParsing, ScalesByNameOrIndex)
-{
-    EXPECT_EQ(job::ParseScale("Major"), 0);
-    EXPECT_EQ(job::ParseScale("equal tempered chrom."), 2);
-    EXPECT_EQ(job::ParseScale("  53 TONE "), 23);
-    EXPECT_EQ(job::ParseScale("Valloti & Young Chrom."), 13);
-    EXPECT_EQ(job::ParseScale("Vallotti & Young chrom."), 13); // the editor's spelling
-    EXPECT_EQ(job::ParseScale("28"), 28);
-    EXPECT_EQ(job::ParseScale("0"), 0);
-
-    const std::string unknown = UsageMessage([] { job::ParseScale("Lydian"); });
-    EXPECT_NE(unknown.find("--scale"), std::string::npos);
-    EXPECT_NE(unknown.find("Lydian"), std::string::npos);
-    EXPECT_NE(UsageMessage([] { job::ParseScale("29"); }).find("0 to 28"), std::string::npos);
-    EXPECT_NE(UsageMessage([] { job::ParseScale("-1"); }), "");
-}
-
-TEST(OptionParsing, ScaleAliasesAndBeginnings)
+TEST(OptionParsing, ScalesByNameIndexAliasOrBeginning)
 {
     struct Alias
     {
@@ -65,6 +47,8 @@ TEST(OptionParsing, ScaleAliasesAndBeginnings)
         int scale;
     };
     const Alias aliases[] = {
+        {"Major", 0},       {"equal tempered chrom.", 2}, {"  53 TONE ", 23},       {"28", 28},
+        {"0", 0},           {"Valloti & Young Chrom.", 13}, {"Vallotti & Young chrom.", 13}, // the editor's spelling
         {"chromatic", 2},   {"CHROM", 2},        {"equal tempered chrom", 2}, {"12-TET", 2},
         {"major", 0},       {"maj", 0},          {"minor", 1},                {"Min", 1},
         {"werck", 12},      {"meantone", 11},    {"just major", 9},           {"Just (minor", 10},
@@ -74,14 +58,16 @@ TEST(OptionParsing, ScaleAliasesAndBeginnings)
     for (const Alias& a : aliases)
         EXPECT_EQ(job::ParseScale(a.text), a.scale) << a.text;
 
-    // A beginning several scales share is refused with their names.
-    const std::string greek = UsageMessage([] { job::ParseScale("greek"); });
-    for (const char* name : {"Greek Diatonic Genus", "Greek Chromatic Genus", "Greek Enharmonic Genus"})
-        EXPECT_NE(greek.find(name), std::string::npos) << greek;
-    EXPECT_NE(UsageMessage([] { job::ParseScale("Carlos"); }).find("Carlos Beta"), std::string::npos);
-    // A typo gets the nearest name.
-    EXPECT_NE(UsageMessage([] { job::ParseScale("Majr"); }).find("did you mean \"Major\""), std::string::npos);
-    EXPECT_NE(UsageMessage([] { job::ParseScale("Pelgo"); }).find("\"Pelog\""), std::string::npos);
+    // Refused with the option, the range, the scales a beginning fits or the nearest name.
+    const std::pair<const char*, std::vector<std::string>> refusals[] = {
+        {"Lydian", {"--scale", "Lydian"}}, {"29", {"0 to 28"}}, {"-1", {"--scale"}}, {"Carlos", {"Carlos Beta"}},
+        {"greek", {"Greek Diatonic Genus", "Greek Chromatic Genus", "Greek Enharmonic Genus"}},
+        {"Majr", {"did you mean \"Major\""}}, {"Pelgo", {"\"Pelog\""}}};
+    for (const auto& [text, words] : refusals) {
+        const std::string message = UsageMessage([&] { job::ParseScale(text); });
+        for (const std::string& word : words)
+            EXPECT_NE(message.find(word), std::string::npos) << text << ": " << message;
+    }
 }
 
 TEST(OptionParsing, KeysInTheUsualSpellings)
@@ -131,10 +117,9 @@ TEST(OptionParsing, KeysInTheUsualSpellings)
 
 TEST(OptionParsing, VibratoTypes)
 {
-    EXPECT_EQ(job::ParseVibratoType("none"), 0);
-    EXPECT_EQ(job::ParseVibratoType("Sine"), 1);
-    EXPECT_EQ(job::ParseVibratoType("SQUARE"), 2);
-    EXPECT_EQ(job::ParseVibratoType("sawtooth"), 3);
+    const char* const names[] = {"none", "Sine", "SQUARE", "sawtooth"};
+    for (int type = 0; type < 4; ++type)
+        EXPECT_EQ(job::ParseVibratoType(names[type]), type) << names[type];
     EXPECT_NE(UsageMessage([] { job::ParseVibratoType("triangle"); }).find("sawtooth"), std::string::npos);
 }
 
@@ -178,64 +163,36 @@ TEST(OptionParsing, ReferencePitchBecomesWholeCentsOfDetune)
 
 TEST(OptionParsing, KeyModeAndReferencePitchInTheSettings)
 {
-    job::CorrectOptionTexts texts;
-    texts.key = "Am";
-    texts.a4 = "442";
-    const job::CorrectionSettings minor = job::ParseCorrectionOptions(texts, TableRanges());
-    EXPECT_EQ(minor.nKey, 9);
-    EXPECT_EQ(minor.nScale, 1);
-    EXPECT_EQ(minor.nDetune, 108);
+    const job::CorrectionSettings minor = Parse([](auto& t) { t.key = "Am"; t.a4 = "442"; });
+    EXPECT_EQ(std::tie(minor.nKey, minor.nScale, minor.nDetune), std::tuple(9, 1, 108));
     EXPECT_EQ(minor.dA4Hz, 442.0);
-
     // A scale given outright wins over the key's mode.
-    texts.scale = "chromatic";
-    EXPECT_EQ(job::ParseCorrectionOptions(texts, TableRanges()).nScale, 2);
-
-    texts.detune = "5";
-    EXPECT_NE(UsageMessage([&] { job::ParseCorrectionOptions(texts, TableRanges()); }).find("--a4"),
-              std::string::npos);
+    EXPECT_EQ(Parse([](auto& t) { t.scale = "chromatic"; t.key = "Am"; t.a4 = "442"; }).nScale, 2);
+    const auto both = [] { Parse([](auto& t) { t.detune = "5"; t.a4 = "442"; }); };
+    EXPECT_NE(UsageMessage(both).find("--a4"), std::string::npos);
 }
 
 TEST(OptionParsing, SettingsArriveInTheControlPanelsUnits)
 {
-    job::CorrectOptionTexts texts;
-    texts.scale = "Major";
-    texts.key = "Eb";
-    texts.detune = "-20";
-    texts.retuneMs = "100";
-    texts.threshold = "40";
-    texts.vibrato = "square";
-    texts.depth = "100";
-    texts.rate = "5.5";
-    texts.delay = "0";
-    texts.bBypass = true;
-    const job::CorrectionSettings s = job::ParseCorrectionOptions(texts, TableRanges());
-    EXPECT_EQ(s.nScale, 0);
-    EXPECT_EQ(s.nKey, 3);
-    EXPECT_EQ(s.nDetune, 80);
-    EXPECT_EQ(TaperIndex(100.0), 264);
-    EXPECT_EQ(s.nRetuneIndex, TaperIndex(100.0));
-    EXPECT_EQ(s.nThreshold, 40);
-    EXPECT_EQ(s.nVibratoType, 2);
-    EXPECT_EQ(s.nVibratoDepth, 100);
-    EXPECT_EQ(s.nVibratoRate, 55);
-    EXPECT_EQ(s.nVibratoDelay, 0);
+    const job::CorrectionSettings s =
+        Parse([](auto& t) {
+            t.scale = "Major", t.key = "Eb", t.detune = "-20", t.retuneMs = "100", t.threshold = "40";
+            t.vibrato = "square", t.depth = "100", t.rate = "5.5", t.delay = "0", t.bBypass = true;
+        });
+    // 100 ms lies at index 264 of the retune taper through 0, 50 and 400 ms.
+    using Values = std::vector<std::optional<int>>;
+    EXPECT_EQ((Values{s.nScale, s.nKey, s.nDetune, s.nRetuneIndex, s.nThreshold, s.nVibratoType, s.nVibratoDepth,
+                      s.nVibratoRate, s.nVibratoDelay}),
+              (Values{0, 3, 80, 264, 40, 2, 100, 55, 0}));
     EXPECT_TRUE(s.bBypass);
 
     // What is not given stays unset, so the preset's default stands.
-    const job::CorrectionSettings none = job::ParseCorrectionOptions({}, TableRanges());
+    const job::CorrectionSettings none = Parse([](auto&) {});
     EXPECT_FALSE(none.nScale || none.nKey || none.nDetune || none.nRetuneIndex || none.nThreshold ||
                  none.nVibratoType || none.nVibratoDepth || none.nVibratoRate || none.nVibratoDelay);
 
-    job::CorrectOptionTexts index;
-    index.retuneIndex = "300";
-    EXPECT_EQ(job::ParseCorrectionOptions(index, TableRanges()).nRetuneIndex, 300);
-    index.retuneMs = "20";
-    EXPECT_NE(UsageMessage([&] { job::ParseCorrectionOptions(index, TableRanges()); }).find("--retune-index"),
-              std::string::npos);
-
-    job::CorrectOptionTexts far;
-    far.retuneMs = "401";
-    EXPECT_NE(UsageMessage([&] { job::ParseCorrectionOptions(far, TableRanges()); }).find("0 to 400 ms"),
-              std::string::npos);
+    EXPECT_EQ(Parse([](auto& t) { t.retuneIndex = "300"; }).nRetuneIndex, 300);
+    const auto twice = [] { Parse([](auto& t) { t.retuneMs = "20", t.retuneIndex = "300"; }); };
+    EXPECT_NE(UsageMessage(twice).find("--retune-index"), std::string::npos);
+    EXPECT_NE(UsageMessage([] { Parse([](auto& t) { t.retuneMs = "401"; }); }).find("0 to 400 ms"), std::string::npos);
 }

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "job/JobError.h"
 #include "job/OutputFile.h"
@@ -15,13 +14,6 @@ namespace {
 class OutputFileTest : public clitest::ScratchTest
 {
 protected:
-    std::string Slurp(const std::string& path)
-    {
-        std::ifstream in(path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     void Put(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
     void Write(int fd, const std::string& text)
     {
@@ -41,24 +33,7 @@ protected:
 
 } // namespace
 
-TEST_F(OutputFileTest, CommitRenamesTheHiddenTemporaryIntoPlace)
-{
-    const std::string out = Path("out.wav");
-    Put(out, "old");
-    {
-        job::CPendingOutput pending(out);
-        const clitest::fs::path temp(pending.TemporaryPath());
-        EXPECT_EQ(temp.parent_path(), m_Dir);
-        EXPECT_EQ(temp.filename().string()[0], '.');
-        Write(pending.Descriptor(), "new contents");
-        EXPECT_EQ(Slurp(out), "old"); // untouched until the commit
-        pending.Commit();
-    }
-    EXPECT_EQ(Slurp(out), "new contents");
-    EXPECT_EQ(Listing(), std::vector<std::string>{"out.wav"});
-}
-
-TEST_F(OutputFileTest, AbandonedOutputLeavesNothingAndKeepsTheOldFile)
+TEST_F(OutputFileTest, AbandonedOutputLeavesNothingAndACommitRenamesTheHiddenTemporaryIntoPlace)
 {
     const std::string out = Path("out.wav");
     Put(out, "old");
@@ -66,11 +41,22 @@ TEST_F(OutputFileTest, AbandonedOutputLeavesNothingAndKeepsTheOldFile)
         job::CPendingOutput pending(out);
         Write(pending.Descriptor(), "half-written");
     }
-    EXPECT_EQ(Slurp(out), "old");
+    EXPECT_EQ(clitest::ReadBytes(out), "old");
     EXPECT_EQ(Listing(), std::vector<std::string>{"out.wav"});
-
     // Into a directory that does not exist: nothing to create, nothing left.
     EXPECT_THROW(job::CPendingOutput(Path("nowhere/out.wav")), job::CJobError);
+    EXPECT_EQ(Listing(), std::vector<std::string>{"out.wav"});
+
+    {
+        job::CPendingOutput pending(out);
+        const clitest::fs::path temp(pending.TemporaryPath());
+        EXPECT_EQ(temp.parent_path(), m_Dir);
+        EXPECT_EQ(temp.filename().string()[0], '.');
+        Write(pending.Descriptor(), "new contents");
+        EXPECT_EQ(clitest::ReadBytes(out), "old"); // untouched until the commit
+        pending.Commit();
+    }
+    EXPECT_EQ(clitest::ReadBytes(out), "new contents");
     EXPECT_EQ(Listing(), std::vector<std::string>{"out.wav"});
 }
 
@@ -113,5 +99,5 @@ TEST_F(OutputFileTest, TheInputUnderAnyNameIsRefused)
     EXPECT_EQ(Refusal(Path("missing.wav"), Path("out.wav")), 1);
     EXPECT_EQ(Refusal(Path("dir"), Path("out.wav")), 1);
     EXPECT_EQ(Refusal(in, Path("out.wav")), 0);
-    EXPECT_EQ(Slurp(in), "input");
+    EXPECT_EQ(clitest::ReadBytes(in), "input");
 }

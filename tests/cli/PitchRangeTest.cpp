@@ -36,18 +36,11 @@ std::vector<float> WithOctave(double hz, double b, int rate)
     return v;
 }
 
-TEST(PitchRange, LowVoicesAtHighRatesAreWarnedAbout)
+TEST(PitchRange, LowVoicesAtHighRatesAreWarnedAboutVoicesInRangeAreNot)
 {
-    EXPECT_NE(WarningFor(110.0, 96000), "");
-    EXPECT_NE(WarningFor(200.0, 192000), "");
-    EXPECT_NE(WarningFor(41.0, 44100), "");
-}
-
-TEST(PitchRange, VoicesInRangeAreNot)
-{
-    EXPECT_EQ(WarningFor(220.0, 44100), "");
-    EXPECT_EQ(WarningFor(130.0, 96000), "");
-    EXPECT_EQ(WarningFor(440.0, 192000), "");
+    for (const auto& [hz, rate, warned] : {std::tuple{110.0, 96000, true}, {200.0, 192000, true}, {41.0, 44100, true},
+                                           {220.0, 44100, false}, {130.0, 96000, false}, {440.0, 192000, false}})
+        EXPECT_EQ(WarningFor(hz, rate) != "", warned) << hz << " Hz at " << rate;
     // Silence has no voice to warn about.
     job::CLowPitchCheck quiet(48000);
     const std::vector<float> silence(96000, 0.0f);

@@ -14,6 +14,13 @@ using job::ProcessingPath;
 
 namespace {
 
+using clitest::UsageMessage;
+
+job::SoundFormat Input(int format, int rate = 44100, int channels = 1)
+{
+    return {channels, format, rate, 1000};
+}
+
 class SoundFormatTest : public clitest::ScratchTest
 {
 protected:
@@ -64,17 +71,6 @@ TEST(SoundFormat, DescribedAsAUserSaysIt)
     EXPECT_EQ(job::DescribeFormat({6, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 1}), "6-channel MP3");
     EXPECT_EQ(job::DescribeFormat({1, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 44100, 1}), "mono 32-bit float WAV");
 }
-
-namespace {
-
-using clitest::UsageMessage;
-
-job::SoundFormat Input(int format, int rate = 44100, int channels = 1)
-{
-    return {channels, format, rate, 1000};
-}
-
-} // namespace
 
 TEST(OutputFormat, ContainerFromFormatOrExtension)
 {

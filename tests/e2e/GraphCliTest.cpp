@@ -13,20 +13,19 @@
 
 #include "analysis/PitchAnalysis.h"
 #include "cli/CliTestSupport.h"
-#include "cli/ProgramRunner.h"
 #include "voice/VoiceSynth.h"
 
 namespace {
 
 constexpr int kRate = 44100;
 
-class GraphCli : public clitest::ScratchTest
+class GraphCli : public clitest::ToolTest
 {
 protected:
     clitest::ProgramResult Run(std::vector<std::string> args)
     {
         args.insert(args.begin(), "graph");
-        return clitest::RunProgram((clitest::OwnDirectory() / "intonara").string(), args);
+        return ToolTest::Run(args);
     }
     void MustRun(const std::vector<std::string>& args)
     {
@@ -60,7 +59,7 @@ double MedianCents(const std::vector<analysis::PitchFrame>& frames, double from,
 
 } // namespace
 
-TEST_F(GraphCli, ANoteMovedFiftyCentsUpComesOutFiftyCentsHigherAndTheRestStays)
+TEST_F(GraphCli, ANoteMovedFiftyCentsUpComesOutFiftyCentsHigherTheRestStaysAndMistakesAreRefused)
 {
     const voice::VoiceOptions options = Steady();
     const std::vector<float> sung = voice::SynthesizePhrase(kPhrase, options);
@@ -91,56 +90,31 @@ TEST_F(GraphCli, ANoteMovedFiftyCentsUpComesOutFiftyCentsHigherAndTheRestStays)
         else
             EXPECT_NEAR(shift, 0.0, 3.0) << "note " << n;
     }
-}
 
-TEST_F(GraphCli, RefusalsSayWhatIsWrongInOneLine)
-{
-    const std::vector<float> sung = voice::SynthesizePhrase(kPhrase, Steady());
-    const std::string in = Path("sung.wav"), session = Path("sung.isn");
-    clitest::WriteFloats(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, kRate, sung);
-
-    clitest::ProgramResult r = Run({"track", in, "-o", session, "--seconds", "2"});
-    EXPECT_EQ(r.nStatus, 2);
-    EXPECT_NE(r.sErr.find("give --seconds 5 or more"), std::string::npos) << r.sErr;
-    EXPECT_EQ(Listing(), std::vector<std::string>{"sung.wav"}) << "no session written";
-
-    MustRun({"track", in, "-o", session, "--seconds", "10"});
+    // Then the refusals a user meets first, one line each.
+    ExpectRefusal({"graph", "track", in, "-o", Path("short.isn"), "--seconds", "2"}, 2, {"give --seconds 5 or more"});
     // Another file of a different length is not the one tracked.
     const std::string other = Path("other.wav");
     clitest::WriteFloats(other, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, kRate,
                          std::vector<float>(sung.begin(), sung.begin() + kRate));
-    r = Run({"correct", other, session, "-o", Path("x.wav")});
-    EXPECT_EQ(r.nStatus, 1);
-    EXPECT_NE(r.sErr.find("is not the file"), std::string::npos) << r.sErr;
+    ExpectRefusal({"graph", "correct", other, session, "-o", Path("x.wav")}, 1, {"is not the file"});
 
     // A damaged session is refused and left as it was.
-    std::string bytes;
-    {
-        std::ifstream f(session, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    }
+    std::string bytes = clitest::ReadBytes(session);
     bytes[bytes.size() / 2] ^= 0x01;
-    {
-        std::ofstream f(session, std::ios::binary);
-        f << bytes;
-    }
-    r = Run({"make-curve", session});
+    std::ofstream(session, std::ios::binary) << bytes;
+    clitest::ProgramResult r = Run({"make-curve", session});
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_EQ(r.sErr, "intonara: " + session + " is damaged: its checksum does not match its contents\n");
+    EXPECT_EQ(clitest::ReadBytes(session), bytes);
     r = Run({"info", Path("sung.wav")});
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_EQ(r.sErr, "intonara: " + in + " is not an Intonara session file\n");
-    r = Run({"line", session, "--point", "1:H3", "--point", "2:A3"});
-    EXPECT_EQ(r.nStatus, 2);
+    ExpectRefusal({"graph", "line", session, "--point", "1:H3", "--point", "2:A3"}, 2);
     // A session names its sound file; a stream has no name.
-    r = Run({"track", "-", "-o", Path("piped.isn")});
-    EXPECT_EQ(r.nStatus, 2);
-    EXPECT_NE(r.sErr.find("not standard input"), std::string::npos) << r.sErr;
-    r = Run({});
-    EXPECT_EQ(r.nStatus, 2);
-    EXPECT_NE(r.sErr.find("give a subcommand of intonara graph: track, make-curve"), std::string::npos) << r.sErr;
-    r = Run({"trak"});
-    EXPECT_NE(r.sErr.find("did you mean \"track\"?"), std::string::npos) << r.sErr;
+    ExpectRefusal({"graph", "track", "-", "-o", Path("piped.isn")}, 2, {"not standard input"});
+    ExpectRefusal({"graph"}, 2, {"give a subcommand of intonara graph: track, make-curve"});
+    ExpectRefusal({"graph", "trak"}, 2, {"did you mean \"track\"?"});
 }
 
 TEST_F(GraphCli, CorrectWritesItsOutputAsTheCorrectCommandDoes)
@@ -191,7 +165,6 @@ TEST_F(GraphCli, CorrectWritesItsOutputAsTheCorrectCommandDoes)
     EXPECT_NE(r.sErr.find("mixed down to one channel"), std::string::npos) << r.sErr;
 
     // An unknown extension is refused before anything is read or written.
-    const clitest::ProgramResult bad = Run({"correct", in, session, "-o", Path("out.xyz")});
-    EXPECT_EQ(bad.nStatus, 2);
+    ExpectRefusal({"graph", "correct", in, session, "-o", Path("out.xyz")}, 2, {"out.xyz"});
     EXPECT_EQ(Listing(), (std::vector<std::string>{"aligned.wav", "duet.isn", "duet.wav", "late.wav", "out.flac"}));
 }

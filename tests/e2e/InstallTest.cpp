@@ -10,7 +10,6 @@
 #include <string>
 
 #include "cli/CliTestSupport.h"
-#include "cli/ProgramRunner.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Runs the two programs as a user would and checks what they leave behind.
 
 #include "analysis/SoundFile.h"
-#include "cli/ProgramRunner.h"
+#include "cli/CliTestSupport.h"
 #include "voice/DemoPhrase.h"
 
 #include <gtest/gtest.h>
@@ -13,30 +13,20 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
+using clitest::Lines;
 using clitest::RunProgram;
 
 namespace {
 
-long Lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
-
-class ToolPrograms : public ::testing::Test {
-protected:
-    void SetUp() override { fs::create_directories(m_dir); }
-    void TearDown() override { fs::remove_all(m_dir); }
-    const fs::path m_dir = fs::temp_directory_path() / ("intonara-tools-" + std::to_string(::getpid()) + "-" +
-                                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-};
+class ToolPrograms : public clitest::ScratchTest {};
 
 TEST_F(ToolPrograms, DemoInputWritesTheDemoAs16BitMonoWavOrRefusesWithOneLine)
 {
     for (int rate : {44100, 48000}) {
-        const fs::path wav = m_dir / ("demo" + std::to_string(rate) + ".wav");
+        const fs::path wav = m_Dir / ("demo" + std::to_string(rate) + ".wav");
         const auto run = RunProgram(INTONARA_DEMO_INPUT_EXE, {wav.string(), "--sample-rate", std::to_string(rate)});
         ASSERT_EQ(run.nStatus, 0) << run.sErr;
-        SF_INFO info{};
-        SNDFILE* file = sf_open(wav.c_str(), SFM_READ, &info);
-        ASSERT_NE(file, nullptr);
-        sf_close(file);
+        const SF_INFO info = clitest::ReadSound(wav.string()).info;
         EXPECT_EQ(std::tuple(info.format, info.channels, info.samplerate), std::tuple(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, rate));
         // The file holds the phrase, to 16-bit precision.
         const auto expected = voice::SynthesizeDemoPhrase(rate);
@@ -46,7 +36,7 @@ TEST_F(ToolPrograms, DemoInputWritesTheDemoAs16BitMonoWavOrRefusesWithOneLine)
             ASSERT_LE(std::fabs(written[i] - expected[i]), 1.0 / 32767.0) << i;
     }
 
-    const fs::path wav = m_dir / "x.wav";
+    const fs::path wav = m_Dir / "x.wav";
     for (const std::vector<std::string>& mistake : std::vector<std::vector<std::string>>{
              {wav.string(), "--sample-rate", "5"}, {wav.string(), "--sample-rate", "fast"}, {}, {"/nonexistent-dir/sub/x.wav"}}) {
         const auto run = RunProgram(INTONARA_DEMO_INPUT_EXE, mistake);
@@ -62,19 +52,15 @@ TEST_F(ToolPrograms, DemoInputWritesTheDemoAs16BitMonoWavOrRefusesWithOneLine)
 
 TEST_F(ToolPrograms, PitchReportTabulatesEachFile)
 {
-    const fs::path demo = m_dir / "demo.wav", tone = m_dir / "tone.wav";
+    const fs::path demo = m_Dir / "demo.wav", tone = m_Dir / "tone.wav";
     ASSERT_EQ(RunProgram(INTONARA_DEMO_INPUT_EXE, {demo.string()}).nStatus, 0);
     // A4 exactly, as a stereo file with the same tone in both channels.
-    SF_INFO info{44100, 44100, 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0, 0};
-    SNDFILE* file = sf_open(tone.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
     std::vector<float> frames;
     for (int n = 0; n < 44100; ++n)
         frames.insert(frames.end(), 2, static_cast<float>(0.3 * std::sin(2.0 * std::numbers::pi * 440.0 * n / 44100.0)));
-    sf_writef_float(file, frames.data(), 44100);
-    sf_close(file);
+    clitest::WriteFloats(tone.string(), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 44100, frames);
 
-    const auto run = RunProgram(INTONARA_PITCH_REPORT_EXE, {demo.string(), (m_dir / "missing.wav").string(), tone.string()});
+    const auto run = RunProgram(INTONARA_PITCH_REPORT_EXE, {demo.string(), (m_Dir / "missing.wav").string(), tone.string()});
     EXPECT_EQ(run.nStatus, 1);  // one file could not be read
     EXPECT_EQ(Lines(run.sErr), 1) << run.sErr;
     EXPECT_NE(run.sErr.find("missing.wav"), std::string::npos);
