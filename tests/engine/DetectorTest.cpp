@@ -109,10 +109,16 @@ TEST(Detector, LockEndsWhereTheEnergyFallsBelowTheFloor)
     e.GetStatus(&ratio, nullptr);
     EXPECT_EQ(ratio, 1.0f) << "no smoothing back to 1.0";
 
-    // Too quiet to seed from the start: 2 (P - 4) a^2 / 2 below 1.65e-5.
-    CPitchEngine quiet;
-    Prepare(quiet, false);
-    EXPECT_EQ(RunUntilLocked(quiet, Tone(Shape::Sine, 100, 2e-4, 20000)), -1);
+    // Seeding needs 1.65e-5 over the first window, 2 (P - 4) samples of a
+    // sine: (P - 4) a^2. A fifth below never locks; a quarter above does.
+    // P = 400 is past the range where a lower octave is weighed, so the
+    // window is the one this counts.
+    for (const auto& [share, locks] : {std::pair{0.8, false}, {1.25, true}}) {
+        CPitchEngine e2;
+        Prepare(e2, false);
+        const double amplitude = std::sqrt(share * 1.65e-5 / 396.0);
+        EXPECT_EQ(RunUntilLocked(e2, Tone(Shape::Sine, 400, amplitude, 20000)) >= 0, locks) << share;
+    }
 }
 
 TEST(Detector, SilenceEndsAtTheFloatJustBelowTheThreshold)
