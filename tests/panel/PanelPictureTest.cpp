@@ -72,6 +72,10 @@ TEST_F(PanelTest, TheGraphicalModePicture)
                              RECT{446, 138, 476, 170}}) {
         EXPECT_GT(Count(shot, tool), 10);
     }
+    // "fast" and "slow" reach into the Tracking labels' rectangles; the
+    // first letters of "choosy" and "relaxed" must still show there.
+    EXPECT_GT(Count(shot, RECT{605, 264, 610, 279}), 3);
+    EXPECT_GT(Count(shot, RECT{605, 352, 612, 365}), 3);
 }
 
 TEST_F(PanelTest, TheScaleEditorPicture)
