@@ -10,7 +10,6 @@
 #include <fstream>
 #include <iterator>
 #include <iomanip>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -62,7 +61,18 @@ protected:
     // line ends, then an empty line; the text must be nothing else.
     static std::vector<ParsedEntry> ParseEntries(const std::string& raw)
     {
-        static const std::regex crlf("\r\n");
+        // Every CR LF pair of `text` replaced by `with`.
+        auto lines = [](const std::string& text, const char* with) {
+            std::string out;
+            for (std::size_t from = 0;;) {
+                const std::size_t at = text.find("\r\n", from);
+                out.append(text, from, at == std::string::npos ? std::string::npos : at - from);
+                if (at == std::string::npos)
+                    return out;
+                out += with;
+                from = at + 2;
+            }
+        };
         std::vector<ParsedEntry> entries;
         for (std::size_t pos = 0; pos < raw.size();) {
             const std::size_t eol = raw.find("\r\n", pos), end = raw.find("\r\n\r\n", eol + 2);
@@ -75,12 +85,12 @@ protected:
             header >> std::get_time(&tm, "%Y/%m/%d %H:%M:%S");
             const std::string kind = raw.substr(pos + 19, eol - pos - 19), body = raw.substr(eol + 2, end - eol - 2);
             if (header.fail() || (kind != "" && kind != " TRACE") ||
-                std::regex_replace(body, crlf, "").find_first_of("\r\n") != std::string::npos) {
+                lines(body, "").find_first_of("\r\n") != std::string::npos) {
                 ADD_FAILURE() << "malformed entry at " << pos << ": " << raw.substr(pos, 80);
                 break;
             }
             tm.tm_isdst = -1;
-            entries.push_back({std::mktime(&tm), !kind.empty(), std::regex_replace(body, crlf, "\n")});
+            entries.push_back({std::mktime(&tm), !kind.empty(), lines(body, "\n")});
             pos = end + 4;
         }
         return entries;
